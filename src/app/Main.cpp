@@ -1,0 +1,397 @@
+#include "app/Main.h"
+
+#include "app/About.h"
+#include "app/AppMessageFilter.h"
+#include "platform/AtomicFile.h"
+#include "platform/ErrorBox.h"
+#include "resources/ImageList.h"
+#include "settings/Settings.h"
+#include "views/TabControl.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDir>
+#include <QFont>
+#include <QLabel>
+#include <QLayout>
+#include <QLineEdit>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenuBar>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QToolButton>
+#include <QTreeWidget>
+
+TMainForm* MainForm = nullptr;
+
+std::optional<TWindowState> WinSizeToState(int winSize) {
+    switch (winSize) {
+    case 0: return TWindowState::wsNormal;
+    case 1: return TWindowState::wsMaximized;
+    case 2: return TWindowState::wsMinimized;
+    default: return std::nullopt;
+    }
+}
+
+int StateToWinSize(TWindowState state) {
+    switch (state) {
+    case TWindowState::wsMaximized: return 1;
+    case TWindowState::wsMinimized: return 2;
+    case TWindowState::wsNormal: break;
+    }
+    return 0;
+}
+
+namespace {
+
+// "ＭＳ Ｐゴシック" where it exists, else a Japanese font Linux has.
+QFont frameFont(int pixelSize) {
+    QFont font;
+    font.setFamilies({QStringLiteral("ＭＳ Ｐゴシック"), QStringLiteral("MS PGothic"), QStringLiteral("Noto Sans CJK JP"),
+                      QStringLiteral("Noto Sans JP"), QStringLiteral("IPAPGothic"), QStringLiteral("VL PGothic")});
+    font.setPixelSize(pixelSize);
+    return font;
+}
+
+}  // namespace
+
+TMainForm::TMainForm(const QString& appPath, QWidget* parent) : QMainWindow(parent) {
+    MainForm = this;
+    setObjectName(QStringLiteral("MainForm"));
+    AppPath = appPath;
+    createControls();
+    ErrorBox::guard([this] { FormCreate(); });
+}
+
+TMainForm::~TMainForm() {
+    if (MainForm == this) MainForm = nullptr;
+}
+
+void TMainForm::createControls() {
+    setWindowTitle(QStringLiteral("Tavix"));
+    setWindowIcon(ImageList::appIcon());
+    setFont(frameFont(12));
+    resize(543, 333);
+    ImageList1 = ImageList::create();
+
+    MDIClient = new QMdiArea(this);
+    MDIClient->setObjectName(QStringLiteral("MDIClient"));
+    MDIClient->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    MDIClient->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    setCentralWidget(MDIClient);
+
+    createBars();
+    createMenus();
+    connectHandlers();
+}
+
+QAction* TMainForm::addItem(QMenu* menu, const QString& caption, int image) {
+    QAction* item = menu->addAction(caption);
+    if (image >= 0) item->setIcon(ImageList1.value(image));
+    return item;
+}
+
+void TMainForm::createMenus() {
+    QMenuBar* bar = menuBar();
+    bar->setObjectName(QStringLiteral("MainMenu1"));
+
+    mnuFile = bar->addMenu(QStringLiteral("ファイル(&F)"));
+    FileNew1 = addItem(mnuFile, QStringLiteral("新規作成(&N)"), ImageList::NewCommand);
+    FileNew1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_N));
+    FileOpen1 = addItem(mnuFile, QStringLiteral("開く(&O)..."), ImageList::OpenCommand);
+    FileOpen1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
+    mnuFile_Close = addItem(mnuFile, QStringLiteral("閉じる(&C)"));
+    mnuFile_SaveAs = addItem(mnuFile, QStringLiteral("名前をつけて保存(&A)..."));
+    mnuFile->addSeparator();
+    mnuFile_Exit = addItem(mnuFile, QStringLiteral("終了(&X)"));
+
+    mnuEdit = bar->addMenu(QStringLiteral("編集(&E)"));
+    mnuEdit_Copy = addItem(mnuEdit, QStringLiteral("コピー(&P)"));
+    mnuEdit->addSeparator();
+    mnuEdit_slrAll = addItem(mnuEdit, QStringLiteral("全て選択(&A)"));
+    mnuEdit_slrAll->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_A));
+
+    mnuShow = bar->addMenu(QStringLiteral("表示(&V)"));
+    mnuShow_ToolBar = mnuShow->addMenu(QStringLiteral("ツールバー(&T)"));
+    mnuShow_default = addItem(mnuShow_ToolBar, QStringLiteral("標準"));
+    mnuShow_Address = addItem(mnuShow_ToolBar, QStringLiteral("アドレスバー"));
+    mnuShow_Status = addItem(mnuShow_ToolBar, QStringLiteral("ステータスバー"));
+    mnuShow_Tab = addItem(mnuShow_ToolBar, QStringLiteral("タブバー"));
+    mnuShow_J = addItem(mnuShow_ToolBar, QStringLiteral("Jバー"));
+    for (QAction* a : {mnuShow_default, mnuShow_Address, mnuShow_Status, mnuShow_Tab, mnuShow_J}) {
+        a->setCheckable(true);
+        a->setChecked(true);
+    }
+    mnuShow->addSeparator();
+    mnuShow_Size = mnuShow->addMenu(QStringLiteral("文字サイズ"));
+    mnuSize_Max = addItem(mnuShow_Size, QStringLiteral("最大(&B)"));
+    mnuSize_Large = addItem(mnuShow_Size, QStringLiteral("大(&L)"));
+    mnuSize_middle = addItem(mnuShow_Size, QStringLiteral("中(&M)"));
+    mnuSize_Small = addItem(mnuShow_Size, QStringLiteral("小(&S)"));
+    mnuSize_Min = addItem(mnuShow_Size, QStringLiteral("最小(A)"));
+    for (QAction* a : {mnuSize_Max, mnuSize_Large, mnuSize_middle, mnuSize_Small, mnuSize_Min}) a->setCheckable(true);
+
+    mnuBookMark = bar->addMenu(QStringLiteral("ブックマーク(&B)"));
+    mnuBMEdit = addItem(mnuBookMark, QStringLiteral("ブックマークを編集(&E)"));
+    mnuBookMark->addSeparator();
+
+    mnuWebList = bar->addMenu(QStringLiteral("Webリスト(&L)"));
+    mnuWebList_Edit = addItem(mnuWebList, QStringLiteral("Webリストを編集(&E)"));
+    mnuWebList->addSeparator();
+
+    mnuTool = bar->addMenu(QStringLiteral("ツール(&T)"));
+    mnuEngine = mnuTool->addMenu(QStringLiteral("エンジン"));
+    IE_item = addItem(mnuEngine, QStringLiteral("Internet Explorer"));
+    Moz_Item = addItem(mnuEngine, QStringLiteral("Gekko"));
+    IE_item->setCheckable(true);
+    Moz_Item->setCheckable(true);
+    IE_item->setChecked(true);
+    mnuOption = addItem(mnuTool, QStringLiteral("オプション"));
+    mnuOption->setShortcut(QKeySequence(Qt::Key_F12));
+
+    mnuWindow = bar->addMenu(QStringLiteral("ウィンドウ(&W)"));
+    mnuWindow_Cascade = addItem(mnuWindow, QStringLiteral("重ねて表示(&C)"));
+    mnuWindow_TileHorizontal = addItem(mnuWindow, QStringLiteral("水平に並べて表示(&H)"));
+    mnuWindow_TileVertical = addItem(mnuWindow, QStringLiteral("垂直に並べて表示(&V)"));
+    mnuWindow_MinimizeAll = addItem(mnuWindow, QStringLiteral("すべてを最小化(&M)"));
+    mnuWindow_Arrange = addItem(mnuWindow, QStringLiteral("アイコンの整列(&A)"));
+
+    mnuHelp = bar->addMenu(QStringLiteral("ヘルプ(&H)"));
+    mnuAbout = addItem(mnuHelp, QStringLiteral("バージョン情報(&A)..."));
+
+    // Shortcuts for the focused text box; they stand in no menu but work frame-wide.
+    EditCut1 = new QAction(QStringLiteral("切り取り(&T)"), this);
+    EditCut1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_X));
+    EditCopy1 = new QAction(QStringLiteral("コピー(&C)..."), this);
+    EditCopy1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_C));
+    EditPaste1 = new QAction(QStringLiteral("貼り付け(&P)"), this);
+    EditPaste1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_V));
+    for (QAction* a : {EditCut1, EditCopy1, EditPaste1}) {
+        a->setProperty("category", QStringLiteral("編集"));
+        addAction(a);
+    }
+
+    TabPopup = new QMenu(this);
+    TabPopup->setObjectName(QStringLiteral("TabPopup"));
+    QMenu* add = TabPopup->addMenu(QStringLiteral("追加"));
+    popAdd = add->menuAction();
+    popAddClose = add->addAction(QStringLiteral("CloseURＬに追加"));
+    popAddBookMark = add->addAction(QStringLiteral("ブックマークに追加(&A)"));
+    TabPopup->addSeparator();
+    popTabClose = TabPopup->addAction(QStringLiteral("閉じる(&C)"));
+}
+
+void TMainForm::createBars() {
+    // Cool bar band 0: New, then the four navigation buttons (disabled until a view
+    // window enables them).
+    ToolBar2 = new TBand(0, QStringLiteral("ToolBar2"), this);
+    ToolBar2->setIconSize(QSize(16, 16));
+    ToolBar2->setToolButtonStyle(Qt::ToolButtonIconOnly);
+    auto makeButton = [this](const QString& name, int image, const QString& hint) {
+        auto* b = new QToolButton(ToolBar2);
+        b->setObjectName(name);
+        b->setIcon(ImageList1.value(image));
+        b->setToolTip(hint);
+        b->setAutoRaise(true);
+        return b;
+    };
+    ToolButton1 = makeButton(QStringLiteral("ToolButton1"), ImageList::New, QStringLiteral("新規作成"));
+    BackCtrl = makeButton(QStringLiteral("BackCtrl"), ImageList::Back, QStringLiteral("戻る"));
+    FrwrdCtrl = makeButton(QStringLiteral("FrwrdCtrl"), ImageList::Forward, QStringLiteral("進む"));
+    StopCtrl = makeButton(QStringLiteral("StopCtrl"), ImageList::Stop, QStringLiteral("中止"));
+    ReLoadCtrl = makeButton(QStringLiteral("ReLoadCtrl"), ImageList::Reload, QStringLiteral("更新"));
+    ToolBar2->addWidget(ToolButton1);
+    ToolBar2->addSeparator();
+    for (QToolButton* b : {BackCtrl, FrwrdCtrl, StopCtrl, ReLoadCtrl}) {
+        ToolBar2->addWidget(b);
+        b->setEnabled(false);
+    }
+
+    // Cool bar band 1: the address bar.
+    ToolBar3 = new TBand(1, QStringLiteral("ToolBar3"), this);
+    Label1 = new QLabel(QStringLiteral("アドレス"));
+    Label1->setObjectName(QStringLiteral("Label1"));
+    Label1->setFont(frameFont(13));
+    // 44 pixels, or what the text needs where the fallback font runs wider.
+    Label1->setFixedWidth(std::max(44, Label1->fontMetrics().horizontalAdvance(Label1->text()) + 4));
+    Label1->setAlignment(Qt::AlignVCenter | Qt::AlignLeft);
+    txtAddress = new QLineEdit;
+    txtAddress->setObjectName(QStringLiteral("txtAddress"));
+    btnMove = new QPushButton(QStringLiteral("移動"));
+    btnMove->setObjectName(QStringLiteral("btnMove"));
+    btnMove->setFixedWidth(41);
+    AddressPanel = new TAddressPanel(Label1, txtAddress, btnMove, ToolBar3);
+    AddressPanel->setFixedHeight(20);
+    ToolBar3->addWidget(AddressPanel);
+
+    for (TBand* band : {ToolBar2, ToolBar3}) {
+        band->setMinimumHeight(24);
+        band->setPreferredWidth(531);
+    }
+    placeBands({ToolBar2, ToolBar3});
+
+    // The J bar: bookmark tree and collapse button at the left edge.
+    JBar = new QToolBar(this);
+    JBar->setObjectName(QStringLiteral("JBar"));
+    JBar->setMovable(false);
+    JBar->setFloatable(false);
+    JBar->setAllowedAreas(Qt::LeftToolBarArea);
+    JBar->setCursor(Qt::SizeHorCursor);
+    JBar->setStyleSheet(QStringLiteral("QToolBar#JBar { border: 0px; padding: 0px; spacing: 0px; }"));
+    JBar->layout()->setContentsMargins(0, 0, 0, 0);
+    TreeView1 = new QTreeWidget;
+    TreeView1->setObjectName(QStringLiteral("TreeView1"));
+    TreeView1->setHeaderHidden(true);
+    TreeView1->setIndentation(19);
+    TreeView1->setIconSize(QSize(16, 16));
+    TreeView1->setCursor(Qt::ArrowCursor);
+    btnBar = new QPushButton;
+    btnBar->setObjectName(QStringLiteral("btnBar"));
+    btnBar->setCursor(Qt::PointingHandCursor);
+    btnBar->setFocusPolicy(Qt::NoFocus);
+    btnBar->setProperty("tag", 0);
+    JBarPanel = new TJBarPanel(TreeView1, btnBar, JBar);
+    JBar->addWidget(JBarPanel);
+    addToolBar(Qt::LeftToolBarArea, JBar);
+    applyJBarWidth();
+
+    // The status strip at the very bottom, the tab bar above it (the bottom area stacks
+    // its rows from the edge inwards).
+    ToolBar1 = new QToolBar(this);
+    ToolBar1->setObjectName(QStringLiteral("ToolBar1"));
+    ToolBar1->setMovable(false);
+    ToolBar1->setFloatable(false);
+    ToolBar1->setAllowedAreas(Qt::BottomToolBarArea);
+    StatusBar1 = new QLabel;
+    StatusBar1->setObjectName(QStringLiteral("StatusBar1"));
+    StatusBar1->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    StatusBar1->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    StatusBar1->resize(50, 20);
+    ProgressBar1 = new QProgressBar;
+    ProgressBar1->setObjectName(QStringLiteral("ProgressBar1"));
+    ProgressBar1->setRange(0, 100);
+    ProgressBar1->setValue(0);
+    ProgressBar1->setTextVisible(false);
+    ProgressBar1->resize(127, 16);
+    StatusPanel = new TStatusPanel(StatusBar1, ProgressBar1, ToolBar1);
+    StatusPanel->setFixedHeight(20);
+    ToolBar1->addWidget(StatusPanel);
+    addToolBar(Qt::BottomToolBarArea, ToolBar1);
+    addToolBarBreak(Qt::BottomToolBarArea);
+    TabBar = new QToolBar(this);
+    TabBar->setObjectName(QStringLiteral("TabBar"));
+    TabBar->setMovable(false);
+    TabBar->setFloatable(false);
+    TabBar->setAllowedAreas(Qt::BottomToolBarArea);
+    TabBar->setFixedHeight(28);
+    TabControl1 = new TTabControl(TabBar);
+    TabControl1->setContextMenuPolicy(Qt::CustomContextMenu);
+    TabControl1->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
+    TabBar->addWidget(TabControl1);
+    addToolBar(Qt::BottomToolBarArea, TabBar);
+
+
+}
+
+void TMainForm::connectHandlers() {
+    using ErrorBox::guarded;
+    connect(mnuShow_default, &QAction::triggered, this, guarded([this](bool) { mnuShow_defaultClick(); }));
+    connect(mnuShow_Address, &QAction::triggered, this, guarded([this](bool) { mnuShow_AddressClick(); }));
+    connect(mnuShow_Status, &QAction::triggered, this, guarded([this](bool) { mnuShow_StatusClick(); }));
+    connect(mnuShow_Tab, &QAction::triggered, this, guarded([this](bool) { mnuShow_TabClick(); }));
+    connect(mnuShow_J, &QAction::triggered, this, guarded([this](bool) { mnuShow_JClick(); }));
+    connect(btnBar, &QPushButton::clicked, this, guarded([this](bool) { btnBarClick(); }));
+    JBarPanel->onMouseUp = guarded([this](int x) { JBarMouseUp(x); });
+    for (TBand* band : {ToolBar2, ToolBar3})
+        connect(band, &TBand::mouseReleased, this, guarded([this] { CoolBar1MouseUp(); }));
+
+    connect(IE_item, &QAction::triggered, this, guarded([this](bool) { IE_ItemClick(); }));
+    connect(Moz_Item, &QAction::triggered, this, guarded([this](bool) { Moz_ItemClick(); }));
+    connect(mnuFile_Close, &QAction::triggered, this, guarded([this](bool) { mnuFile_CloseClick(); }));
+    connect(mnuFile_Exit, &QAction::triggered, this, guarded([this](bool) { close(); }));
+    connect(mnuWindow_Cascade, &QAction::triggered, this, guarded([this](bool) { mnuWindow_CascadeClick(); }));
+    connect(mnuWindow_TileHorizontal, &QAction::triggered, this,
+            guarded([this](bool) { mnuWindow_TileHorizontalClick(); }));
+    connect(mnuWindow_TileVertical, &QAction::triggered, this,
+            guarded([this](bool) { mnuWindow_TileVerticalClick(); }));
+    connect(mnuWindow_MinimizeAll, &QAction::triggered, this,
+            guarded([this](bool) { mnuWindow_MinimizeAllClick(); }));
+    connect(mnuWindow_Arrange, &QAction::triggered, this, guarded([this](bool) { mnuWindow_ArrangeClick(); }));
+    connect(mnuWindow, &QMenu::aboutToShow, this, guarded([this] { fillWindowMenu(); }));
+    connect(mnuAbout, &QAction::triggered, this, guarded([this](bool) { mnuAboutClick(); }));
+
+    auto focusedEdit = [] { return qobject_cast<QLineEdit*>(QApplication::focusWidget()); };
+    connect(EditCut1, &QAction::triggered, this, [focusedEdit] { if (auto* e = focusedEdit()) e->cut(); });
+    connect(EditCopy1, &QAction::triggered, this, [focusedEdit] { if (auto* e = focusedEdit()) e->copy(); });
+    connect(EditPaste1, &QAction::triggered, this, [focusedEdit] { if (auto* e = focusedEdit()) e->paste(); });
+}
+
+void TMainForm::FormCreate() {
+    if (AppPath.isEmpty()) AppPath = QCoreApplication::applicationDirPath();
+    if (!AppPath.endsWith(u'/')) AppPath += u'/';
+    NextWindowID = -1;
+    WindowIDs.clear();
+
+    BandPositionRead();
+    show();
+
+    const bool firstRun = !AtomicFile::exists(configPath());
+    (void)firstRun;  // the options window opens here once it exists
+
+    {
+        Settings ini(configPath());
+        const bool ie = ini.Read(Keys::LastEngine) == QStringLiteral("IE");
+        IE_item->setChecked(ie);
+        Moz_Item->setChecked(!ie);
+        if (ini.Read(Keys::Mozilla) == 0) Moz_Item->setEnabled(false);
+        if (ini.ReadInteger(Keys::TabFix) == 1) TabControl1->setTabWidth(ini.Read(Keys::TabMaxSize));
+        if (auto state = WinSizeToState(ini.Read(Keys::WinSize))) ViewWindowState = *state;
+        TabControl1->setButtonStyle(ini.Read(Keys::TabType) != 0);
+    }
+
+    ViewToolBar();
+    mnuFile_SaveAs->setEnabled(false);
+    ReadMojiSize();
+    mnuShow_Size->menuAction()->setEnabled(false);
+    mnuEdit_Copy->setEnabled(false);
+    mnuEdit_slrAll->setEnabled(false);
+    AppMessageFilter::install(this);
+}
+
+void TMainForm::ReadMojiSize() {
+    Settings ini(configPath());
+    const int size = ini.Read(Keys::LastMojiSize) & 0xFF;
+    const QList<QAction*> items{mnuSize_Min, mnuSize_Small, mnuSize_middle, mnuSize_Large, mnuSize_Max};
+    for (int i = 0; i < items.size(); ++i) items[i]->setChecked(i == size);
+    MojiSize = size;
+}
+
+void TMainForm::FormClose() {
+    {
+        Settings ini(configPath());
+        ini.Write(Keys::LastEngine, IE_item->isChecked() ? QStringLiteral("IE") : QStringLiteral("Gecko"));
+        ini.Write(Keys::LastMojiSize, MojiSize);
+        ini.Write(Keys::WinSize, StateToWinSize(ViewWindowState));
+    }
+    BandPositionWrite();
+}
+
+void TMainForm::closeEvent(QCloseEvent* event) {
+    // A failed save is reported; the program still ends as the user asked, and the
+    // file keeps what it held before the failed write.
+    ErrorBox::guard([this] { FormClose(); });
+    event->accept();
+    emit closed();
+}
+
+void TMainForm::resizeEvent(QResizeEvent* event) {
+    QMainWindow::resizeEvent(event);
+    ErrorBox::guard([this] { FormResize(); });
+}
+
+void TMainForm::FormResize() {
+    StatusPanel->fit();
+    AddressPanel->fit();
+    TabControl1->resize(TabBar->width(), TabBar->height());
+}

@@ -1,0 +1,195 @@
+#pragma once
+// TMainForm: the MDI frame. It owns the bars, menus, tab strip and J bar, and the state
+// the view windows share (window ids, text size, the state new view windows take).
+
+#include "app/BarPanels.h"
+
+#include <QIcon>
+#include <QList>
+#include <QMainWindow>
+#include <QStringList>
+#include <cstdint>
+#include <optional>
+
+class QAction;
+class QLabel;
+class QLineEdit;
+class QMdiArea;
+class QMdiSubWindow;
+class QMenu;
+class QProgressBar;
+class QPushButton;
+class QToolButton;
+class QTreeWidget;
+class Settings;
+class TTabControl;
+
+enum class TWindowState { wsNormal, wsMinimized, wsMaximized };
+
+// [General] WinSize and the window state, both ways (1 is maximised, 2 minimised).
+std::optional<TWindowState> WinSizeToState(int winSize);
+int StateToWinSize(TWindowState state);
+
+class TMainForm : public QMainWindow {
+    Q_OBJECT
+public:
+    // appPath: the program folder, ending in "/"; empty means the executable's folder.
+    explicit TMainForm(const QString& appPath = QString(), QWidget* parent = nullptr);
+    ~TMainForm() override;
+
+    // --- shared state -------------------------------------------------------------
+    QString AppPath;
+    std::int32_t NextWindowID = -1;
+    QStringList WindowIDs;
+    TWindowState ViewWindowState = TWindowState::wsNormal;
+    int MojiSize = 2;
+    std::optional<int> PopupTab = 0;
+    std::uint8_t ClosingFromTab = 0;
+
+    QString configPath() const { return AppPath + QStringLiteral("config.ini"); }
+
+    // --- controls -----------------------------------------------------------------
+    QMdiArea* MDIClient = nullptr;
+    QList<QIcon> ImageList1;
+
+    TBand* ToolBar2 = nullptr;  // cool bar band 0
+    QToolButton* ToolButton1 = nullptr;
+    QToolButton* BackCtrl = nullptr;
+    QToolButton* FrwrdCtrl = nullptr;
+    QToolButton* StopCtrl = nullptr;
+    QToolButton* ReLoadCtrl = nullptr;
+
+    TBand* ToolBar3 = nullptr;  // cool bar band 1
+    TAddressPanel* AddressPanel = nullptr;
+    QLabel* Label1 = nullptr;
+    QLineEdit* txtAddress = nullptr;
+    QPushButton* btnMove = nullptr;
+
+    QToolBar* JBar = nullptr;
+    TJBarPanel* JBarPanel = nullptr;
+    QTreeWidget* TreeView1 = nullptr;
+    QPushButton* btnBar = nullptr;
+
+    QToolBar* TabBar = nullptr;
+    TTabControl* TabControl1 = nullptr;
+    QMenu* TabPopup = nullptr;
+    QAction* popAdd = nullptr;
+    QAction* popAddClose = nullptr;
+    QAction* popAddBookMark = nullptr;
+    QAction* popTabClose = nullptr;
+
+    QToolBar* ToolBar1 = nullptr;
+    TStatusPanel* StatusPanel = nullptr;
+    QLabel* StatusBar1 = nullptr;
+    QProgressBar* ProgressBar1 = nullptr;
+
+    // menus
+    QMenu* mnuFile = nullptr;
+    QAction* FileNew1 = nullptr;
+    QAction* FileOpen1 = nullptr;
+    QAction* mnuFile_Close = nullptr;
+    QAction* mnuFile_SaveAs = nullptr;
+    QAction* mnuFile_Exit = nullptr;
+    QMenu* mnuEdit = nullptr;
+    QAction* mnuEdit_Copy = nullptr;
+    QAction* mnuEdit_slrAll = nullptr;
+    QMenu* mnuShow = nullptr;
+    QMenu* mnuShow_ToolBar = nullptr;
+    QAction* mnuShow_default = nullptr;
+    QAction* mnuShow_Address = nullptr;
+    QAction* mnuShow_Status = nullptr;
+    QAction* mnuShow_Tab = nullptr;
+    QAction* mnuShow_J = nullptr;
+    QMenu* mnuShow_Size = nullptr;
+    QAction* mnuSize_Max = nullptr;
+    QAction* mnuSize_Large = nullptr;
+    QAction* mnuSize_middle = nullptr;
+    QAction* mnuSize_Small = nullptr;
+    QAction* mnuSize_Min = nullptr;
+    QMenu* mnuBookMark = nullptr;
+    QAction* mnuBMEdit = nullptr;
+    QMenu* mnuWebList = nullptr;
+    QAction* mnuWebList_Edit = nullptr;
+    QMenu* mnuTool = nullptr;
+    QMenu* mnuEngine = nullptr;
+    QAction* IE_item = nullptr;
+    QAction* Moz_Item = nullptr;
+    QAction* mnuOption = nullptr;
+    QMenu* mnuWindow = nullptr;
+    QAction* mnuWindow_Cascade = nullptr;
+    QAction* mnuWindow_TileHorizontal = nullptr;
+    QAction* mnuWindow_TileVertical = nullptr;
+    QAction* mnuWindow_MinimizeAll = nullptr;
+    QAction* mnuWindow_Arrange = nullptr;
+    QMenu* mnuHelp = nullptr;
+    QAction* mnuAbout = nullptr;
+    // Cut, copy and paste on the focused text box; in no menu.
+    QAction* EditCut1 = nullptr;
+    QAction* EditCopy1 = nullptr;
+    QAction* EditPaste1 = nullptr;
+
+    // --- start-up and close -------------------------------------------------------
+    void FormCreate();
+    void ReadMojiSize();
+    void FormClose();
+
+    // --- bar layout ---------------------------------------------------------------
+    void BandPositionRead();
+    void BandPositionWrite();
+    void ViewToolBar();
+    void mnuShow_defaultClick();
+    void mnuShow_AddressClick();
+    void mnuShow_StatusClick();
+    void mnuShow_TabClick();
+    void mnuShow_JClick();
+    void btnBarClick();
+    void JBarMouseUp(int x);
+    void JBarResize();
+    void CoolBar1MouseUp();
+    int JBarWidth() const { return jBarWidth_; }
+    void SetJBarWidth(int width);
+    int JBarRemembered() const;  // the collapse button's remembered width
+    // The bands of the cool bar from top-left to bottom-right.
+    QList<TBand*> Bands() const;
+
+    // --- frame upkeep and commands -------------------------------------------------
+    void FormResize();
+    void IE_ItemClick();
+    void Moz_ItemClick();
+    void mnuFile_CloseClick();
+    void mnuWindow_CascadeClick();
+    void mnuWindow_TileHorizontalClick();
+    void mnuWindow_TileVerticalClick();
+    void mnuWindow_MinimizeAllClick();
+    void mnuWindow_ArrangeClick();
+    void mnuAboutClick();
+    // The view window in front, or none.
+    QMdiSubWindow* ActiveMDIChild() const;
+    QList<QMdiSubWindow*> MDIChildren() const;
+
+signals:
+    // The frame has closed; the program ends, whatever view windows are open.
+    void closed();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    QMenu* createPopupMenu() override { return nullptr; }
+
+private:
+    void createControls();
+    void createMenus();
+    void createBars();
+    void connectHandlers();
+    void fillWindowMenu();
+    void placeBands(const QList<TBand*>& order);
+    void applyJBarWidth();
+    QAction* addItem(QMenu* menu, const QString& caption, int image = -1);
+
+    int jBarWidth_ = 153;
+    QList<TBand*> bandOrder_;  // last known order, for while a band is hidden
+    QList<QAction*> windowListItems_;
+};
+
+// The one main window.
+extern TMainForm* MainForm;

@@ -1,0 +1,175 @@
+// The bars of the main window: cool bar bands, the five View toggles and the J bar.
+
+#include "app/Main.h"
+#include "settings/Settings.h"
+
+#include <QLabel>
+#include <QLayout>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTreeWidget>
+#include <algorithm>
+
+namespace {
+
+// The J bar's narrow form, with just the collapse button showing.
+constexpr int CollapsedJBarWidth = 11;
+
+}  // namespace
+
+QList<TBand*> TMainForm::Bands() const {
+    QList<TBand*> bands{ToolBar2, ToolBar3};
+    // Hidden bands keep the place they last had; shown ones are ordered as laid out.
+    if (ToolBar2->isVisible() && ToolBar3->isVisible()) {
+        // Geometry settles when the frame lays itself out; make sure that happened.
+        if (QLayout* frameLayout = const_cast<TMainForm*>(this)->layout()) frameLayout->activate();
+        std::stable_sort(bands.begin(), bands.end(), [](const TBand* a, const TBand* b) {
+            const QPoint pa = a->geometry().topLeft(), pb = b->geometry().topLeft();
+            return pa.y() != pb.y() ? pa.y() < pb.y() : pa.x() < pb.x();
+        });
+    } else {
+        bands = bandOrder_;
+    }
+    return bands;
+}
+
+void TMainForm::placeBands(const QList<TBand*>& order) {
+    const bool wasUpdating = updatesEnabled();
+    setUpdatesEnabled(false);
+    QList<bool> hidden;
+    for (TBand* band : order) {
+        hidden << (band->isHidden() && band->testAttribute(Qt::WA_WState_ExplicitShowHide));
+        removeToolBar(band);
+    }
+    for (int p = 0; p < order.size(); ++p) {
+        if (p > 0 && order[p]->breakFlag()) addToolBarBreak(Qt::TopToolBarArea);
+        addToolBar(Qt::TopToolBarArea, order[p]);
+        order[p]->setVisible(!hidden[p]);
+    }
+    bandOrder_ = order;
+    setUpdatesEnabled(wasUpdating);
+}
+
+void TMainForm::BandPositionRead() {
+    int ids[2], widths[2];
+    bool breaks[2];
+    {
+        Settings ini(configPath());
+        for (int n = 0; n < 2; ++n) {
+            ids[n] = ini.Read(Keys::BandID[n]);
+            widths[n] = ini.Read(Keys::BandWidth[n]);
+            breaks[n] = ini.Read(Keys::BandBreak[n]);
+        }
+        mnuShow_default->setChecked(ini.Read(Keys::ShowToolBar));
+        mnuShow_Address->setChecked(ini.Read(Keys::ShowAddressBar));
+        mnuShow_Status->setChecked(ini.Read(Keys::ShowStatusBar));
+        mnuShow_Tab->setChecked(ini.Read(Keys::ShowTabBar));
+        mnuShow_J->setChecked(ini.Read(Keys::ShowJBar));
+        jBarWidth_ = ini.Read(Keys::JBarSize);
+        btnBar->setProperty("tag", ini.Read(Keys::JBarMax));
+    }
+    applyJBarWidth();
+
+    // One batch: reorder first, then breaks and widths, then one layout.
+    QList<TBand*> order = Bands();
+    for (int p = 0; p < 2; ++p) {
+        const auto found = std::find_if(order.begin(), order.end(), [&](TBand* b) { return b->id() == ids[p]; });
+        if (found != order.end()) {
+            TBand* band = *found;
+            order.erase(found);
+            order.insert(p, band);
+        }
+        order[p]->setBreakFlag(breaks[p]);
+        order[p]->setPreferredWidth(widths[p]);
+    }
+    placeBands(order);
+}
+
+void TMainForm::BandPositionWrite() {
+    const QList<TBand*> order = Bands();
+    // A band that the user dragged onto the row of the one before it no longer starts
+    // a row of its own.
+    if (order[0]->isVisible() && order[1]->isVisible())
+        order[1]->setBreakFlag(order[1]->geometry().top() > order[0]->geometry().top());
+    Settings ini(configPath());
+    for (int p = 0; p < 2; ++p) {
+        ini.Write(Keys::BandID[p], order[p]->id());
+        ini.Write(Keys::BandWidth[p], order[p]->isVisible() ? order[p]->width() : order[p]->sizeHint().width());
+        ini.Write(Keys::BandBreak[p], order[p]->breakFlag());
+    }
+    ini.Write(Keys::ShowToolBar, mnuShow_default->isChecked());
+    ini.Write(Keys::ShowAddressBar, mnuShow_Address->isChecked());
+    ini.Write(Keys::ShowStatusBar, mnuShow_Status->isChecked());
+    ini.Write(Keys::ShowTabBar, mnuShow_Tab->isChecked());
+    ini.Write(Keys::ShowJBar, mnuShow_J->isChecked());
+    ini.Write(Keys::JBarSize, jBarWidth_);
+    ini.Write(Keys::JBarMax, JBarRemembered());
+}
+
+void TMainForm::ViewToolBar() {
+    const std::pair<QAction*, QToolBar*> bars[] = {
+        {mnuShow_default, ToolBar2}, {mnuShow_Address, ToolBar3}, {mnuShow_Status, ToolBar1},
+        {mnuShow_Tab, TabBar},       {mnuShow_J, JBar}};
+    for (const auto& [item, bar] : bars)
+        if (!item->isChecked()) bar->hide();
+}
+
+namespace {
+
+void toggle(QAction* item, QToolBar* bar) {
+    // The menu flips a checkable item before the handler runs; the bar follows it.
+    bar->setVisible(item->isChecked());
+}
+
+}  // namespace
+
+void TMainForm::mnuShow_defaultClick() {
+    if (ToolBar2->isVisible() && ToolBar3->isVisible()) bandOrder_ = Bands();
+    toggle(mnuShow_default, ToolBar2);
+}
+
+void TMainForm::mnuShow_AddressClick() {
+    if (ToolBar2->isVisible() && ToolBar3->isVisible()) bandOrder_ = Bands();
+    toggle(mnuShow_Address, ToolBar3);
+}
+
+void TMainForm::mnuShow_StatusClick() { toggle(mnuShow_Status, ToolBar1); }
+void TMainForm::mnuShow_TabClick() { toggle(mnuShow_Tab, TabBar); }
+void TMainForm::mnuShow_JClick() { toggle(mnuShow_J, JBar); }
+
+int TMainForm::JBarRemembered() const { return btnBar->property("tag").toInt(); }
+
+void TMainForm::SetJBarWidth(int width) {
+    jBarWidth_ = width;
+    applyJBarWidth();
+}
+
+void TMainForm::applyJBarWidth() {
+    // However narrow the stored width, the collapse button stays on screen so that the
+    // user can always bring the bar back.
+    JBar->setFixedWidth(std::max(jBarWidth_, 10));
+    JBarPanel->setFixedWidth(std::max(jBarWidth_, 10));
+    JBarResize();
+}
+
+void TMainForm::btnBarClick() {
+    if (JBarRemembered() == 0) {
+        btnBar->setProperty("tag", jBarWidth_);
+        SetJBarWidth(CollapsedJBarWidth);
+    } else {
+        SetJBarWidth(JBarRemembered());
+        btnBar->setProperty("tag", 0);
+    }
+}
+
+void TMainForm::JBarMouseUp(int x) {
+    // A release left of the bar's own edge gives the narrowest bar, not a negative one.
+    SetJBarWidth(std::max(0, x));
+}
+
+void TMainForm::JBarResize() { JBarPanel->fit(); }
+
+void TMainForm::CoolBar1MouseUp() {
+    if (ToolBar2->isVisible() && ToolBar3->isVisible()) bandOrder_ = Bands();
+    AddressPanel->fit();
+}

@@ -1,0 +1,114 @@
+// Frame commands that do not depend on a page: the engine menu, the Window menu,
+// closing the active view window and the version box.
+
+#include "app/About.h"
+#include "app/Main.h"
+
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenu>
+#include <QStyle>
+
+QMdiSubWindow* TMainForm::ActiveMDIChild() const { return MDIClient->activeSubWindow(); }
+
+QList<QMdiSubWindow*> TMainForm::MDIChildren() const {
+    return MDIClient->subWindowList(QMdiArea::CreationOrder);
+}
+
+void TMainForm::IE_ItemClick() {
+    IE_item->setChecked(true);
+    Moz_Item->setChecked(false);
+}
+
+void TMainForm::Moz_ItemClick() {
+    Moz_Item->setChecked(true);
+    IE_item->setChecked(false);
+}
+
+void TMainForm::mnuFile_CloseClick() { MDIClient->closeActiveSubWindow(); }
+
+void TMainForm::mnuWindow_CascadeClick() { MDIClient->cascadeSubWindows(); }
+
+namespace {
+
+QList<QMdiSubWindow*> tileable(QMdiArea* area) {
+    QList<QMdiSubWindow*> windows;
+    for (QMdiSubWindow* w : area->subWindowList(QMdiArea::StackingOrder))
+        if (w->isVisible() && !w->isMinimized()) windows << w;
+    return windows;
+}
+
+// Lays the windows out in equal strips, one above the other or side by side.
+void tile(QMdiArea* area, bool stacked) {
+    const QList<QMdiSubWindow*> windows = tileable(area);
+    if (windows.isEmpty()) return;
+    const QRect r = area->viewport()->rect();
+    const int n = static_cast<int>(windows.size());
+    for (int i = 0; i < n; ++i) {
+        QMdiSubWindow* w = windows[n - 1 - i];  // the front window takes the first strip
+        if (w->isMaximized()) w->showNormal();
+        if (stacked) {
+            const int top = r.height() * i / n, bottom = r.height() * (i + 1) / n;
+            w->setGeometry(0, top, r.width(), bottom - top);
+        } else {
+            const int left = r.width() * i / n, right = r.width() * (i + 1) / n;
+            w->setGeometry(left, 0, right - left, r.height());
+        }
+    }
+}
+
+}  // namespace
+
+void TMainForm::mnuWindow_TileHorizontalClick() { tile(MDIClient, true); }
+void TMainForm::mnuWindow_TileVerticalClick() { tile(MDIClient, false); }
+
+void TMainForm::mnuWindow_MinimizeAllClick() {
+    for (QMdiSubWindow* w : MDIChildren()) w->showMinimized();
+    mnuWindow_ArrangeClick();
+}
+
+void TMainForm::mnuWindow_ArrangeClick() {
+    // Minimized windows line up along the bottom edge, left to right, row above row.
+    const QRect r = MDIClient->viewport()->rect();
+    int x = 0, y = r.height();
+    for (QMdiSubWindow* w : MDIChildren()) {
+        if (!w->isMinimized()) continue;
+        const QSize s = w->size();
+        if (x > 0 && x + s.width() > r.width()) {
+            x = 0;
+            y -= s.height();
+        }
+        w->move(x, y - s.height());
+        x += s.width();
+    }
+}
+
+void TMainForm::fillWindowMenu() {
+    for (QAction* a : windowListItems_) {
+        mnuWindow->removeAction(a);
+        a->deleteLater();
+    }
+    windowListItems_.clear();
+    const QList<QMdiSubWindow*> windows = MDIChildren();
+    if (windows.isEmpty()) return;
+    windowListItems_ << mnuWindow->addSeparator();
+    int number = 1;
+    for (QMdiSubWindow* w : windows) {
+        const QString title = QString(w->windowTitle()).replace(u'&', QStringLiteral("&&"));
+        const QString text = number < 10 ? QStringLiteral("&%1 %2").arg(number).arg(title)
+                                         : QStringLiteral("%1 %2").arg(number).arg(title);
+        QAction* item = mnuWindow->addAction(text);
+        item->setCheckable(true);
+        item->setChecked(w == ActiveMDIChild());
+        connect(item, &QAction::triggered, w, [this, w] {
+            if (w->isMinimized()) w->showNormal();
+            MDIClient->setActiveSubWindow(w);
+        });
+        windowListItems_ << item;
+        ++number;
+    }
+}
+
+void TMainForm::mnuAboutClick() {
+    if (AboutBox) AboutBox->exec();
+}

@@ -1,0 +1,42 @@
+// The entry point: no command line is read. The windows come into being in a fixed
+// order; only the main window is shown.
+
+#include "app/About.h"
+#include "app/Main.h"
+#include "platform/ErrorBox.h"
+
+#include <clocale>
+#include <cstdlib>
+#include <unistd.h>
+
+namespace {
+
+void prepareEnvironment() {
+    // Chromium refuses to start as root unless its sandbox is off; keep it for others.
+    if (::geteuid() == 0) ::setenv("QTWEBENGINE_DISABLE_SANDBOX", "1", 0);
+    // Foreign (embedded) windows inside the MDI area stop Qt's own painting with the
+    // default Quick backend.
+    ::setenv("QT_QUICK_BACKEND", "software", 0);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    prepareEnvironment();
+    std::setlocale(LC_ALL, "");
+    TavixApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Tavix"));
+    QApplication::setApplicationDisplayName(QStringLiteral("Tavix"));
+
+    TMainForm* mainForm = nullptr;
+    ErrorBox::guard([&] { mainForm = new TMainForm; });
+    if (!mainForm) return 1;
+    QObject::connect(mainForm, &TMainForm::closed, &app, &QCoreApplication::quit, Qt::QueuedConnection);
+
+    ErrorBox::guard([] { new TAboutBox; });
+
+    const int rc = app.exec();
+    delete AboutBox;
+    delete mainForm;
+    return rc;
+}

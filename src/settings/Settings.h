@@ -1,0 +1,50 @@
+#pragma once
+// The settings access object: made for one use on one INI file, then let go. Creating it
+// touches no file; every read goes to the file (through the checked parse cache) and
+// every write goes to disk at once.
+
+#include "settings/Colours.h"
+#include "settings/KeyTable.h"
+
+#include <QString>
+#include <optional>
+
+class Settings {
+public:
+    explicit Settings(QString path) : path_(std::move(path)) {}
+
+    const QString& path() const { return path_; }
+
+    QString ReadString(const char* section, const char* key, const QString& def) const;
+    int ReadInteger(const char* section, const char* key, int def) const;
+    bool ReadBool(const char* section, const char* key, bool def) const;
+    TColor ReadColour(const char* section, const char* key, const QString& def) const;
+
+    void WriteString(const char* section, const char* key, const QString& value);
+    void WriteInteger(const char* section, const char* key, int value);
+    void WriteBool(const char* section, const char* key, bool value);
+    void WriteColour(const char* section, const char* key, TColor value);
+
+    // The same through the key table.
+    QString Read(const Keys::StringKey& k) const { return ReadString(k.section, k.name, QString::fromUtf8(k.def)); }
+    int Read(const Keys::IntegerKey& k) const { return ReadInteger(k.section, k.name, k.def); }
+    bool Read(const Keys::BooleanKey& k) const { return ReadBool(k.section, k.name, k.def); }
+    TColor Read(const Keys::ColourKey& k) const { return ReadColour(k.section, k.name, QString::fromUtf8(k.def)); }
+    // A boolean key read as a number, for readers that test it for an exact value.
+    int ReadInteger(const Keys::BooleanKey& k) const { return ReadInteger(k.section, k.name, k.def ? 1 : 0); }
+
+    void Write(const Keys::StringKey& k, const QString& v) { WriteString(k.section, k.name, v); }
+    void Write(const Keys::IntegerKey& k, int v) { WriteInteger(k.section, k.name, v); }
+    void Write(const Keys::BooleanKey& k, bool v) { WriteBool(k.section, k.name, v); }
+    void Write(const Keys::ColourKey& k, TColor v) { WriteColour(k.section, k.name, v); }
+
+private:
+    QString path_;
+};
+
+// Text to integer: decimal, or hexadecimal after "$", with an optional sign, within 32
+// bits (hexadecimal wraps: $FFFFFFFF is -1); anything else gives the default. Integer
+// settings first turn a leading "0x"/"0X" of a text longer than 2 characters into "$".
+int StrToIntDef(const QString& text, int def);
+// The same without a default: nothing when the text does not convert.
+std::optional<int> TryStrToInt(const QString& text);

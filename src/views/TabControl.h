@@ -1,0 +1,35 @@
+#pragma once
+// TabControl1: the strip of tabs, one per view window. The program draws every tab
+// itself; the drawing and the tab operations belong to the tab strip, which installs
+// them here.
+
+#include <QTabBar>
+#include <functional>
+
+class TTabControl : public QTabBar {
+    Q_OBJECT
+public:
+    explicit TTabControl(QWidget* parent = nullptr);
+
+    // 0: every tab as wide as its text; otherwise the fixed width in pixels.
+    void setTabWidth(int width);
+    int tabWidth() const { return tabWidth_; }
+
+    // Button style puts the row of tabs at the top and draws them as buttons; tab style
+    // draws tabs along the bottom edge.
+    void setButtonStyle(bool buttons);
+    bool buttonStyle() const { return buttons_; }
+
+    using DrawTab = std::function<void(QPainter&, int index, const QRect& rect, bool selected)>;
+    void setDrawTab(DrawTab draw) { drawTab_ = std::move(draw); update(); }
+
+protected:
+    QSize tabSizeHint(int index) const override;
+    QSize minimumTabSizeHint(int index) const override;
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    int tabWidth_ = 0;
+    bool buttons_ = false;
+    DrawTab drawTab_;
+};

@@ -1,0 +1,37 @@
+#pragma once
+// Shared fixtures: a temporary program folder, and recorders in place of the error box
+// and the beep.
+
+#include <QString>
+#include <QStringList>
+#include <QTemporaryDir>
+#include <string>
+
+// A program folder of its own, removed afterwards; path() ends in "/".
+class ProgramFolder {
+public:
+    ProgramFolder();
+    QString path() const { return dir_.path() + QStringLiteral("/"); }
+    QString file(const QString& name) const { return path() + name; }
+    void write(const QString& name, const std::string& bytes) const;
+    std::string read(const QString& name) const;
+
+private:
+    QTemporaryDir dir_;
+};
+
+// Records the messages that would have been shown, for as long as it lives.
+class ErrorRecorder {
+public:
+    ErrorRecorder();
+    ~ErrorRecorder();
+    QStringList messages;
+};
+
+// Counts beeps, for as long as it lives.
+class BeepCounter {
+public:
+    BeepCounter();
+    ~BeepCounter();
+    int count = 0;
+};
