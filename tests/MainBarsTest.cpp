@@ -1,0 +1,196 @@
+// The bar layout across restarts, the View toggles, the J bar and the resize rules.
+
+#include "TestSupport.h"
+#include "app/About.h"
+#include "app/AppMessageFilter.h"
+#include "app/Main.h"
+#include "settings/Settings.h"
+#include "views/TabControl.h"
+
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenu>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTest>
+#include <QTreeWidget>
+#include <gtest/gtest.h>
+#include <memory>
+
+namespace {
+
+struct BarsFixture : ::testing::Test {
+    ProgramFolder dir;
+    ErrorRecorder errors;
+    std::unique_ptr<TMainForm> form;
+
+    void start(const std::string& config = {}) {
+        if (!config.empty()) dir.write("config.ini", config);
+        form = std::make_unique<TMainForm>(dir.path());
+        form->resize(800, 600);
+        QCoreApplication::processEvents();
+    }
+    void restart() {
+        form->close();
+        form.reset();
+        start();
+    }
+    QList<int> bandIds() const {
+        QList<int> ids;
+        for (TBand* b : form->Bands()) ids << b->id();
+        return ids;
+    }
+    int ini(const Keys::IntegerKey& k) const { return Settings(dir.file("config.ini")).Read(k); }
+    bool ini(const Keys::BooleanKey& k) const { return Settings(dir.file("config.ini")).Read(k); }
+};
+
+}  // namespace
+
+TEST_F(BarsFixture, BandOrderAndBreaksSurviveARestart) {
+    start("[Bar]\r\nBand0ID=1\r\nBand1ID=0\r\n");
+    EXPECT_EQ(bandIds(), QList<int>({1, 0}));
+    EXPECT_LT(form->ToolBar3->geometry().top(), form->ToolBar2->geometry().top());
+    restart();
+    EXPECT_EQ(bandIds(), QList<int>({1, 0}));
+    EXPECT_EQ(ini(Keys::BandID[0]), 1);
+    EXPECT_EQ(ini(Keys::BandID[1]), 0);
+
+    // The same ID twice: moved to position 0, then on to position 1.
+    start("[Bar]\r\nBand0ID=1\r\nBand1ID=1\r\n");
+    EXPECT_EQ(bandIds(), QList<int>({0, 1}));
+    // An ID that matches no band leaves the layout's order.
+    start("[Bar]\r\nBand0ID=7\r\nBand1ID=-3\r\n");
+    EXPECT_EQ(bandIds(), QList<int>({0, 1}));
+}
+
+TEST_F(BarsFixture, ABandWithoutBreakSharesTheRowAndKeepsItsWidth) {
+    start("[Bar]\r\nBand1Break=0\r\nBand0Width=300\r\n");
+    EXPECT_EQ(form->ToolBar2->geometry().top(), form->ToolBar3->geometry().top());
+    EXPECT_EQ(form->ToolBar2->width(), 300);
+    restart();
+    EXPECT_FALSE(ini(Keys::BandBreak[1]));
+    EXPECT_EQ(ini(Keys::BandWidth[0]), 300);
+    EXPECT_EQ(form->ToolBar2->geometry().top(), form->ToolBar3->geometry().top());
+}
+
+TEST_F(BarsFixture, ToggleChecksDriveVisibilityAndAreSavedAtClose) {
+    start("[Bar]\r\nStatusBar=0\r\nTabBar=0\r\n");
+    EXPECT_FALSE(form->ToolBar1->isVisible());
+    EXPECT_FALSE(form->TabBar->isVisible());
+    EXPECT_FALSE(form->mnuShow_Status->isChecked());
+    form->mnuShow_Status->trigger();
+    EXPECT_TRUE(form->ToolBar1->isVisible());
+    form->mnuShow_J->trigger();
+    EXPECT_FALSE(form->JBar->isVisible());
+    form->mnuShow_default->trigger();
+    EXPECT_FALSE(form->ToolBar2->isVisible());
+    restart();
+    EXPECT_TRUE(ini(Keys::ShowStatusBar));
+    EXPECT_FALSE(ini(Keys::ShowTabBar));
+    EXPECT_FALSE(ini(Keys::ShowJBar));
+    EXPECT_FALSE(ini(Keys::ShowToolBar));
+    EXPECT_EQ(ini(Keys::JBarSize), 153);  // hiding keeps the width
+    EXPECT_FALSE(form->ToolBar2->isVisible());
+    EXPECT_TRUE(form->ToolBar3->isVisible());
+    EXPECT_EQ(bandIds(), QList<int>({0, 1}));
+}
+
+TEST_F(BarsFixture, CollapsedJBarComesBackToItsWidthAfterARestart) {
+    start("[Bar]\r\nJBarSize=180\r\n");
+    EXPECT_EQ(form->JBar->width(), 180);
+    EXPECT_EQ(form->TreeView1->width(), 170);
+    form->btnBar->click();
+    EXPECT_EQ(form->JBarWidth(), 11);
+    restart();
+    EXPECT_EQ(ini(Keys::JBarSize), 11);
+    EXPECT_EQ(ini(Keys::JBarMax), 180);
+    EXPECT_EQ(form->JBarWidth(), 11);
+    form->btnBar->click();
+    EXPECT_EQ(form->JBarWidth(), 180);
+    EXPECT_EQ(form->JBarRemembered(), 0);
+}
+
+TEST_F(BarsFixture, DraggingSetsTheWidthButNotTheRememberedOne) {
+    start();
+    form->btnBar->click();  // collapse: remembers 153
+    QTest::mousePress(form->JBarPanel, Qt::LeftButton, {}, QPoint(5, 40));
+    QTest::mouseRelease(form->JBarPanel, Qt::LeftButton, {}, QPoint(90, 40));
+    EXPECT_EQ(form->JBarWidth(), 90);
+    form->btnBar->click();
+    EXPECT_EQ(form->JBarWidth(), 153);
+    // A plain click sets the width to where it was.
+    QTest::mouseClick(form->JBarPanel, Qt::LeftButton, {}, QPoint(150, 10));
+    EXPECT_EQ(form->JBarWidth(), 150);
+    // Released left of the bar: the narrowest bar, with its button still there.
+    QTest::mousePress(form->JBarPanel, Qt::LeftButton, {}, QPoint(150, 10));
+    QTest::mouseRelease(form->JBarPanel, Qt::LeftButton, {}, QPoint(-40, 10));
+    EXPECT_EQ(form->JBarWidth(), 0);
+    EXPECT_TRUE(form->btnBar->isVisible());
+    EXPECT_GE(form->btnBar->geometry().left(), 0);
+}
+
+TEST_F(BarsFixture, ResizeRulesPlaceTheAddressBoxAndStatusStrip) {
+    start();
+    form->FormResize();
+    const int band = form->AddressPanel->width();
+    EXPECT_EQ(form->btnMove->geometry().left(), band - form->btnMove->width());
+    EXPECT_EQ(form->txtAddress->width(), band - form->btnMove->width() - form->Label1->width());
+    EXPECT_EQ(form->ProgressBar1->width(), 130);
+    EXPECT_EQ(form->StatusBar1->width(), form->StatusPanel->width() - 130);
+
+    // At 260 pixels or less both keep their widths.
+    form->ProgressBar1->resize(127, form->ProgressBar1->height());
+    form->StatusBar1->resize(50, form->StatusBar1->height());
+    form->StatusPanel->setFixedWidth(260);
+    form->StatusPanel->fit();
+    EXPECT_EQ(form->ProgressBar1->width(), 127);
+    EXPECT_EQ(form->StatusBar1->width(), 50);
+}
+
+TEST_F(BarsFixture, WindowMenuArrangesViewWindows) {
+    start();
+    QList<QMdiSubWindow*> windows;
+    for (int i = 0; i < 3; ++i) {
+        windows << form->MDIClient->addSubWindow(new QWidget);
+        windows.back()->setWindowTitle(QStringLiteral("page&%1").arg(i));
+        windows.back()->show();
+    }
+    form->mnuWindow_TileHorizontalClick();
+    const int width = form->MDIClient->viewport()->width();
+    for (QMdiSubWindow* w : windows) EXPECT_EQ(w->width(), width);
+    form->mnuWindow_TileVerticalClick();
+    for (QMdiSubWindow* w : windows) EXPECT_EQ(w->height(), form->MDIClient->viewport()->height());
+    emit form->mnuWindow->aboutToShow();
+    QStringList texts;
+    for (QAction* a : form->mnuWindow->actions())
+        if (!a->isSeparator()) texts << a->text();
+    EXPECT_TRUE(texts.contains(QStringLiteral("&1 page&&0")));
+    form->mnuWindow_MinimizeAllClick();
+    for (QMdiSubWindow* w : windows) EXPECT_TRUE(w->isMinimized());
+    form->MDIClient->setActiveSubWindow(windows[1]);
+    form->mnuFile_CloseClick();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(form->MDIChildren().size(), 2);
+}
+
+TEST(AboutBox, ShowsTheVersion) {
+    TAboutBox box;
+    EXPECT_EQ(box.windowTitle(), QStringLiteral("バージョン情報"));
+    EXPECT_EQ(box.Version->text(), QStringLiteral("Version：1.0β6"));
+    EXPECT_EQ(box.ProgramIcon->text(), QStringLiteral("未定"));
+    EXPECT_EQ(box.size(), QSize(274, 123));
+    EXPECT_TRUE(box.OKButton->isDefault());
+}
+
+TEST(AppMessageFilter, EnterOnTheMdiAreaGoesOnToIt) {
+    QMdiArea area;
+    QLineEdit edit;
+    QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+    QKeyEvent letter(QEvent::KeyPress, Qt::Key_A, Qt::NoModifier);
+    EXPECT_FALSE(AppMessageFilter::HandleAppMessage(&area, &enter, true));
+    EXPECT_TRUE(AppMessageFilter::HandleAppMessage(&edit, &enter, true));
+    EXPECT_TRUE(AppMessageFilter::HandleAppMessage(&area, &letter, true));
+}

@@ -1,0 +1,168 @@
+// Start-up and close of the main window: what it reads, what it writes, and that a
+// damaged or unwritable config.ini costs the user nothing.
+
+#include "TestSupport.h"
+#include "app/Main.h"
+#include "settings/Settings.h"
+#include "views/TabControl.h"
+
+#include <QFile>
+#include <QMenu>
+#include <QToolButton>
+#include <QToolBar>
+#include <gtest/gtest.h>
+#include <memory>
+#include <sys/stat.h>
+
+namespace {
+
+struct MainFormFixture : ::testing::Test {
+    ProgramFolder dir;
+    ErrorRecorder errors;
+    std::unique_ptr<TMainForm> form;
+
+    void start(const std::string& config = {}) {
+        if (!config.empty()) dir.write("config.ini", config);
+        form = std::make_unique<TMainForm>(dir.path());
+    }
+    void restart() {
+        form->close();
+        form.reset();
+        form = std::make_unique<TMainForm>(dir.path());
+    }
+    QAction* checkedSize() const {
+        for (QAction* a : form->mnuShow_Size->actions())
+            if (a->isChecked()) return a;
+        return nullptr;
+    }
+};
+
+}  // namespace
+
+TEST_F(MainFormFixture, FirstStartUsesEveryDefault) {
+    start();
+    EXPECT_EQ(form->AppPath, dir.path());
+    EXPECT_TRUE(form->IE_item->isChecked());
+    EXPECT_FALSE(form->Moz_Item->isChecked());
+    EXPECT_FALSE(form->Moz_Item->isEnabled());  // [Option_Main] Mozilla defaults to 0
+    EXPECT_EQ(form->MojiSize, 2);
+    EXPECT_EQ(checkedSize(), form->mnuSize_middle);
+    EXPECT_EQ(form->ViewWindowState, TWindowState::wsNormal);
+    EXPECT_EQ(form->NextWindowID, -1);
+    EXPECT_TRUE(form->WindowIDs.isEmpty());
+    for (QToolBar* bar : {static_cast<QToolBar*>(form->ToolBar2), static_cast<QToolBar*>(form->ToolBar3), form->ToolBar1,
+                          form->TabBar, form->JBar})
+        EXPECT_TRUE(bar->isVisible()) << bar->objectName().toStdString();
+    EXPECT_EQ(form->JBarWidth(), 153);
+    EXPECT_EQ(form->TabControl1->shape(), QTabBar::RoundedSouth);
+    EXPECT_EQ(form->TabControl1->tabWidth(), 0);
+    EXPECT_FALSE(form->mnuFile_SaveAs->isEnabled());
+    EXPECT_FALSE(form->mnuShow_Size->menuAction()->isEnabled());
+    for (QWidget* b : {static_cast<QWidget*>(form->BackCtrl), static_cast<QWidget*>(form->FrwrdCtrl),
+                       static_cast<QWidget*>(form->StopCtrl), static_cast<QWidget*>(form->ReLoadCtrl)})
+        EXPECT_FALSE(b->isEnabled());
+    EXPECT_TRUE(errors.messages.isEmpty());
+}
+
+TEST_F(MainFormFixture, OnlyTheExactTextIESelectsInternetExplorer) {
+    for (const char* value : {"Gecko", "ie", "", " IE_"}) {
+        start(std::string("[General]\r\nLastEngine=") + value + "\r\n[Option_Main]\r\nMozilla=1\r\n");
+        EXPECT_TRUE(form->Moz_Item->isChecked()) << value;
+        EXPECT_FALSE(form->IE_item->isChecked()) << value;
+        EXPECT_TRUE(form->Moz_Item->isEnabled());
+    }
+    start("[General]\r\nLastEngine=IE\r\n");
+    EXPECT_TRUE(form->IE_item->isChecked());
+}
+
+TEST_F(MainFormFixture, GeckoDisallowedKeepsItsCheckMarkButIsDisabled) {
+    start("[General]\r\nLastEngine=Gecko\r\n[Option_Main]\r\nMozilla=0\r\n");
+    EXPECT_TRUE(form->Moz_Item->isChecked());
+    EXPECT_FALSE(form->Moz_Item->isEnabled());
+    form->IE_ItemClick();
+    EXPECT_TRUE(form->IE_item->isChecked());
+    EXPECT_FALSE(form->Moz_Item->isChecked());
+    form->Moz_ItemClick();
+    EXPECT_FALSE(form->IE_item->isChecked());
+    restart();
+    EXPECT_TRUE(form->Moz_Item->isChecked());
+    EXPECT_EQ(Settings(dir.file("config.ini")).Read(Keys::LastEngine), QStringLiteral("Gecko"));
+}
+
+TEST_F(MainFormFixture, TextSizeKeepsItsLowEightBits) {
+    start("[General]\r\nLastMojiSize=258\r\n");
+    EXPECT_EQ(form->MojiSize, 2);
+    EXPECT_EQ(checkedSize(), form->mnuSize_middle);
+    start("[General]\r\nLastMojiSize=4\r\n");
+    EXPECT_EQ(checkedSize(), form->mnuSize_Max);
+    start("[General]\r\nLastMojiSize=0\r\n");
+    EXPECT_EQ(checkedSize(), form->mnuSize_Min);
+    start("[General]\r\nLastMojiSize=7\r\n");
+    EXPECT_EQ(form->MojiSize, 7);
+    EXPECT_EQ(checkedSize(), nullptr);
+}
+
+TEST_F(MainFormFixture, WinSizeMapsBothWaysAndOddValuesLeaveNormal) {
+    start("[General]\r\nWinSize=1\r\n");
+    EXPECT_EQ(form->ViewWindowState, TWindowState::wsMaximized);
+    restart();
+    EXPECT_EQ(Settings(dir.file("config.ini")).Read(Keys::WinSize), 1);
+    start("[General]\r\nWinSize=2\r\n");
+    EXPECT_EQ(form->ViewWindowState, TWindowState::wsMinimized);
+    for (const char* odd : {"3", "-1", "x"}) {
+        start(std::string("[General]\r\nWinSize=") + odd + "\r\n");
+        EXPECT_EQ(form->ViewWindowState, TWindowState::wsNormal) << odd;
+    }
+}
+
+TEST_F(MainFormFixture, FixedTabWidthNeedsExactlyOne) {
+    start("[Option_Tab]\r\nfix=1\r\nMaxSize=90\r\nTabType=1\r\n");
+    EXPECT_EQ(form->TabControl1->tabWidth(), 90);
+    EXPECT_EQ(form->TabControl1->shape(), QTabBar::RoundedNorth);
+    EXPECT_TRUE(form->TabControl1->buttonStyle());
+    start("[Option_Tab]\r\nfix=2\r\nMaxSize=90\r\n");
+    EXPECT_EQ(form->TabControl1->tabWidth(), 0);
+}
+
+TEST_F(MainFormFixture, CloseWritesGeneralThenBarInOrder) {
+    start();
+    form->close();
+    EXPECT_EQ(dir.read("config.ini"),
+              "[General]\r\nLastEngine=IE\r\nLastMojiSize=2\r\nWinSize=0\r\n"
+              "[Bar]\r\nBand0ID=0\r\nBand0Width=" + std::to_string(form->ToolBar2->width()) +
+              "\r\nBand0Break=1\r\nBand1ID=1\r\nBand1Width=" + std::to_string(form->ToolBar3->width()) +
+              "\r\nBand1Break=1\r\nToolBar=1\r\nAddressBar=1\r\nStatusBar=1\r\nTabBar=1\r\nJBar=1\r\n"
+              "JBarSize=153\r\nJBarMax=0\r\n");
+}
+
+TEST_F(MainFormFixture, ADamagedConfigStartsWithDefaultsAndIsNotDamagedFurther) {
+    std::string junk("\x00\xFF\xFE[Genera\x01\r\n", 12);
+    junk += std::string(100000, 'L') + "\n";                 // a very long line
+    junk += "[General]\nLastMojiSize=banana\nWinSize\n";    // not a number; no "="
+    junk += "[General]\nLastMojiSize=4\n";                  // a duplicate section
+    junk += "[Bar]\nJBarSize=zz\nJBar=0";                   // no final line end
+    start(junk);
+    EXPECT_EQ(form->MojiSize, 2);
+    EXPECT_EQ(form->JBarWidth(), 153);
+    EXPECT_FALSE(form->JBar->isVisible());
+    EXPECT_TRUE(errors.messages.isEmpty());
+    form->close();
+    const std::string after = dir.read("config.ini");
+    // Every byte of the damaged part is still there, in order.
+    EXPECT_EQ(after.substr(0, 12), junk.substr(0, 12));
+    EXPECT_NE(after.find(std::string(100000, 'L') + "\n[General]\nLastMojiSize=2\nWinSize\n"), std::string::npos);
+    EXPECT_NE(after.find("[General]\nLastMojiSize=4\n"), std::string::npos);
+    restart();
+    EXPECT_EQ(form->MojiSize, 2);
+    EXPECT_FALSE(form->JBar->isVisible());
+}
+
+TEST_F(MainFormFixture, AReadOnlyConfigIsReportedAndKept) {
+    start("[General]\r\nLastMojiSize=3\r\n");
+    ::chmod(QFile::encodeName(dir.file("config.ini")).constData(), 0444);
+    form->MojiSize = 1;
+    form->close();
+    ASSERT_EQ(errors.messages.size(), 1);
+    EXPECT_EQ(errors.messages[0], dir.file("config.ini") + QStringLiteral(" に書き込めません"));
+    EXPECT_EQ(dir.read("config.ini"), "[General]\r\nLastMojiSize=3\r\n");
+}
