@@ -5,6 +5,7 @@
 #include "platform/AtomicFile.h"
 #include "platform/ErrorBox.h"
 #include "resources/ImageList.h"
+#include "settings/Colours.h"
 #include "settings/Settings.h"
 #include "views/TabControl.h"
 
@@ -72,6 +73,10 @@ void TMainForm::createControls() {
     setWindowTitle(QStringLiteral("Tavix"));
     setWindowIcon(ImageList::appIcon());
     setFont(frameFont(12));
+    // The frame's own face shows the inactive-caption colour; the bars keep theirs.
+    QPalette framePalette = palette();
+    framePalette.setColor(QPalette::Window, toQColor(clInactiveCaption));
+    setPalette(framePalette);
     resize(543, 333);
     ImageList1 = ImageList::create();
 
@@ -83,6 +88,8 @@ void TMainForm::createControls() {
 
     createBars();
     createMenus();
+    for (QWidget* bar : std::initializer_list<QWidget*>{ToolBar2, ToolBar3, JBar, TabBar, ToolBar1, menuBar()})
+        bar->setPalette(QApplication::palette());
     connectHandlers();
 }
 
@@ -320,6 +327,17 @@ void TMainForm::connectHandlers() {
     connect(mnuWindow_Arrange, &QAction::triggered, this, guarded([this](bool) { mnuWindow_ArrangeClick(); }));
     connect(mnuWindow, &QMenu::aboutToShow, this, guarded([this] { fillWindowMenu(); }));
     connect(mnuAbout, &QAction::triggered, this, guarded([this](bool) { mnuAboutClick(); }));
+
+    TabControl1->setDrawTab([this](QPainter& painter, int index, const QRect& rect, bool selected) {
+        TabControl1DrawTab(painter, index, rect, selected);
+    });
+    connect(TabControl1, &QTabBar::currentChanged, this, guarded([this](int) { TabControl1Change(); }));
+    connect(TabControl1, &QWidget::customContextMenuRequested, this, guarded([this](const QPoint& pos) {
+                HitTestPopupTab(TabControl1->mapToGlobal(pos));
+                TabPopup->popup(TabControl1->mapToGlobal(pos));
+            }));
+    connect(popTabClose, &QAction::triggered, this, guarded([this](bool) { popTabCloseClick(); }));
+    connect(popAddClose, &QAction::triggered, this, guarded([this](bool) { popAddCloseClick(); }));
 
     auto focusedEdit = [] { return qobject_cast<QLineEdit*>(QApplication::focusWidget()); };
     connect(EditCut1, &QAction::triggered, this, [focusedEdit] { if (auto* e = focusedEdit()) e->cut(); });

@@ -3,6 +3,7 @@
 // the view windows share (window ids, text size, the state new view windows take).
 
 #include "app/BarPanels.h"
+#include "settings/Colours.h"
 
 #include <QIcon>
 #include <QList>
@@ -17,6 +18,7 @@ class QLineEdit;
 class QMdiArea;
 class QMdiSubWindow;
 class QMenu;
+class QPainter;
 class QProgressBar;
 class QPushButton;
 class QToolButton;
@@ -152,6 +154,24 @@ public:
     // The bands of the cool bar from top-left to bottom-right.
     QList<TBand*> Bands() const;
 
+    // --- tab strip ----------------------------------------------------------------
+    struct TabColours {
+        TColor activeText, activeBackground, inactiveText, inactiveBackground;
+    };
+    std::optional<int> TabPositionOf(int id) const;
+    void RemoveTabOf(int id);
+    void HitTestPopupTab(const QPoint& globalPos);
+    void CloseTab(int p);
+    void AddTabToCloseList(int p);
+    void ShowTab(int p);
+    TabColours ReadTabColours() const;
+    // Selects a tab as the program does, without running the change handler.
+    void SelectTab(int index);
+    void TabControl1DrawTab(QPainter& painter, int index, const QRect& rect, bool selected);
+    void TabControl1Change();
+    void popTabCloseClick();
+    void popAddCloseClick();
+
     // --- frame upkeep and commands -------------------------------------------------
     void FormResize();
     void IE_ItemClick();
@@ -186,6 +206,8 @@ private:
     void applyJBarWidth();
     QAction* addItem(QMenu* menu, const QString& caption, int image = -1);
 
+    TabColours PaintTabColours();
+    QString lastTabColourError_;
     int jBarWidth_ = 153;
     QList<TBand*> bandOrder_;  // last known order, for while a band is hidden
     QList<QAction*> windowListItems_;

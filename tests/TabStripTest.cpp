@@ -1,0 +1,171 @@
+// The tab strip kept in step with the view windows through their ids, from every path
+// that closes a window, and the CloseURL list it appends to.
+
+#include "TestSupport.h"
+#include "app/Main.h"
+#include "platform/ErrorBox.h"
+#include "views/TabControl.h"
+#include "views/ViewWindow.h"
+
+#include <QCloseEvent>
+#include <QFile>
+#include <QImage>
+#include <QMdiArea>
+#include <QTest>
+#include <gtest/gtest.h>
+#include <memory>
+
+namespace {
+
+// A view window without an engine: it knows its address and, like the real ones,
+// removes its tab when it closes.
+class StubView : public TViewWindow {
+public:
+    QString url;
+    QString LocationURL() override { return url; }
+
+protected:
+    void closeEvent(QCloseEvent* event) override {
+        MainForm->RemoveTabOf(Tag);
+        TViewWindow::closeEvent(event);
+    }
+};
+
+struct TabStripFixture : ::testing::Test {
+    ProgramFolder dir;
+    ErrorRecorder errors;
+    std::unique_ptr<TMainForm> form;
+
+    void SetUp() override {
+        form = std::make_unique<TMainForm>(dir.path());
+        form->resize(800, 600);
+    }
+    StubView* open(const QString& url) {
+        auto* view = new StubView;
+        view->setAttribute(Qt::WA_DeleteOnClose);
+        view->setWidget(new QWidget);
+        view->Tag = ++form->NextWindowID;
+        view->url = url;
+        form->WindowIDs << QString::number(view->Tag);
+        form->TabControl1->addTab(QStringLiteral("loading"));
+        form->MDIClient->addSubWindow(view);
+        view->show();
+        return view;
+    }
+    QStringList tabs() const {
+        QStringList t;
+        for (int i = 0; i < form->TabControl1->count(); ++i) t << form->TabControl1->tabText(i);
+        return t;
+    }
+};
+
+}  // namespace
+
+TEST_F(TabStripFixture, ClosingAWindowRemovesItsTabAndId) {
+    StubView* a = open("http://a/");
+    StubView* b = open("http://b/");
+    open("http://c/");
+    form->TabControl1->setTabText(1, QStringLiteral("B"));
+    form->SelectTab(2);
+    b->close();
+    EXPECT_EQ(form->WindowIDs, QStringList({"0", "2"}));
+    EXPECT_EQ(tabs(), QStringList({"loading", "loading"}));
+    EXPECT_EQ(form->TabControl1->currentIndex(), 1);
+
+    // The strip's own close: the window's handler leaves the lists to the strip.
+    form->CloseTab(0);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(form->WindowIDs, QStringList({"2"}));
+    EXPECT_EQ(form->TabControl1->count(), 1);
+    EXPECT_EQ(form->ClosingFromTab, 0);
+    EXPECT_EQ(form->MDIChildren().size(), 1);
+    (void)a;
+}
+
+TEST_F(TabStripFixture, PopupCommandsActOnTheTabUnderThePointerOnly) {
+    open("http://a/");
+    open("http://b/");
+    // A right-click beside the last tab hits no tab: the commands do nothing.
+    form->HitTestPopupTab(form->TabControl1->mapToGlobal(QPoint(form->TabControl1->width() - 2, 5)));
+    EXPECT_FALSE(form->PopupTab.has_value());
+    form->popTabCloseClick();
+    form->popAddCloseClick();
+    EXPECT_EQ(form->WindowIDs.size(), 2);
+
+    form->HitTestPopupTab(form->TabControl1->mapToGlobal(form->TabControl1->tabRect(0).center()));
+    ASSERT_EQ(form->PopupTab, 0);
+    form->popTabCloseClick();
+    EXPECT_EQ(form->WindowIDs, QStringList({"1"}));
+    // The remembered position no longer names a tab.
+    form->HitTestPopupTab(form->TabControl1->mapToGlobal(form->TabControl1->tabRect(0).center()));
+    form->PopupTab = 5;
+    form->popTabCloseClick();
+    EXPECT_EQ(form->WindowIDs, QStringList({"1"}));
+}
+
+TEST_F(TabStripFixture, AddingToTheCloseListTakesTheTabsOwnAddress) {
+    dir.write("CloseURL.txt", "http://old/\n");
+    open("http://front/");
+    open("http://back/");
+    form->MDIClient->setActiveSubWindow(form->MDIChildren().back());
+    form->PopupTab = 0;  // the background window's tab
+    form->popAddCloseClick();
+    EXPECT_EQ(dir.read("CloseURL.txt"), "http://old/\r\nhttp://front/\r\n");
+    EXPECT_EQ(form->WindowIDs, QStringList({"1"}));
+    EXPECT_TRUE(errors.messages.isEmpty());
+
+    // Without the list file: an error, nothing added, the tab stays.
+    QFile::remove(dir.file("CloseURL.txt"));
+    form->PopupTab = 0;
+    ErrorBox::guard([&] { form->popAddCloseClick(); });
+    EXPECT_EQ(errors.messages.size(), 1);
+    EXPECT_EQ(form->WindowIDs, QStringList({"1"}));
+}
+
+TEST_F(TabStripFixture, SelectingATabBringsItsWindowToTheFront) {
+    StubView* a = open("http://a/");
+    open("http://b/");
+    form->MDIClient->setActiveSubWindow(form->MDIChildren().back());
+    form->SelectTab(1);
+    form->TabControl1->setCurrentIndex(0);  // as a user's click does
+    EXPECT_EQ(form->ActiveMDIChild(), a);
+    form->SelectTab(1);  // the program's own selection leaves the windows alone
+    EXPECT_EQ(form->ActiveMDIChild(), a);
+}
+
+TEST_F(TabStripFixture, ManyWindowsKeepIdsAndTabsInStep) {
+    for (int i = 0; i < 300; ++i) open(QStringLiteral("http://p%1/").arg(i))->close();
+    StubView* last = open("http://last/");
+    EXPECT_EQ(last->Tag, 300);
+    EXPECT_EQ(form->WindowIDs, QStringList({"300"}));
+    EXPECT_EQ(form->TabPositionOf(300), 0);
+    EXPECT_FALSE(form->TabPositionOf(299).has_value());
+    form->CloseTab(0);
+    EXPECT_TRUE(form->WindowIDs.isEmpty());
+    EXPECT_EQ(form->TabControl1->count(), 0);
+}
+
+TEST_F(TabStripFixture, TabColoursComeFromTheFileAtEveryPaint) {
+    const auto defaults = form->ReadTabColours();
+    EXPECT_EQ(defaults.activeText, defaults.inactiveText);
+    EXPECT_EQ(defaults.activeBackground, defaults.inactiveBackground);
+    dir.write("config.ini", "[Option_Tab]\r\nActivateBGColor=clRed\r\nDeActivateBGColor=$00FF0000\r\n");
+    EXPECT_EQ(form->ReadTabColours().activeBackground, 0x000000FF);
+    EXPECT_EQ(form->ReadTabColours().inactiveBackground, 0x00FF0000);
+
+    open("http://a/");
+    open("http://b/");
+    form->SelectTab(0);
+    QImage image(form->TabControl1->size(), QImage::Format_ARGB32);
+    form->TabControl1->render(&image);
+    const QRect selected = form->TabControl1->tabRect(0), other = form->TabControl1->tabRect(1);
+    EXPECT_EQ(QColor(image.pixel(selected.left() + 4, selected.bottom() - 4)), QColor(Qt::red));
+    EXPECT_EQ(QColor(image.pixel(other.left() + 4, other.bottom() - 4)), QColor(Qt::blue));
+
+    // A colour that does not convert: the standard colours, and one report.
+    dir.write("config.ini", "[Option_Tab]\r\nActivateBGColor=reddish\r\n");
+    form->TabControl1->render(&image);
+    form->TabControl1->render(&image);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(errors.messages, QStringList({QStringLiteral("'reddish' は整数ではありません")}));
+}
