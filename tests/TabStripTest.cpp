@@ -25,10 +25,8 @@ public:
     QString LocationURL() override { return url; }
 
 protected:
-    void closeEvent(QCloseEvent* event) override {
-        MainForm->RemoveTabOf(Tag);
-        TViewWindow::closeEvent(event);
-    }
+    void ProgressChange(int, int) override {}
+    void FormClose() override { MainForm->RemoveTabOf(Tag); }
 };
 
 struct TabStripFixture : ::testing::Test {
@@ -42,7 +40,6 @@ struct TabStripFixture : ::testing::Test {
     }
     StubView* open(const QString& url) {
         auto* view = new StubView;
-        view->setAttribute(Qt::WA_DeleteOnClose);
         view->setWidget(new QWidget);
         view->Tag = ++form->NextWindowID;
         view->url = url;

@@ -34,3 +34,14 @@ BeepCounter::BeepCounter() {
 }
 
 BeepCounter::~BeepCounter() { Beep::setSounder({}); }
+
+void PrintTo(const Variant& value, std::ostream* os) {
+    switch (value.type()) {
+    case VT_EMPTY: *os << "empty"; break;
+    case VT_I4: *os << "I4 " << value.toInt(); break;
+    case VT_BOOL: *os << "BOOL " << value.toBool(); break;
+    case VT_BSTR: *os << "BSTR \"" << value.toString().toStdString() << "\""; break;
+    case VT_DISPATCH: *os << "DISPATCH " << value.toDispatch(); break;
+    case VT_ERROR: *os << "ERROR " << std::hex << value.errorCode() << std::dec; break;
+    }
+}

@@ -35,3 +35,9 @@ public:
     ~BeepCounter();
     int count = 0;
 };
+
+#include "platform/Com.h"
+#include <ostream>
+
+// Readable variants in test failures.
+void PrintTo(const Variant& value, std::ostream* os);

@@ -8,11 +8,13 @@
 #include "settings/Colours.h"
 #include "settings/Settings.h"
 #include "views/TabControl.h"
+#include "views/ViewWindow.h"
 
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDir>
 #include <QFont>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLayout>
 #include <QLineEdit>
@@ -339,10 +341,42 @@ void TMainForm::connectHandlers() {
     connect(popTabClose, &QAction::triggered, this, guarded([this](bool) { popTabCloseClick(); }));
     connect(popAddClose, &QAction::triggered, this, guarded([this](bool) { popAddCloseClick(); }));
 
+    connect(FileNew1, &QAction::triggered, this, guarded([this](bool) { FileNew1Execute(); }));
+    connect(ToolButton1, &QToolButton::clicked, this, guarded([this](bool) { ToolButton1Click(); }));
+    connect(FileOpen1, &QAction::triggered, this, guarded([this](bool) { FileOpen1Execute(); }));
+    connect(btnMove, &QPushButton::clicked, this, guarded([this](bool) { btnMoveClick(); }));
+    connect(BackCtrl, &QToolButton::clicked, this, guarded([this](bool) { BackCtrlClick(); }));
+    connect(FrwrdCtrl, &QToolButton::clicked, this, guarded([this](bool) { FrwrdCtrlClick(); }));
+    connect(StopCtrl, &QToolButton::clicked, this, guarded([this](bool) { StopCtrlClick(); }));
+    connect(ReLoadCtrl, &QToolButton::clicked, this, guarded([this](bool) { ReLoadCtrlClick(); }));
+    connect(mnuSize_Max, &QAction::triggered, this, guarded([this](bool) { mnuSize_MaxClick(); }));
+    connect(mnuSize_Large, &QAction::triggered, this, guarded([this](bool) { mnuSize_LargeClick(); }));
+    connect(mnuSize_middle, &QAction::triggered, this, guarded([this](bool) { mnuSize_middleClick(); }));
+    connect(mnuSize_Small, &QAction::triggered, this, guarded([this](bool) { mnuSize_SmallClick(); }));
+    connect(mnuSize_Min, &QAction::triggered, this, guarded([this](bool) { mnuSize_MinClick(); }));
+    connect(mnuFile_SaveAs, &QAction::triggered, this, guarded([this](bool) { mnuFile_SaveAsClick(); }));
+    connect(mnuEdit_Copy, &QAction::triggered, this, guarded([this](bool) { mnuEdit_CopyClick(); }));
+    connect(mnuEdit_slrAll, &QAction::triggered, this, guarded([this](bool) { mnuEdit_slrAllClick(); }));
+    connect(MDIClient, &QMdiArea::subWindowActivated, this, guarded([](QMdiSubWindow* window) {
+                if (auto* view = qobject_cast<TViewWindow*>(window)) view->FormActivate();
+            }));
+    txtAddress->installEventFilter(this);
+
     auto focusedEdit = [] { return qobject_cast<QLineEdit*>(QApplication::focusWidget()); };
     connect(EditCut1, &QAction::triggered, this, [focusedEdit] { if (auto* e = focusedEdit()) e->cut(); });
     connect(EditCopy1, &QAction::triggered, this, [focusedEdit] { if (auto* e = focusedEdit()) e->copy(); });
     connect(EditPaste1, &QAction::triggered, this, [focusedEdit] { if (auto* e = focusedEdit()) e->paste(); });
+}
+
+bool TMainForm::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == txtAddress && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        const bool enter = key == Qt::Key_Return || key == Qt::Key_Enter;
+        ErrorBox::guard([&] { txtAddressKeyDown(key); });
+        // Enter belongs to the address box alone; other keys go on to edit the text.
+        return enter;
+    }
+    return QMainWindow::eventFilter(watched, event);
 }
 
 void TMainForm::FormCreate() {

@@ -172,6 +172,28 @@ public:
     void popTabCloseClick();
     void popAddCloseClick();
 
+    // --- opening view windows and page commands -----------------------------------
+    void OpenViewWindow(const QString& caption, const QString& address);
+    void FileNew1Execute();
+    void ToolButton1Click();
+    void FileOpen1Execute();
+    void txtAddressKeyDown(int key);
+    void btnMoveClick();
+    void BackCtrlClick();
+    void FrwrdCtrlClick();
+    void StopCtrlClick();
+    void ReLoadCtrlClick();
+    void mnuSize_MaxClick();
+    void mnuSize_LargeClick();
+    void mnuSize_middleClick();
+    void mnuSize_SmallClick();
+    void mnuSize_MinClick();
+    void mnuFile_SaveAsClick();
+    void mnuEdit_CopyClick();
+    void mnuEdit_slrAllClick();
+    // The popup filter: the switch is on and the address stands in CloseURL.txt.
+    bool IsCloseURL(const QString& address);
+
     // --- frame upkeep and commands -------------------------------------------------
     void FormResize();
     void IE_ItemClick();
@@ -203,6 +225,8 @@ private:
     void connectHandlers();
     void fillWindowMenu();
     void placeBands(const QList<TBand*>& order);
+    void SetTextSize(int size);
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void applyJBarWidth();
     QAction* addItem(QMenu* menu, const QString& caption, int image = -1);
 

@@ -3,6 +3,8 @@
 
 #include "app/About.h"
 #include "app/Main.h"
+#include "app/tmpWeb.h"
+#include "engines/blink/BlinkEngine.h"
 #include "platform/ErrorBox.h"
 
 #include <clocale>
@@ -24,9 +26,12 @@ void prepareEnvironment() {
 int main(int argc, char** argv) {
     prepareEnvironment();
     std::setlocale(LC_ALL, "");
+    // Chromium's views share one GL context; Qt must know before the application exists.
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     TavixApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Tavix"));
     QApplication::setApplicationDisplayName(QStringLiteral("Tavix"));
+    Blink::registerEngine();
 
     TMainForm* mainForm = nullptr;
     ErrorBox::guard([&] { mainForm = new TMainForm; });
@@ -34,8 +39,10 @@ int main(int argc, char** argv) {
     QObject::connect(mainForm, &TMainForm::closed, &app, &QCoreApplication::quit, Qt::QueuedConnection);
 
     ErrorBox::guard([] { new TAboutBox; });
+    ErrorBox::guard([] { frm_tmpWeb = new Tfrm_tmpWeb; });
 
     const int rc = app.exec();
+    delete frm_tmpWeb;
     delete AboutBox;
     delete mainForm;
     return rc;

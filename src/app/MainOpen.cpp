@@ -1,0 +1,128 @@
+// Opening view windows and the commands that act on the page in front.
+
+#include "app/Main.h"
+#include "engines/EngineControls.h"
+#include "platform/Beep.h"
+#include "platform/ErrorBox.h"
+#include "platform/Errors.h"
+#include "settings/Settings.h"
+#include "views/TabControl.h"
+#include "views/childIE.h"
+#include "views/childMoz.h"
+
+#include <QFile>
+#include <QFileDialog>
+#include <QLineEdit>
+#include <QMdiArea>
+#include <cerrno>
+#include <unistd.h>
+
+namespace {
+
+template <typename Window>
+TViewWindow* createViewWindow(TMainForm* frame, const QString& caption, int id) {
+    auto* window = new Window;
+    frame->MDIClient->addSubWindow(window);
+    window->Tag = id;
+    ErrorBox::guard([window] { window->FormCreate(); });
+    window->setWindowTitle(caption);
+    return window;
+}
+
+}  // namespace
+
+void TMainForm::OpenViewWindow(const QString& caption, const QString& address) {
+    const Settings ini(configPath());
+    const QString mozPath = ini.Read(Keys::MozPath);
+    const int mozilla = ini.Read(Keys::Mozilla) & 0xFF;
+    const bool len = ini.Read(Keys::TabLen);
+    const int maxLen = ini.Read(Keys::TabMaxLen) & 0xFF;
+
+    if (len && TabControl1->count() == maxLen) return;
+    if (mozilla == 1 && ::chdir(QFile::encodeName(mozPath).constData()) != 0)
+        throw EInOutError(errno, mozPath);
+
+    const int remembered = TabControl1->currentIndex();
+    ++NextWindowID;
+    WindowIDs << QString::number(NextWindowID);
+    {
+        const QSignalBlocker quiet(TabControl1);
+        TabControl1->addTab(QStringLiteral("loading"));
+    }
+
+    TViewWindow* window = nullptr;
+    try {
+        window = IE_item->isChecked() ? createViewWindow<Tfrm_IE>(this, caption, NextWindowID)
+                                      : createViewWindow<Tfrm_MZ>(this, caption, NextWindowID);
+    } catch (...) {
+        // No window came into being: its tab and id go again, so the strip stays in
+        // step with the windows.
+        const QSignalBlocker quiet(TabControl1);
+        TabControl1->removeTab(TabControl1->count() - 1);
+        WindowIDs.removeLast();
+        if (remembered >= 0 && remembered < TabControl1->count()) TabControl1->setCurrentIndex(remembered);
+        throw;
+    }
+    window->control()->Navigate(address);
+
+    if (ini.Read(Keys::NewWindowActive)) {
+        SelectTab(TabControl1->count() - 1);
+    } else {
+        if (remembered >= 0) SelectTab(remembered);
+        TabControl1Change();
+    }
+}
+
+void TMainForm::FileNew1Execute() {
+    if (IE_item->isChecked())
+        OpenViewWindow(QStringLiteral("Internet Explorer"), QString());
+    else
+        OpenViewWindow(QStringLiteral("Gecko"), QStringLiteral("about:blank"));
+}
+
+void TMainForm::ToolButton1Click() { FileNew1Execute(); }
+
+void TMainForm::FileOpen1Execute() {
+    const QString path = QFileDialog::getOpenFileName(this, QString(), QString(), QStringLiteral("すべてのファイル(*.*) (*)"));
+    if (!path.isEmpty()) OpenViewWindow(QString(), path);
+}
+
+void TMainForm::txtAddressKeyDown(int key) {
+    if (key == Qt::Key_Return || key == Qt::Key_Enter) btnMoveClick();
+    Beep::defaultBeep();
+}
+
+void TMainForm::btnMoveClick() {
+    int addressBar = Settings(configPath()).ReadInteger(Keys::AddressBar) & 0xFF;
+    if (MDIChildren().isEmpty()) addressBar = 1;
+    const QString target = txtAddress->text();
+    if (addressBar == 1) FileNew1Execute();
+    const EngineTarget engine = DispatchRule(ActiveMDIChild());
+    if (!engine) return;
+    if (engine.form() == EngineForm::IE || !target.isEmpty()) engine.Navigate(target);
+}
+
+void TMainForm::BackCtrlClick() { DispatchRule(ActiveMDIChild()).GoBack(); }
+void TMainForm::FrwrdCtrlClick() { DispatchRule(ActiveMDIChild()).GoForward(); }
+void TMainForm::StopCtrlClick() { DispatchRule(ActiveMDIChild()).Stop(); }
+void TMainForm::ReLoadCtrlClick() { DispatchRule(ActiveMDIChild()).Refresh(); }
+
+void TMainForm::SetTextSize(int size) {
+    const EngineTarget engine = DispatchRule(ActiveMDIChild());
+    if (!engine || engine.Busy()) return;
+    MojiSize = size;
+    if (auto* ie = qobject_cast<Tfrm_IE*>(ActiveMDIChild())) ie->TextSize = static_cast<std::uint8_t>(size);
+    engine.ExecWBIEForm(OLECMDID_ZOOM, Variant::fromInt(size));
+    const QList<QAction*> items{mnuSize_Min, mnuSize_Small, mnuSize_middle, mnuSize_Large, mnuSize_Max};
+    for (int i = 0; i < items.size(); ++i) items[i]->setChecked(i == size);
+}
+
+void TMainForm::mnuSize_MaxClick() { SetTextSize(4); }
+void TMainForm::mnuSize_LargeClick() { SetTextSize(3); }
+void TMainForm::mnuSize_middleClick() { SetTextSize(2); }
+void TMainForm::mnuSize_SmallClick() { SetTextSize(1); }
+void TMainForm::mnuSize_MinClick() { SetTextSize(0); }
+
+void TMainForm::mnuFile_SaveAsClick() { DispatchRule(ActiveMDIChild()).ExecWB(OLECMDID_SAVEAS); }
+void TMainForm::mnuEdit_CopyClick() { DispatchRule(ActiveMDIChild()).ExecWB(OLECMDID_COPY); }
+void TMainForm::mnuEdit_slrAllClick() { DispatchRule(ActiveMDIChild()).ExecWB(OLECMDID_SELECTALL); }

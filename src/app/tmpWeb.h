@@ -1,0 +1,32 @@
+#pragma once
+// Tfrm_tmpWeb: the hidden popup receiver. A page's request for a new window is handed
+// to the browser of a fresh receiver; every navigation that starts there is judged by
+// the popup filter and, unless dropped, opened as an ordinary view window.
+
+#include <QWidget>
+
+class TWebBrowser;
+class Variant;
+class IDispatch;
+
+class Tfrm_tmpWeb : public QWidget {
+    Q_OBJECT
+public:
+    explicit Tfrm_tmpWeb(QWidget* parent = nullptr);
+
+    TWebBrowser* WebBrowser1 = nullptr;
+
+    void WebBrowser1BeforeNavigate2(IDispatch* dispatch, const Variant& url, const Variant& flags,
+                                    const Variant& targetFrameName, const Variant& postData, const Variant& headers,
+                                    bool& cancel);
+
+    // Addresses a page may never open through a popup: local files and scripts. Such a
+    // popup is dropped without a window.
+    static bool IsForbiddenPopupAddress(const QString& url);
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+};
+
+// The receiver made at start-up.
+extern Tfrm_tmpWeb* frm_tmpWeb;
