@@ -5,7 +5,6 @@
 #include "platform/AtomicFile.h"
 #include "platform/ErrorBox.h"
 #include "resources/ImageList.h"
-#include "settings/Colours.h"
 #include "settings/Settings.h"
 #include "views/TabControl.h"
 #include "views/ViewWindow.h"
@@ -75,10 +74,6 @@ void TMainForm::createControls() {
     setWindowTitle(QStringLiteral("Tavix"));
     setWindowIcon(ImageList::appIcon());
     setFont(frameFont(12));
-    // The frame's own face shows the inactive-caption colour; the bars keep theirs.
-    QPalette framePalette = palette();
-    framePalette.setColor(QPalette::Window, toQColor(clInactiveCaption));
-    setPalette(framePalette);
     resize(543, 333);
     ImageList1 = ImageList::create();
 
@@ -90,8 +85,6 @@ void TMainForm::createControls() {
 
     createBars();
     createMenus();
-    for (QWidget* bar : std::initializer_list<QWidget*>{ToolBar2, ToolBar3, JBar, TabBar, ToolBar1, menuBar()})
-        bar->setPalette(QApplication::palette());
     connectHandlers();
 }
 
@@ -294,6 +287,8 @@ void TMainForm::createBars() {
     TabBar->setFloatable(false);
     TabBar->setAllowedAreas(Qt::BottomToolBarArea);
     TabBar->setFixedHeight(28);
+    TabBar->layout()->setContentsMargins(0, 0, 0, 0);
+    TabBar->setStyleSheet(QStringLiteral("QToolBar#TabBar { border: 0px; padding: 0px; spacing: 0px; }"));
     TabControl1 = new TTabControl(TabBar);
     TabControl1->setContextMenuPolicy(Qt::CustomContextMenu);
     TabControl1->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
