@@ -2,6 +2,7 @@
 
 #include "app/About.h"
 #include "app/AppMessageFilter.h"
+#include "bookmarks/untBMB.h"
 #include "platform/AtomicFile.h"
 #include "platform/ErrorBox.h"
 #include "resources/ImageList.h"
@@ -324,6 +325,7 @@ void TMainForm::connectHandlers() {
     connect(mnuWindow_Arrange, &QAction::triggered, this, guarded([this](bool) { mnuWindow_ArrangeClick(); }));
     connect(mnuWindow, &QMenu::aboutToShow, this, guarded([this] { fillWindowMenu(); }));
     connect(mnuAbout, &QAction::triggered, this, guarded([this](bool) { mnuAboutClick(); }));
+    ConnectBookmarkHandlers(*this);
 
     TabControl1->setDrawTab([this](QPainter& painter, int index, const QRect& rect, bool selected) {
         TabControl1DrawTab(painter, index, rect, selected);
@@ -382,6 +384,7 @@ void TMainForm::FormCreate() {
 
     BandPositionRead();
     show();
+    BookMarkMenuRead(*this);
 
     const bool firstRun = !AtomicFile::exists(configPath());
     (void)firstRun;  // the options window opens here once it exists
@@ -396,6 +399,7 @@ void TMainForm::FormCreate() {
         if (auto state = WinSizeToState(ini.Read(Keys::WinSize))) ViewWindowState = *state;
         TabControl1->setButtonStyle(ini.Read(Keys::TabType) != 0);
     }
+    BookMarkTreeRead(*this);
 
     ViewToolBar();
     mnuFile_SaveAs->setEnabled(false);

@@ -4,6 +4,7 @@
 #include "app/About.h"
 #include "app/Main.h"
 #include "app/tmpWeb.h"
+#include "bookmarks/BookMark.h"
 #include "engines/blink/BlinkEngine.h"
 #include "platform/ErrorBox.h"
 
@@ -38,12 +39,15 @@ int main(int argc, char** argv) {
     if (!mainForm) return 1;
     QObject::connect(mainForm, &TMainForm::closed, &app, &QCoreApplication::quit, Qt::QueuedConnection);
 
+    // The options window comes first once it exists; the bookmark editor follows it.
+    ErrorBox::guard([] { new Tfrm_BMEdit; });
     ErrorBox::guard([] { new TAboutBox; });
     ErrorBox::guard([] { frm_tmpWeb = new Tfrm_tmpWeb; });
 
     const int rc = app.exec();
     delete frm_tmpWeb;
     delete AboutBox;
+    delete frm_BMEdit;
     delete mainForm;
     return rc;
 }

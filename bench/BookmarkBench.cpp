@@ -1,0 +1,91 @@
+// The bookmark store at its old capacity: 253 top-level folders of 255 bookmarks each
+// (64,515 bookmarks). Times parsing, building the Bookmarks menu, building the J bar
+// tree, building the editor's tree and saving, each as the best and the median of
+// several runs, and reports the peak memory of the process.
+//
+//   BookmarkBench [runs]      (default 5; runs offscreen unless QT_QPA_PLATFORM is set)
+
+#include "app/Main.h"
+#include "bookmarks/BookMark.h"
+#include "bookmarks/BookmarkStore.h"
+#include "bookmarks/untBMB.h"
+#include "platform/AtomicFile.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <QTemporaryDir>
+#include <QTreeWidget>
+#include <algorithm>
+#include <cstdio>
+#include <functional>
+#include <sys/resource.h>
+#include <vector>
+
+namespace {
+
+constexpr int kFolders = 253;
+constexpr int kPerFolder = 255;
+
+std::vector<BookmarkStore::Node> capacityTree() {
+    std::vector<BookmarkStore::Node> top;
+    top.reserve(kFolders);
+    for (int f = 0; f < kFolders; ++f) {
+        BookmarkStore::Node folder{QStringLiteral("フォルダ %1 & more").arg(f), BookmarkStore::folderMarker(), {}};
+        folder.children.reserve(kPerFolder);
+        for (int b = 0; b < kPerFolder; ++b)
+            folder.children.push_back({QStringLiteral("ページ %1-%2 — a typical title").arg(f).arg(b),
+                                       QStringLiteral("https://www.example.jp/path/%1/%2/index.html?q=a&r=b").arg(f).arg(b),
+                                       {}});
+        top.push_back(std::move(folder));
+    }
+    return top;
+}
+
+void measure(const char* what, int runs, const std::function<void()>& step) {
+    std::vector<double> ms;
+    for (int i = 0; i < runs; ++i) {
+        QElapsedTimer timer;
+        timer.start();
+        step();
+        ms.push_back(static_cast<double>(timer.nsecsElapsed()) / 1e6);
+    }
+    std::sort(ms.begin(), ms.end());
+    std::printf("%-28s best %9.1f ms   median %9.1f ms\n", what, ms.front(), ms[ms.size() / 2]);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    const int runs = argc > 1 ? std::max(1, std::atoi(argv[1])) : 5;
+
+    QTemporaryDir dir;
+    const QString appPath = dir.path() + QStringLiteral("/");
+    const std::vector<BookmarkStore::Node> tree = capacityTree();
+
+    // The main window starts on an empty folder; the store comes afterwards.
+    TMainForm form(appPath);
+    BookmarkOpening::setHandlers([](TMainForm&, const QString&, const QString&) {}, [](TMainForm&, const QString&) {});
+
+    measure("save (WriteBookMarkFile)", runs, [&] { BookmarkStore::WriteBookMarkFile(appPath, tree); });
+    const qint64 bytes = QFileInfo(BookmarkStore::storePath(appPath)).size();
+    std::printf("store: %d folders x %d bookmarks, %lld bytes\n", kFolders, kPerFolder, static_cast<long long>(bytes));
+
+    measure("parse (read + reading rule)", runs, [&] {
+        const auto result = BookmarkStore::read(appPath);
+        if (result.entries.size() != kFolders) std::abort();
+    });
+    measure("build menu (BookMarkMenuRead)", runs, [&] { BookMarkMenuRead(form); });
+    measure("build tree (BookMarkTreeRead)", runs, [&] { BookMarkTreeRead(form); });
+    if (form.TreeView1->topLevelItemCount() != kFolders) std::abort();
+    measure("editor tree (FormCreate)", runs, [&] { Tfrm_BMEdit editor(appPath); });
+    Tfrm_BMEdit editor(appPath);
+    measure("save from the editor (OK)", runs, [&] { BookmarkStore::WriteBookMarkFile(appPath, editor.nodes()); });
+
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    std::printf("peak resident memory: %.1f MB\n", static_cast<double>(usage.ru_maxrss) / 1024.0);
+    return 0;
+}

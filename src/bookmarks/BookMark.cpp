@@ -1,0 +1,396 @@
+#include "bookmarks/BookMark.h"
+
+#include "app/Main.h"
+#include "bookmarks/untBMB.h"
+#include "platform/Beep.h"
+#include "platform/ErrorBox.h"
+#include "resources/ImageList.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QInputDialog>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMdiSubWindow>
+#include <QMenu>
+#include <QPushButton>
+#include <QTreeWidget>
+#include <memory>
+
+Tfrm_BMEdit* frm_BMEdit = nullptr;
+
+namespace {
+
+constexpr int FolderImage = 0;
+constexpr int PageImage = 1;
+const QString kPlaceholder = QStringLiteral("123");
+const QString kNewFolder = QStringLiteral("新しいフォルダ");
+
+QFont editorFont(int pixelSize) {
+    QFont font;
+    font.setFamilies({QStringLiteral("ＭＳ Ｐゴシック"), QStringLiteral("MS PGothic"), QStringLiteral("Noto Sans CJK JP"),
+                      QStringLiteral("Noto Sans JP"), QStringLiteral("IPAPGothic"), QStringLiteral("VL PGothic")});
+    font.setPixelSize(pixelSize);
+    return font;
+}
+
+Tfrm_BMEdit::InputBox& inputBox() {
+    static Tfrm_BMEdit::InputBox box;
+    return box;
+}
+
+QString askText(QWidget* parent, const QString& caption, const QString& prompt, const QString& initial) {
+    if (inputBox()) return inputBox()(parent, caption, prompt, initial);
+    bool ok = false;
+    const QString text = QInputDialog::getText(parent, caption, prompt, QLineEdit::Normal, initial, &ok);
+    return ok ? text : initial;
+}
+
+// The sibling list a node stands in, by index.
+int indexInParent(const QTreeWidgetItem* node) {
+    if (QTreeWidgetItem* parent = node->parent()) return parent->indexOfChild(const_cast<QTreeWidgetItem*>(node));
+    return node->treeWidget() ? node->treeWidget()->indexOfTopLevelItem(const_cast<QTreeWidgetItem*>(node)) : -1;
+}
+
+int siblingCount(const QTreeWidgetItem* node) {
+    if (QTreeWidgetItem* parent = node->parent()) return parent->childCount();
+    return node->treeWidget()->topLevelItemCount();
+}
+
+QTreeWidgetItem* sibling(const QTreeWidgetItem* node, int index) {
+    if (QTreeWidgetItem* parent = node->parent()) return parent->child(index);
+    return node->treeWidget()->topLevelItem(index);
+}
+
+void collectExpanded(QTreeWidgetItem* node, QList<QTreeWidgetItem*>& out) {
+    if (node->isExpanded()) out << node;
+    for (int i = 0; i < node->childCount(); ++i) collectExpanded(node->child(i), out);
+}
+
+BookmarkStore::Node toNode(const QTreeWidgetItem* item) {
+    BookmarkStore::Node node{item->text(0), Tfrm_BMEdit::value(item), {}};
+    node.children.reserve(static_cast<std::size_t>(item->childCount()));
+    for (int i = 0; i < item->childCount(); ++i) node.children.push_back(toNode(item->child(i)));
+    return node;
+}
+
+}  // namespace
+
+Tfrm_BMEdit::Tfrm_BMEdit(const QString& appPath, QWidget* parent)
+    : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                          Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint),
+      appPath_(appPath) {
+    frm_BMEdit = this;
+    createControls();
+    connectHandlers();
+    ErrorBox::guard([this] { FormCreate(); });
+}
+
+Tfrm_BMEdit::~Tfrm_BMEdit() {
+    if (frm_BMEdit == this) frm_BMEdit = nullptr;
+}
+
+void Tfrm_BMEdit::setInputBox(InputBox box) { inputBox() = std::move(box); }
+
+void Tfrm_BMEdit::createControls() {
+    setObjectName(QStringLiteral("frm_BMEdit"));
+    setWindowTitle(QStringLiteral("ブックマークの編集"));
+    setFont(editorFont(12));
+    setBackgroundRole(QPalette::Button);
+    setAutoFillBackground(true);
+    // 461 x 288 outside; the client area is what the controls are laid out in.
+    move(254, 120);
+    setFixedSize(453, 261);
+    const QList<QIcon> images = ImageList::create();
+    ImageList1 = {images.value(ImageList::Folder), images.value(ImageList::Bookmark)};
+
+    auto label = [this](const QString& name, const QString& text, QRect geometry) {
+        auto* l = new QLabel(text, this);
+        l->setObjectName(name);
+        l->setGeometry(geometry);
+        return l;
+    };
+    auto edit = [this](const QString& name, QRect geometry) {
+        auto* e = new QLineEdit(name, this);
+        e->setObjectName(name);
+        e->setGeometry(geometry);
+        return e;
+    };
+    auto button = [this](const QString& name, const QString& text, QRect geometry) {
+        auto* b = new QPushButton(text, this);
+        b->setObjectName(name);
+        b->setGeometry(geometry);
+        return b;
+    };
+    Label2 = label(QStringLiteral("Label2"), QStringLiteral("名前："), {16, 8, 30, 12});
+    txtName = edit(QStringLiteral("txtName"), {48, 8, 153, 20});
+    Label1 = label(QStringLiteral("Label1"), QStringLiteral("URL："), {16, 32, 28, 12});
+    txtURL = edit(QStringLiteral("txtURL"), {48, 32, 297, 20});
+
+    TreeView1 = new QTreeWidget(this);
+    TreeView1->setObjectName(QStringLiteral("TreeView1"));
+    TreeView1->setGeometry(48, 64, 297, 161);
+    TreeView1->setHeaderHidden(true);
+    TreeView1->setIndentation(19);
+    TreeView1->setIconSize(QSize(16, 16));
+    TreeView1->setEditTriggers(QAbstractItemView::SelectedClicked | QAbstractItemView::EditKeyPressed);
+    TreeView1->setContextMenuPolicy(Qt::CustomContextMenu);
+
+    btnAdd = button(QStringLiteral("btnAdd"), QStringLiteral("追   加"), {355, 16, 89, 17});
+    btnDel = button(QStringLiteral("btnDel"), QStringLiteral("削　  除"), {355, 40, 89, 17});
+    btnEdit = button(QStringLiteral("btnEdit"), QStringLiteral("編　集"), {355, 64, 89, 17});
+    btnMD = button(QStringLiteral("btnMD"), QStringLiteral("フォルダの作成"), {355, 88, 89, 17});
+    btnSubMD = button(QStringLiteral("btnSubMD"), QStringLiteral("サブフォルダ作成"), {355, 112, 89, 17});
+    btnSubMD->setFont(editorFont(11));
+    btnOK = button(QStringLiteral("btnOK"), QStringLiteral("O   K"), {355, 192, 89, 25});
+    btnCancel = button(QStringLiteral("btnCancel"), QStringLiteral("キャンセル"), {355, 224, 89, 25});
+
+    QWidget* order[] = {txtURL, btnCancel, btnAdd, btnMD, TreeView1, txtName, btnOK, btnDel, btnSubMD, btnEdit};
+    for (std::size_t i = 0; i + 1 < std::size(order); ++i) setTabOrder(order[i], order[i + 1]);
+
+    PopupMenu1 = new QMenu(this);
+    PopupMenu1->setObjectName(QStringLiteral("PopupMenu1"));
+    popEdit = PopupMenu1->addAction(QStringLiteral("編集(&E)"));
+    popReName = PopupMenu1->addAction(QStringLiteral("名前の変更(&R)"));
+    M1 = PopupMenu1->addAction(QStringLiteral("サブフォルダの作成(&M)"));
+    popDel = PopupMenu1->addAction(QStringLiteral("削除(&D)"));
+    N1 = PopupMenu1->addSeparator();
+    popMoveUp = PopupMenu1->addAction(QStringLiteral("上に移動&"));
+    popMoveDown = PopupMenu1->addAction(QStringLiteral("下に移動&"));
+}
+
+void Tfrm_BMEdit::connectHandlers() {
+    using ErrorBox::guarded;
+    connect(TreeView1, &QTreeWidget::currentItemChanged, this,
+            guarded([this](QTreeWidgetItem* current, QTreeWidgetItem*) { TreeView1Change(TreeView1, current); }));
+    connect(TreeView1, &QWidget::customContextMenuRequested, this, guarded([this](const QPoint& pos) {
+                PopupMenu1Popup(pos);
+                PopupMenu1->popup(TreeView1->viewport()->mapToGlobal(pos));
+            }));
+    connect(btnAdd, &QPushButton::clicked, this, guarded([this](bool) { btnAddClick(); }));
+    connect(btnDel, &QPushButton::clicked, this, guarded([this](bool) { btnDelClick(); }));
+    connect(btnEdit, &QPushButton::clicked, this, guarded([this](bool) { btnEditClick(); }));
+    connect(btnMD, &QPushButton::clicked, this, guarded([this](bool) { btnMDClick(); }));
+    connect(btnSubMD, &QPushButton::clicked, this, guarded([this](bool) { btnSubMDClick(); }));
+    connect(btnOK, &QPushButton::clicked, this, guarded([this](bool) { btnOKClick(); }));
+    connect(btnCancel, &QPushButton::clicked, this, guarded([this](bool) { btnCancelClick(); }));
+    connect(popEdit, &QAction::triggered, this, guarded([this](bool) { popEditClick(); }));
+    connect(popReName, &QAction::triggered, this, guarded([this](bool) { popReNameClick(); }));
+    connect(M1, &QAction::triggered, this, guarded([this](bool) { popMakeSubClick(); }));
+    connect(popDel, &QAction::triggered, this, guarded([this](bool) { popDelClick(); }));
+    connect(popMoveUp, &QAction::triggered, this, guarded([this](bool) { popMoveUpClick(); }));
+    connect(popMoveDown, &QAction::triggered, this, guarded([this](bool) { popMoveDownClick(); }));
+}
+
+QString Tfrm_BMEdit::value(const QTreeWidgetItem* node) { return node->data(0, BookmarkData::ValueRole).toString(); }
+
+int Tfrm_BMEdit::imageIndex(const QTreeWidgetItem* node) {
+    return node->data(0, BookmarkData::ImageIndexRole).toInt();
+}
+
+QTreeWidgetItem* Tfrm_BMEdit::newNode(const QString& text, int image, const QString& value) const {
+    auto* node = new QTreeWidgetItem(QStringList{text});
+    node->setFlags(node->flags() | Qt::ItemIsEditable);
+    node->setIcon(0, ImageList1.value(image));
+    node->setData(0, BookmarkData::ImageIndexRole, image);
+    node->setData(0, BookmarkData::ValueRole, value);
+    return node;
+}
+
+void Tfrm_BMEdit::FormCreate() {
+    const QString folder = appPath_.isEmpty() && MainForm ? MainForm->AppPath : appPath_;
+    const BookmarkStore::ReadResult store = BookmarkStore::readAndReport(folder);
+    QList<QTreeWidgetItem*> top;
+    top.reserve(static_cast<qsizetype>(store.entries.size()));
+    for (const BookmarkStore::Entry& entry : store.entries) {
+        QTreeWidgetItem* node = entry.folder ? newNode(entry.name, FolderImage, BookmarkStore::folderMarker())
+                                             : newNode(entry.name, PageImage, entry.address);
+        EditorSubTreeRead(entry, node);
+        top << node;
+    }
+    TreeView1->addTopLevelItems(top);
+}
+
+void Tfrm_BMEdit::EditorSubTreeRead(const BookmarkStore::Entry& entry, QTreeWidgetItem* node) {
+    if (!entry.folder) return;
+    for (const BookmarkStore::Entry& child : entry.entries) {
+        QTreeWidgetItem* sub = child.folder ? newNode(child.name, FolderImage, BookmarkStore::folderMarker())
+                                            : newNode(child.name, PageImage, child.address);
+        node->addChild(sub);
+        EditorSubTreeRead(child, sub);
+    }
+}
+
+void Tfrm_BMEdit::TreeView1Change(QObject*, QTreeWidgetItem* node) {
+    if (placing_) return;
+    CurrentNode = node;
+}
+
+void Tfrm_BMEdit::PopupMenu1Popup(const QPoint& pos) {
+    if (QTreeWidgetItem* node = TreeView1->itemAt(pos)) TreeView1->setCurrentItem(node);
+}
+
+QTreeWidgetItem* Tfrm_BMEdit::takeCurrentNode() {
+    if (!CurrentNode) {
+        CurrentNode = TreeView1->itemAt(0, 0);
+        if (!CurrentNode) CurrentNode = TreeView1->topLevelItem(0);
+    }
+    return CurrentNode;
+}
+
+QTreeWidgetItem* Tfrm_BMEdit::addPlaceholder(QTreeWidgetItem* folder) {
+    if (folder->childCount() > 0) return nullptr;
+    QTreeWidgetItem* placeholder = newNode(kPlaceholder, PageImage, QString());
+    folder->insertChild(0, placeholder);
+    return placeholder;
+}
+
+void Tfrm_BMEdit::placeBefore(QTreeWidgetItem* node, QTreeWidgetItem* target) {
+    placing_ = true;
+    QTreeWidgetItem* current = TreeView1->currentItem();
+    const bool currentSelected = current && current->isSelected();
+    QList<QTreeWidgetItem*> expanded;
+    if (node->treeWidget()) {
+        collectExpanded(node, expanded);
+        if (QTreeWidgetItem* oldParent = node->parent()) oldParent->takeChild(oldParent->indexOfChild(node));
+        else TreeView1->takeTopLevelItem(TreeView1->indexOfTopLevelItem(node));
+    }
+    QTreeWidgetItem* parent = target->parent();
+    if (parent) parent->insertChild(parent->indexOfChild(target), node);
+    else TreeView1->insertTopLevelItem(TreeView1->indexOfTopLevelItem(target), node);
+    for (QTreeWidgetItem* item : expanded) item->setExpanded(true);
+    if (current)
+        TreeView1->setCurrentItem(current, 0,
+                                  currentSelected ? QItemSelectionModel::ClearAndSelect : QItemSelectionModel::NoUpdate);
+    placing_ = false;
+    if (parent) parent->setExpanded(true);
+}
+
+void Tfrm_BMEdit::placeAtTop(QTreeWidgetItem* node) {
+    placing_ = true;
+    TreeView1->addTopLevelItem(node);
+    placing_ = false;
+}
+
+void Tfrm_BMEdit::startRename(QTreeWidgetItem* node) {
+    TreeView1->scrollToItem(node);
+    TreeView1->editItem(node, 0);
+}
+
+void Tfrm_BMEdit::btnAddClick() {
+    QTreeWidgetItem* current = takeCurrentNode();
+    QTreeWidgetItem* node = newNode(txtName->text(), PageImage, txtURL->text());
+    if (!current) {
+        // An empty tree: the new bookmark starts it.
+        placeAtTop(node);
+        return;
+    }
+    std::unique_ptr<QTreeWidgetItem> placeholder;
+    QTreeWidgetItem* target = current;
+    if (imageIndex(current) == FolderImage) {
+        placeholder.reset(addPlaceholder(current));
+        target = current->child(0);
+    }
+    placeBefore(node, target);
+}
+
+void Tfrm_BMEdit::btnMDClick() {
+    QTreeWidgetItem* current = takeCurrentNode();
+    QTreeWidgetItem* node = newNode(kNewFolder, FolderImage, txtURL->text());
+    if (current) placeBefore(node, current);
+    else placeAtTop(node);
+    startRename(node);
+}
+
+void Tfrm_BMEdit::btnSubMDClick() {
+    QTreeWidgetItem* current = takeCurrentNode();
+    if (!current || imageIndex(current) != FolderImage) return;
+    QTreeWidgetItem* node = newNode(kNewFolder, FolderImage, BookmarkStore::folderMarker());
+    {
+        const std::unique_ptr<QTreeWidgetItem> placeholder(addPlaceholder(current));
+        placeBefore(node, current->child(0));
+    }
+    startRename(node);
+}
+
+void Tfrm_BMEdit::btnDelClick() {
+    if (!CurrentNode) return;
+    delete CurrentNode;  // the tree reports its new current node on the way
+    // The node taken from the top of the view was never the tree's current one, so no
+    // report came: the tree's current node is the one that still exists.
+    CurrentNode = TreeView1->currentItem();
+    if (CurrentNode) CurrentNode->setSelected(true);
+}
+
+void Tfrm_BMEdit::btnEditClick() {
+    QTreeWidgetItem* current = takeCurrentNode();
+    if (!current || imageIndex(current) != PageImage) return;
+    const QString text = askText(this, QStringLiteral("編集"), current->text(0), value(current));
+    current->setData(0, BookmarkData::ValueRole, text);
+}
+
+void Tfrm_BMEdit::popReNameClick() {
+    if (CurrentNode) startRename(CurrentNode);
+}
+
+void Tfrm_BMEdit::popMoveUpClick() {
+    QTreeWidgetItem* selected = TreeView1->selectedItems().value(0);
+    if (!selected) return;
+    const int index = indexInParent(selected);
+    if (index <= 0) {
+        Beep::defaultBeep();
+        return;
+    }
+    placeBefore(selected, sibling(selected, index - 1));
+}
+
+void Tfrm_BMEdit::popMoveDownClick() {
+    QTreeWidgetItem* selected = TreeView1->selectedItems().value(0);
+    if (!selected) return;
+    const int index = indexInParent(selected);
+    if (index < 0 || index >= siblingCount(selected) - 1) {
+        Beep::defaultBeep();
+        return;
+    }
+    placeBefore(sibling(selected, index + 1), selected);
+}
+
+std::vector<BookmarkStore::Node> Tfrm_BMEdit::nodes() const {
+    std::vector<BookmarkStore::Node> result;
+    result.reserve(static_cast<std::size_t>(TreeView1->topLevelItemCount()));
+    for (int i = 0; i < TreeView1->topLevelItemCount(); ++i) result.push_back(toNode(TreeView1->topLevelItem(i)));
+    return result;
+}
+
+void Tfrm_BMEdit::btnOKClick() {
+    // A failed save throws: nothing is rebuilt and the editor stays as it is.
+    const QString folder = appPath_.isEmpty() && MainForm ? MainForm->AppPath : appPath_;
+    BookmarkStore::WriteBookMarkFile(folder, nodes());
+    if (MainForm) {
+        BookMarkMenuRead(*MainForm);
+        BookMarkTreeRead(*MainForm);
+    }
+    hide();
+}
+
+void Tfrm_BMEdit::btnCancelClick() { hide(); }
+
+void Tfrm_BMEdit::closeEvent(QCloseEvent* event) {
+    // Closing only hides: the window and its tree live until the program ends.
+    event->accept();
+}
+
+void mnuBMEditClick(QObject*) {
+    Tfrm_BMEdit* editor = frm_BMEdit;
+    if (!editor) return;
+    if (editor->isMinimized()) editor->showNormal();
+    else editor->show();
+    editor->raise();
+    editor->activateWindow();
+    if (!MainForm) return;
+    editor->txtURL->setText(MainForm->txtAddress->text());
+    // With no view window there is no page title: the name box is emptied rather than
+    // left holding an earlier page's title.
+    QMdiSubWindow* active = MainForm->ActiveMDIChild();
+    editor->txtName->setText(active ? active->windowTitle() : QString());
+}

@@ -1,0 +1,115 @@
+#pragma once
+// Tfrm_BMEdit: the bookmark editor. A non-modal window created once at start-up and then
+// only shown and hidden. Its tree is loaded from the store once, when it is created;
+// every change made in it stays there until an OK writes the whole tree back.
+
+#include "bookmarks/BookmarkStore.h"
+
+#include <QIcon>
+#include <QList>
+#include <QWidget>
+#include <functional>
+
+class QAction;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QObject;
+class QPushButton;
+class QTreeWidget;
+class QTreeWidgetItem;
+class TMainForm;
+
+class Tfrm_BMEdit : public QWidget {
+    Q_OBJECT
+public:
+    // appPath: the program folder ending in "/"; empty means the main window's.
+    explicit Tfrm_BMEdit(const QString& appPath = QString(), QWidget* parent = nullptr);
+    ~Tfrm_BMEdit() override;
+
+    QLabel* Label2 = nullptr;
+    QLineEdit* txtName = nullptr;
+    QLabel* Label1 = nullptr;
+    QLineEdit* txtURL = nullptr;
+    QTreeWidget* TreeView1 = nullptr;
+    QPushButton* btnAdd = nullptr;
+    QPushButton* btnDel = nullptr;
+    QPushButton* btnEdit = nullptr;
+    QPushButton* btnMD = nullptr;
+    QPushButton* btnSubMD = nullptr;
+    QPushButton* btnOK = nullptr;
+    QPushButton* btnCancel = nullptr;
+    QMenu* PopupMenu1 = nullptr;
+    QAction* popEdit = nullptr;
+    QAction* popReName = nullptr;
+    QAction* M1 = nullptr;
+    QAction* popDel = nullptr;
+    QAction* N1 = nullptr;
+    QAction* popMoveUp = nullptr;
+    QAction* popMoveDown = nullptr;
+    // 0: folder, 1: page.
+    QList<QIcon> ImageList1;
+
+    // The node the tree last reported as selected; empty until the first report.
+    QTreeWidgetItem* CurrentNode = nullptr;
+
+    void FormCreate();
+    void EditorSubTreeRead(const BookmarkStore::Entry& entry, QTreeWidgetItem* node);
+
+    void TreeView1Change(QObject* sender, QTreeWidgetItem* node);
+    // Makes the node at `pos` (viewport coordinates) the selected node.
+    void PopupMenu1Popup(const QPoint& pos);
+    void btnAddClick();
+    void btnDelClick();
+    void btnEditClick();
+    void btnMDClick();
+    void btnSubMDClick();
+    void btnOKClick();
+    void btnCancelClick();
+    void popEditClick() { btnEditClick(); }
+    void popReNameClick();
+    void popMakeSubClick() { btnSubMDClick(); }
+    void popDelClick() { btnDelClick(); }
+    void popMoveUpClick();
+    void popMoveDownClick();
+
+    // Node data: the value (address or folder marker) and the image index.
+    static QString value(const QTreeWidgetItem* node);
+    static int imageIndex(const QTreeWidgetItem* node);
+    // The tree as the writer takes it.
+    std::vector<BookmarkStore::Node> nodes() const;
+
+    // The modal input box; tests answer it instead. Returns the text, or the initial
+    // text when cancelled.
+    using InputBox = std::function<QString(QWidget* parent, const QString& caption, const QString& prompt,
+                                           const QString& initial)>;
+    static void setInputBox(InputBox box);
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void createControls();
+    void connectHandlers();
+    QTreeWidgetItem* newNode(const QString& text, int image, const QString& value) const;
+    // The current node, taking the node at the top of the view when there is none.
+    QTreeWidgetItem* takeCurrentNode();
+    // Adds the placeholder "123" to an empty folder; returns it, or null when the
+    // folder already has children.
+    QTreeWidgetItem* addPlaceholder(QTreeWidgetItem* folder);
+    // Places `node` immediately before `target`, in target's sibling list.
+    void placeBefore(QTreeWidgetItem* node, QTreeWidgetItem* target);
+    // Appends `node` at the end of the top level (for an empty tree).
+    void placeAtTop(QTreeWidgetItem* node);
+    void startRename(QTreeWidgetItem* node);
+
+    QString appPath_;
+    bool placing_ = false;
+};
+
+// The one bookmark editor; null until created at start-up.
+extern Tfrm_BMEdit* frm_BMEdit;
+
+// Bookmarks ▸ "ブックマークを編集(&E)" and the tab strip's "ブックマークに追加(&A)":
+// shows the editor with the current page's title and address.
+void mnuBMEditClick(QObject* sender);
