@@ -18,6 +18,6 @@ int main(int argc, char** argv) {
     // Chromium's views share one GL context; Qt must know before the application exists.
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     TavixApplication app(argc, argv);
-    QApplication::setApplicationDisplayName(QStringLiteral("Tavix"));
+    QApplication::setApplicationName(QStringLiteral("Tavix"));
     return RUN_ALL_TESTS();
 }

@@ -31,7 +31,8 @@ int main(int argc, char** argv) {
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     TavixApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Tavix"));
-    QApplication::setApplicationDisplayName(QStringLiteral("Tavix"));
+    // The title lives in the application name only: a display name would be appended
+    // to every window caption by the X11 platform.
     Blink::registerEngine();
 
     TMainForm* mainForm = nullptr;
