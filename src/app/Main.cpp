@@ -5,6 +5,7 @@
 #include "bookmarks/untBMB.h"
 #include "platform/AtomicFile.h"
 #include "platform/ErrorBox.h"
+#include "resources/Fonts.h"
 #include "resources/ImageList.h"
 #include "settings/Settings.h"
 #include "views/TabControl.h"
@@ -46,18 +47,6 @@ int StateToWinSize(TWindowState state) {
     return 0;
 }
 
-namespace {
-
-// "ＭＳ Ｐゴシック" where it exists, else a Japanese font Linux has.
-QFont frameFont(int pixelSize) {
-    QFont font;
-    font.setFamilies({QStringLiteral("ＭＳ Ｐゴシック"), QStringLiteral("MS PGothic"), QStringLiteral("Noto Sans CJK JP"),
-                      QStringLiteral("Noto Sans JP"), QStringLiteral("IPAPGothic"), QStringLiteral("VL PGothic")});
-    font.setPixelSize(pixelSize);
-    return font;
-}
-
-}  // namespace
 
 TMainForm::TMainForm(const QString& appPath, QWidget* parent) : QMainWindow(parent) {
     MainForm = this;
@@ -74,7 +63,7 @@ TMainForm::~TMainForm() {
 void TMainForm::createControls() {
     setWindowTitle(QStringLiteral("Tavix"));
     setWindowIcon(ImageList::appIcon());
-    setFont(frameFont(12));
+    setFont(Fonts::japaneseUi(12));
     resize(543, 333);
     ImageList1 = ImageList::create();
 
@@ -215,7 +204,7 @@ void TMainForm::createBars() {
     ToolBar3 = new TBand(1, QStringLiteral("ToolBar3"), this);
     Label1 = new QLabel(QStringLiteral("アドレス"));
     Label1->setObjectName(QStringLiteral("Label1"));
-    Label1->setFont(frameFont(13));
+    Label1->setFont(Fonts::japaneseUi(13));
     // 44 pixels, or what the text needs where the fallback font runs wider.
     Label1->setFixedWidth(std::max(44, Label1->fontMetrics().horizontalAdvance(Label1->text()) + 4));
     Label1->setAlignment(Qt::AlignVCenter | Qt::AlignLeft);

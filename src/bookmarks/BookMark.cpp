@@ -1,5 +1,7 @@
 #include "bookmarks/BookMark.h"
 
+#include "resources/Fonts.h"
+
 #include "app/Main.h"
 #include "bookmarks/untBMB.h"
 #include "platform/Beep.h"
@@ -25,14 +27,6 @@ constexpr int FolderImage = 0;
 constexpr int PageImage = 1;
 const QString kPlaceholder = QStringLiteral("123");
 const QString kNewFolder = QStringLiteral("新しいフォルダ");
-
-QFont editorFont(int pixelSize) {
-    QFont font;
-    font.setFamilies({QStringLiteral("ＭＳ Ｐゴシック"), QStringLiteral("MS PGothic"), QStringLiteral("Noto Sans CJK JP"),
-                      QStringLiteral("Noto Sans JP"), QStringLiteral("IPAPGothic"), QStringLiteral("VL PGothic")});
-    font.setPixelSize(pixelSize);
-    return font;
-}
 
 Tfrm_BMEdit::InputBox& inputBox() {
     static Tfrm_BMEdit::InputBox box;
@@ -95,7 +89,7 @@ void Tfrm_BMEdit::setInputBox(InputBox box) { inputBox() = std::move(box); }
 void Tfrm_BMEdit::createControls() {
     setObjectName(QStringLiteral("frm_BMEdit"));
     setWindowTitle(QStringLiteral("ブックマークの編集"));
-    setFont(editorFont(12));
+    setFont(Fonts::japaneseUi(12));
     setBackgroundRole(QPalette::Button);
     setAutoFillBackground(true);
     // 461 x 288 outside; the client area is what the controls are laid out in.
@@ -141,7 +135,7 @@ void Tfrm_BMEdit::createControls() {
     btnEdit = button(QStringLiteral("btnEdit"), QStringLiteral("編　集"), {355, 64, 89, 17});
     btnMD = button(QStringLiteral("btnMD"), QStringLiteral("フォルダの作成"), {355, 88, 89, 17});
     btnSubMD = button(QStringLiteral("btnSubMD"), QStringLiteral("サブフォルダ作成"), {355, 112, 89, 17});
-    btnSubMD->setFont(editorFont(11));
+    btnSubMD->setFont(Fonts::japaneseUi(11));
     btnOK = button(QStringLiteral("btnOK"), QStringLiteral("O   K"), {355, 192, 89, 25});
     btnCancel = button(QStringLiteral("btnCancel"), QStringLiteral("キャンセル"), {355, 224, 89, 25});
 

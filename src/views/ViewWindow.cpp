@@ -4,6 +4,7 @@
 #include "app/tmpWeb.h"
 #include "engines/EngineControls.h"
 #include "platform/ErrorBox.h"
+#include "resources/ImageList.h"
 #include "views/TabControl.h"
 
 #include <QCloseEvent>
@@ -11,6 +12,7 @@
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QToolButton>
+#include <QVBoxLayout>
 
 TViewWindow::TViewWindow(QWidget* parent) : QMdiSubWindow(parent) {
     setAttribute(Qt::WA_DeleteOnClose);
@@ -23,7 +25,15 @@ QString TViewWindow::LocationURL() {
 
 bool TViewWindow::isActiveView() const { return MainForm && MainForm->ActiveMDIChild() == this; }
 
-void TViewWindow::attachEvents(TEngineControl* c) {
+void TViewWindow::embed(TEngineControl* c) {
+    setWindowIcon(ImageList::appIcon());
+    auto* client = new QWidget;
+    client->setAutoFillBackground(true);
+    auto* layout = new QVBoxLayout(client);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(c);
+    setWidget(client);
+
     using ErrorBox::guarded;
     DWebBrowserEvents2* events = &c->events();
     connect(events, &DWebBrowserEvents2::StatusTextChange, this,

@@ -51,8 +51,9 @@ public:
     void NewWindow2(Variant& ppDisp, bool& cancel);
 
 protected:
-    // Connects the control's events to the handlers; each runs under the catch point.
-    void attachEvents(TEngineControl* control);
+    // Puts the control in the window's client area, which it fills, and connects its
+    // events to the handlers, each under the catch point.
+    void embed(TEngineControl* control);
     virtual void ProgressChange(int progress, int progressMax) = 0;
     virtual void FormClose() {}
 

@@ -2,7 +2,6 @@
 
 #include "app/Main.h"
 #include "engines/EngineControls.h"
-#include "resources/ImageList.h"
 #include "views/PageMenus.h"
 
 #include <QLineEdit>
@@ -10,22 +9,14 @@
 #include <QMenu>
 #include <QProgressBar>
 #include <QToolButton>
-#include <QVBoxLayout>
 
 Tfrm_IE::Tfrm_IE(QWidget* parent) : TViewWindow(parent) {
     setObjectName(IEViewWindowName);
-    setWindowIcon(ImageList::appIcon());
-    auto* client = new QWidget;
-    client->setAutoFillBackground(true);
-    auto* layout = new QVBoxLayout(client);
-    layout->setContentsMargins(0, 0, 0, 0);
-    // The engine fills the client area; the control is made before the window joins the
-    // frame, so a failure leaves nothing behind.
-    TWeb_IE = new TUIWebBrowser(client);
-    layout->addWidget(TWeb_IE);
-    setWidget(client);
+    // The control is made before the window joins the frame, so a failure to create
+    // the engine leaves nothing behind.
+    TWeb_IE = new TUIWebBrowser;
+    embed(TWeb_IE);
     resize(427, 303);
-    attachEvents(TWeb_IE);
 }
 
 TEngineControl* Tfrm_IE::control() const { return TWeb_IE; }

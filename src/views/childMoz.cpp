@@ -2,27 +2,18 @@
 
 #include "app/Main.h"
 #include "engines/EngineControls.h"
-#include "resources/ImageList.h"
 #include "views/PageMenus.h"
 
 #include <QLineEdit>
 #include <QMenu>
 #include <QProgressBar>
 #include <QToolButton>
-#include <QVBoxLayout>
 
 Tfrm_MZ::Tfrm_MZ(QWidget* parent) : TViewWindow(parent) {
     setObjectName(QStringLiteral("frm_MZ"));
-    setWindowIcon(ImageList::appIcon());
-    auto* client = new QWidget;
-    client->setAutoFillBackground(true);
-    auto* layout = new QVBoxLayout(client);
-    layout->setContentsMargins(0, 0, 0, 0);
-    TWeb_MZ = new TMozillaBrowser(client);
-    layout->addWidget(TWeb_MZ);
-    setWidget(client);
+    TWeb_MZ = new TMozillaBrowser;
+    embed(TWeb_MZ);
     resize(433, 300);
-    attachEvents(TWeb_MZ);
 }
 
 TEngineControl* Tfrm_MZ::control() const { return TWeb_MZ; }
