@@ -6,6 +6,7 @@
 #include "app/tmpWeb.h"
 #include "bookmarks/BookMark.h"
 #include "engines/blink/BlinkEngine.h"
+#include "engines/webkit/WebKitEngine.h"
 #include "platform/ErrorBox.h"
 
 #include <clocale>
@@ -34,6 +35,7 @@ int main(int argc, char** argv) {
     // The title lives in the application name only: a display name would be appended
     // to every window caption by the X11 platform.
     Blink::registerEngine();
+    WebKit::registerEngine();
 
     TMainForm* mainForm = nullptr;
     ErrorBox::guard([&] { mainForm = new TMainForm; });
@@ -46,6 +48,8 @@ int main(int argc, char** argv) {
     ErrorBox::guard([] { frm_tmpWeb = new Tfrm_tmpWeb; });
 
     const int rc = app.exec();
+    // The host's windows live inside ours: it must be gone before ours are destroyed.
+    WebKit::shutdownHost();
     delete frm_tmpWeb;
     delete AboutBox;
     delete frm_BMEdit;

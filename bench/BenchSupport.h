@@ -1,0 +1,88 @@
+#pragma once
+// What the benchmarks share: a clock, a program folder of their own, and the memory of
+// this process together with every process it started (Chromium's among them).
+
+#include "platform/ErrorBox.h"
+
+#include <QDir>
+#include <QFile>
+#include <QHash>
+#include <QTemporaryDir>
+#include <chrono>
+#include <cstdio>
+#include <string>
+#include <unistd.h>
+
+namespace Bench {
+
+inline double nowMs() {
+    using namespace std::chrono;
+    return duration<double, std::milli>(steady_clock::now().time_since_epoch()).count();
+}
+
+// A temporary program folder; path() ends in "/".
+class Folder {
+public:
+    QString path() const { return dir_.path() + QStringLiteral("/"); }
+    void write(const QString& name, const QByteArray& bytes) const {
+        QFile f(path() + name);
+        if (f.open(QIODevice::WriteOnly | QIODevice::Truncate)) f.write(bytes);
+    }
+
+private:
+    QTemporaryDir dir_;
+};
+
+// Errors go to the terminal: a modal box would stop the run.
+inline void reportErrorsOnTerminal() {
+    ErrorBox::setPresenter([](const QString& m) { std::fprintf(stderr, "error: %s\n", qPrintable(m)); });
+}
+
+// Proportional set size in KiB of one process, from smaps_rollup; 0 if it is gone.
+inline long pssKiB(int pid) {
+    QFile f(QStringLiteral("/proc/%1/smaps_rollup").arg(pid));
+    if (!f.open(QIODevice::ReadOnly)) return 0;
+    for (const QByteArray& line : f.readAll().split('\n'))
+        if (line.startsWith("Pss:")) return line.mid(4).trimmed().split(' ').value(0).toLong();
+    return 0;
+}
+
+// This process and all its descendants.
+inline QList<int> processTree() {
+    QHash<int, int> parentOf;
+    for (const QString& entry : QDir(QStringLiteral("/proc")).entryList(QDir::Dirs)) {
+        bool numeric = false;
+        const int pid = entry.toInt(&numeric);
+        if (!numeric) continue;
+        QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
+        if (!stat.open(QIODevice::ReadOnly)) continue;
+        const QByteArray text = stat.readAll();
+        // "pid (name) state ppid ...": the name may hold spaces, so read after the ')'.
+        const QList<QByteArray> fields = text.mid(text.lastIndexOf(')') + 2).split(' ');
+        parentOf[pid] = fields.value(1).toInt();
+    }
+    QList<int> tree{static_cast<int>(::getpid())};
+    for (int i = 0; i < tree.size(); ++i)
+        for (auto it = parentOf.cbegin(); it != parentOf.cend(); ++it)
+            if (it.value() == tree[i]) tree << it.key();
+    return tree;
+}
+
+struct Memory {
+    long totalKiB = 0;
+    long shellKiB = 0;
+    int processes = 0;
+};
+
+inline Memory memoryOfTree() {
+    Memory m;
+    for (int pid : processTree()) {
+        const long pss = pssKiB(pid);
+        m.totalKiB += pss;
+        if (pid == ::getpid()) m.shellKiB = pss;
+        ++m.processes;
+    }
+    return m;
+}
+
+}  // namespace Bench

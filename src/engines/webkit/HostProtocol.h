@@ -1,0 +1,92 @@
+#pragma once
+// The line protocol between the shell and tavix-webkit-host. Standard C++ only, so that
+// both sides (Qt in the shell, GTK in the host) compile the same code.
+//
+// One message per line, ending in "\n":   KIND VIEW [ARG ...]
+//   KIND  a lower-case word from the tables below
+//   VIEW  decimal view id, 0 to 2147483647; 0 stands for the connection itself
+//   ARG   percent-encoded bytes: "%", space and every byte below 0x21 or equal to 0x7f
+//         travel as %XX; an empty argument is a lone "%". Text is UTF-8.
+//
+// The host speaks first: "ready 0 VERSION". A side that receives a line it cannot
+// parse or a message it does not know answers "error VIEW TEXT" (never to an error) and
+// goes on with the next line.
+//
+// Shell → host                         Host → shell
+//   create V WIDTH HEIGHT                ready 0 VERSION
+//   show V                               window V XID
+//   resize V WIDTH HEIGHT                title V TEXT
+//   navigate V URL                       location V URL
+//   back V / forward V                   loading V 0|1
+//   reload V / stop V                    progress V DONE TOTAL
+//   copy V / selectall V                 status V TEXT
+//   zoom V SIZE(0-4)                     history V CANBACK CANFORWARD
+//   save V PATH                          newwindow V URL
+//   focus V 0|1                          click V
+//   close V                              key V KEYSYM MODIFIERS TEXT
+//   quit 0                               saved V PATH RESULT ("ok" or the reason)
+//   error V TEXT                         gone V REASON
+//                                        error V TEXT
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace HostProtocol {
+
+inline constexpr int Version = 1;
+// Longer lines are refused whole; an address or title is far shorter.
+inline constexpr std::size_t MaxLineLength = 1u << 20;
+inline constexpr std::int64_t MaxViewId = 2147483647;
+
+// Modifier bits of the key event.
+inline constexpr int ModShift = 1;
+inline constexpr int ModControl = 2;
+inline constexpr int ModAlt = 4;
+
+enum class Direction { ToHost, ToShell, Both };
+
+struct Message {
+    std::string kind;
+    std::int64_t view = 0;
+    std::vector<std::string> args;
+
+    bool operator==(const Message&) const = default;
+};
+
+std::string encodeArg(std::string_view raw);
+std::optional<std::string> decodeArg(std::string_view token);
+
+// The line for a message, "\n" included.
+std::string encode(const Message& message);
+
+// Parses one line (without its "\n"; a trailing "\r" is tolerated). On failure returns
+// nothing and, when error is given, says why.
+std::optional<Message> decode(std::string_view line, std::string* error = nullptr);
+
+// Whether the message is one the receiving side knows, with the right number of
+// arguments and numeric arguments where numbers are due.
+bool validate(const Message& message, Direction receiver, std::string* error = nullptr);
+
+// Reads an argument as a non-negative decimal integer not above max.
+std::optional<std::int64_t> number(const std::string& text, std::int64_t max = MaxViewId);
+
+// Splits a byte stream into lines. A line longer than MaxLineLength is dropped whole and
+// reported once as overlong.
+class LineReader {
+public:
+    explicit LineReader(std::size_t maxLength = MaxLineLength) : max_(maxLength) {}
+    void feed(std::string_view bytes) { buffer_.append(bytes); }
+    // The next complete line; overlong set when it stood for a dropped line.
+    bool next(std::string& line, bool& overlong);
+
+private:
+    std::size_t max_;
+    std::string buffer_;
+    bool skipping_ = false;
+};
+
+}  // namespace HostProtocol

@@ -1,0 +1,43 @@
+#pragma once
+// WebKit in the Gecko slot: registration, the host process and the choices the shell
+// makes for its pages. Names no toolkit type of the host, so the entry point and the
+// tests may include it.
+
+#include <QString>
+#include <functional>
+
+class QWidget;
+
+namespace WebKit {
+
+// Registers the WebKit engine under the Mozilla class id, and quits the host when the
+// application leaves its event loop.
+void registerEngine();
+
+// The host program: tavix-webkit-host beside the running executable unless a test put
+// another path in place (an empty path restores the default).
+QString hostProgram();
+void setHostProgram(const QString& path);
+
+// Quits the host and waits for it. The shell calls this before Qt destroys the native
+// windows the host's windows live in; every open view then shows the host as ended.
+void shutdownHost();
+
+// The id of the running host process; 0 when none runs.
+qint64 hostProcessId();
+
+// The Save As question: the path the page is saved to, empty when the user cancels.
+using SaveFileChooser = std::function<QString(QWidget* parent, const QString& suggestedName)>;
+void setSaveFileChooser(SaveFileChooser chooser);
+// Asks (the dialog, or what a test put in its place).
+QString chooseSaveFile(QWidget* parent, const QString& suggestedName);
+
+// What a view shows in place of its page when the host process has ended, and when
+// the process drawing its page has.
+QString hostGoneMessage();
+QString pageGoneMessage();
+
+// The Qt key of an X keysym; 0 for keys the shell has no use for.
+int qtKeyOfKeysym(unsigned keysym);
+
+}  // namespace WebKit

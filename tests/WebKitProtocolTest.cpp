@@ -1,0 +1,117 @@
+// The line protocol between the shell and the WebKit host: framing, every kind of
+// message, and what malformed input does.
+
+#include "engines/webkit/HostProtocol.h"
+
+#include <gtest/gtest.h>
+
+using namespace HostProtocol;
+
+namespace {
+
+std::optional<Message> roundTrip(const Message& m) {
+    std::string line = encode(m);
+    EXPECT_EQ(line.back(), '\n');
+    EXPECT_EQ(line.find('\n'), line.size() - 1) << "one message, one line";
+    line.pop_back();
+    return decode(line);
+}
+
+TEST(WebKitProtocol, ArgumentsSurviveTheLineWhateverTheyHold) {
+    const Message m{"title", 7,
+                    {"", "a b", "100%", "tab\there", "line\nbreak\r", "日本語のページ", "-", "%41", std::string("\x7f\x01", 2)}};
+    EXPECT_EQ(roundTrip(m), m);
+    EXPECT_EQ(encode({"back", 3, {}}), "back 3\n");
+    EXPECT_EQ(encode({"navigate", 12, {"http://a/b c"}}), "navigate 12 http://a/b%20c\n");
+    EXPECT_EQ(encode({"status", 1, {""}}), "status 1 %\n");
+    // A carriage return before the newline is tolerated.
+    EXPECT_EQ(decode("loading 2 1\r"), (Message{"loading", 2, {"1"}}));
+    EXPECT_EQ(decode("title 2 %e6%97%a5")->args[0], "日");
+}
+
+TEST(WebKitProtocol, EveryKindIsKnownToItsReceiverOnly) {
+    const std::vector<Message> toHost = {
+        {"create", 1, {"400", "300"}}, {"show", 1, {}}, {"resize", 1, {"1", "2"}}, {"navigate", 1, {"http://a/"}},
+        {"back", 1, {}}, {"forward", 1, {}}, {"reload", 1, {}}, {"stop", 1, {}}, {"copy", 1, {}},
+        {"selectall", 1, {}}, {"zoom", 1, {"4"}}, {"save", 1, {"/tmp/x.mht"}}, {"focus", 1, {"0"}},
+        {"close", 1, {}}, {"quit", 0, {}}, {"error", 0, {"why"}}};
+    const std::vector<Message> toShell = {
+        {"ready", 0, {"1"}}, {"window", 1, {"4194305"}}, {"title", 1, {"t"}}, {"location", 1, {"u"}},
+        {"loading", 1, {"1"}}, {"progress", 1, {"30", "100"}}, {"status", 1, {""}}, {"history", 1, {"1", "0"}},
+        {"newwindow", 1, {"http://p/"}}, {"click", 1, {}}, {"key", 1, {"65478", "2", ""}},
+        {"saved", 1, {"/tmp/x", "ok"}}, {"gone", 1, {"crashed"}}, {"error", 3, {"no such view"}}};
+    for (const Message& m : toHost) {
+        std::string why;
+        EXPECT_TRUE(validate(m, Direction::ToHost, &why)) << m.kind << ": " << why;
+        EXPECT_EQ(roundTrip(m), m);
+        if (m.kind != "error") {
+            EXPECT_FALSE(validate(m, Direction::ToShell)) << m.kind;
+        }
+    }
+    for (const Message& m : toShell) {
+        std::string why;
+        EXPECT_TRUE(validate(m, Direction::ToShell, &why)) << m.kind << ": " << why;
+        EXPECT_EQ(roundTrip(m), m);
+        if (m.kind != "error") {
+            EXPECT_FALSE(validate(m, Direction::ToHost)) << m.kind;
+        }
+    }
+}
+
+TEST(WebKitProtocol, WrongShapesAreRefusedWithAReason) {
+    std::string why;
+    EXPECT_FALSE(validate({"create", 1, {"400"}}, Direction::ToHost, &why));
+    EXPECT_NE(why.find("create"), std::string::npos);
+    EXPECT_FALSE(validate({"create", 1, {"wide", "300"}}, Direction::ToHost));
+    EXPECT_FALSE(validate({"zoom", 1, {"-1"}}, Direction::ToHost));
+    EXPECT_FALSE(validate({"back", 1, {"extra"}}, Direction::ToHost));
+    EXPECT_FALSE(validate({"navigate", 0, {"http://a/"}}, Direction::ToHost)) << "view 0 is the connection";
+    EXPECT_FALSE(validate({"explode", 1, {}}, Direction::ToHost, &why));
+    EXPECT_EQ(why, "unknown message: explode");
+    EXPECT_FALSE(validate({"", 1, {}}, Direction::ToShell));
+}
+
+TEST(WebKitProtocol, MalformedLinesDoNotParse) {
+    for (const char* line : {"", " ", "title", "title ", "title x t", "title -1 t", "title 2147483648 t",
+                             "title 99999999999999999999 t", "Title 1 t", "ti-tle 1 t", "title 1 %G1",
+                             "title 1 %4", "title 1 a%", "title 1  t", "title 1 t ", "title\t1 t",
+                             "title 1 a\x01z"}) {
+        std::string why;
+        EXPECT_FALSE(decode(line, &why)) << '"' << line << '"';
+        EXPECT_FALSE(why.empty()) << line;
+    }
+    EXPECT_TRUE(decode("title 2147483647 t"));
+    EXPECT_EQ(number("007"), 7);
+    EXPECT_FALSE(number("+7"));
+    EXPECT_FALSE(number("5", 4));
+}
+
+TEST(WebKitProtocol, LinesArriveWholeHoweverTheBytesAreCut) {
+    LineReader reader(16);
+    std::string line;
+    bool overlong = false;
+    reader.feed("back 1\nforw");
+    ASSERT_TRUE(reader.next(line, overlong));
+    EXPECT_EQ(line, "back 1");
+    EXPECT_FALSE(reader.next(line, overlong)) << "half a line waits";
+    reader.feed("ard 2\n");
+    ASSERT_TRUE(reader.next(line, overlong));
+    EXPECT_EQ(line, "forward 2");
+
+    // An overlong line is reported once and dropped whole; the next one is intact.
+    reader.feed("title 1 aaaaaaaaaaaaaaaaaaaaaaaa");
+    ASSERT_TRUE(reader.next(line, overlong));
+    EXPECT_TRUE(overlong);
+    reader.feed("aaaaaaaaaaaa\nstop 3\n");
+    ASSERT_TRUE(reader.next(line, overlong));
+    EXPECT_FALSE(overlong);
+    EXPECT_EQ(line, "stop 3");
+    reader.feed(std::string(40, 'x') + "\nshow 4\n");
+    ASSERT_TRUE(reader.next(line, overlong));
+    EXPECT_TRUE(overlong);
+    ASSERT_TRUE(reader.next(line, overlong));
+    EXPECT_EQ(line, "show 4");
+    EXPECT_FALSE(reader.next(line, overlong));
+}
+
+}  // namespace

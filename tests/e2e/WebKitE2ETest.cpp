@@ -1,0 +1,274 @@
+// The Gecko slot end to end: the real main window with WebKit in its host process and
+// Chromium beside it, pages from a local HTTP server, keys and clicks through X as a
+// user makes them. Run by webkit_e2e.sh on a virtual display with a window manager.
+
+#include "TestSupport.h"
+#include "app/Main.h"
+#include "engines/EngineControls.h"
+#include "engines/blink/BlinkEngine.h"
+#include "engines/webkit/WebKitBrowser.h"
+#include "engines/webkit/WebKitEngine.h"
+#include "platform/ErrorBox.h"
+#include "views/TabControl.h"
+#include "views/ViewWindow.h"
+
+#include <QAction>
+#include <QDir>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMdiArea>
+#include <QProcess>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QTest>
+#include <QToolButton>
+#include <csignal>
+#include <gtest/gtest.h>
+#include <memory>
+
+namespace {
+
+constexpr int Timeout = 30000;
+
+template <typename Condition>
+bool waitFor(Condition condition, int timeout = Timeout) {
+    return QTest::qWaitFor(condition, timeout);
+}
+
+// python3's file server on the test pages.
+class HttpServer {
+public:
+    HttpServer() {
+        QTcpServer probe;
+        probe.listen(QHostAddress::LocalHost, 0);
+        port_ = probe.serverPort();
+        probe.close();
+        process_.setWorkingDirectory(QStringLiteral(TAVIX_E2E_PAGES));
+        process_.start(QStringLiteral("python3"), {QStringLiteral("-m"), QStringLiteral("http.server"),
+                                                   QString::number(port_), QStringLiteral("--bind"),
+                                                   QStringLiteral("127.0.0.1")});
+        process_.waitForStarted();
+        waitFor([this] {
+            QTcpSocket socket;
+            socket.connectToHost(QHostAddress::LocalHost, port_);
+            return socket.waitForConnected(200);
+        });
+    }
+    ~HttpServer() {
+        process_.kill();
+        process_.waitForFinished();
+    }
+    QString url(const QString& page) const { return QStringLiteral("http://127.0.0.1:%1/%2").arg(port_).arg(page); }
+
+private:
+    QProcess process_;
+    quint16 port_ = 0;
+};
+
+void xdotool(const QStringList& args) {
+    QProcess::execute(QStringLiteral("xdotool"), args);
+}
+
+void clickAt(QWidget* widget, QPoint local) {
+    const QPoint global = widget->mapToGlobal(local);
+    xdotool({QStringLiteral("mousemove"), QString::number(global.x()), QString::number(global.y()),
+             QStringLiteral("click"), QStringLiteral("1")});
+}
+
+struct WebKitE2E : ::testing::Test {
+    ProgramFolder dir;
+    ErrorRecorder errors;
+    std::unique_ptr<HttpServer> http;
+    std::unique_ptr<TMainForm> form;
+
+    static void SetUpTestSuite() {
+        Blink::useOffTheRecordProfile();
+        Blink::registerEngine();
+        WebKit::setHostProgram(QStringLiteral(TAVIX_WEBKIT_HOST));
+        WebKit::registerEngine();
+    }
+
+    void SetUp() override {
+        if (QGuiApplication::platformName() != QLatin1String("xcb")) GTEST_SKIP() << "needs an X display";
+        http = std::make_unique<HttpServer>();
+        dir.write("config.ini",
+                  "[General]\r\nLastEngine=Gecko\r\n[Option_Main]\r\nMozilla=2\r\n"
+                  "[Option_Window]\r\nNewWindow_Active=1\r\n[Option_advertisemen]\r\nCloseURL=1\r\n");
+        dir.write("CloseURL.txt", (http->url(QStringLiteral("blocked.html")) + QStringLiteral("\r\n")).toStdString());
+        form = std::make_unique<TMainForm>(dir.path());
+        form->setGeometry(20, 20, 1200, 740);
+        form->show();
+        form->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
+    }
+
+    void TearDown() override {
+        if (form) {
+            for (QMdiSubWindow* w : form->MDIChildren()) delete w;
+        }
+        WebKit::shutdownHost();
+        form.reset();
+    }
+
+    void useEngine(bool ie) {
+        form->IE_item->setChecked(ie);
+        form->Moz_Item->setChecked(!ie);
+    }
+
+    TViewWindow* open(const QString& page) {
+        const auto before = form->MDIChildren().size();
+        ErrorBox::guard([&] { form->OpenViewWindow(QStringLiteral("cap"), http->url(page)); });
+        const auto children = form->MDIChildren();
+        return children.size() > before ? qobject_cast<TViewWindow*>(children.back()) : nullptr;
+    }
+
+    static WebKitBrowser* webkitOf(TViewWindow* w) {
+        return dynamic_cast<WebKitBrowser*>(&w->control()->ControlInterface());
+    }
+
+    QString tabOf(TViewWindow* w) const {
+        const auto position = form->TabPositionOf(w->Tag);
+        return position ? form->TabControl1->tabText(*position) : QString();
+    }
+
+    TViewWindow* windowTitled(const QString& title) const {
+        for (QMdiSubWindow* w : form->MDIChildren())
+            if (w->windowTitle() == title) return qobject_cast<TViewWindow*>(w);
+        return nullptr;
+    }
+};
+
+TEST_F(WebKitE2E, JapaneseTitleReachesCaptionTabAndAddressBoxAndHistoryWorks) {
+    TViewWindow* w = open(QStringLiteral("index.html"));
+    ASSERT_TRUE(w);
+    ASSERT_TRUE(webkitOf(w));
+    const QString first = QStringLiteral("日本語のページ");
+    ASSERT_TRUE(waitFor([&] { return w->windowTitle() == first; })) << w->windowTitle().toStdString();
+    EXPECT_EQ(tabOf(w), first);
+    EXPECT_EQ(form->txtAddress->text(), http->url(QStringLiteral("index.html")));
+    EXPECT_FALSE(form->BackCtrl->isEnabled());
+
+    form->txtAddress->setText(http->url(QStringLiteral("second.html")));
+    ErrorBox::guard([&] { form->btnMoveClick(); });
+    const QString second = QStringLiteral("二番目のページ");
+    ASSERT_TRUE(waitFor([&] { return w->windowTitle() == second && form->BackCtrl->isEnabled(); }));
+    EXPECT_EQ(form->txtAddress->text(), http->url(QStringLiteral("second.html")));
+    ASSERT_TRUE(waitFor([&] { return !form->StopCtrl->isEnabled(); })) << "Stop stays on after the load";
+
+    QTest::mouseClick(form->BackCtrl, Qt::LeftButton);
+    ASSERT_TRUE(waitFor([&] { return w->windowTitle() == first && form->FrwrdCtrl->isEnabled(); }));
+    EXPECT_EQ(tabOf(w), first);
+    EXPECT_EQ(form->txtAddress->text(), http->url(QStringLiteral("index.html")));
+    QTest::mouseClick(form->FrwrdCtrl, Qt::LeftButton);
+    ASSERT_TRUE(waitFor([&] { return w->windowTitle() == second; }));
+    EXPECT_TRUE(errors.messages.isEmpty()) << errors.messages.join('\n').toStdString();
+}
+
+TEST_F(WebKitE2E, ChromiumAndWebKitSideBySide) {
+    useEngine(true);
+    TViewWindow* chromium = open(QStringLiteral("second.html"));
+    useEngine(false);
+    TViewWindow* webkit = open(QStringLiteral("index.html"));
+    ASSERT_TRUE(chromium && webkit);
+    EXPECT_FALSE(webkitOf(chromium));
+    EXPECT_TRUE(webkitOf(webkit));
+    form->MDIClient->tileSubWindows();
+    ASSERT_TRUE(waitFor([&] {
+        return chromium->windowTitle() == QStringLiteral("二番目のページ") &&
+               webkit->windowTitle() == QStringLiteral("日本語のページ");
+    }));
+    QTest::qWait(1500);   // let both engines paint before the picture
+    QProcess::execute(QStringLiteral("import"),
+                      {QStringLiteral("-window"), QStringLiteral("root"), QStringLiteral("/tmp/tavix-side-by-side.png")});
+    EXPECT_TRUE(QFile::exists(QStringLiteral("/tmp/tavix-side-by-side.png")));
+    EXPECT_TRUE(webkitOf(webkit)->pageWidget()->isVisible());
+}
+
+TEST_F(WebKitE2E, ClicksActivateTheViewAndKeysReachTheFieldAndTheFrame) {
+    TViewWindow* webkit = open(QStringLiteral("index.html"));
+    TViewWindow* other = open(QStringLiteral("second.html"));
+    ASSERT_TRUE(webkit && other);
+    form->MDIClient->tileSubWindows();
+    ASSERT_TRUE(waitFor([&] { return webkit->windowTitle() == QStringLiteral("日本語のページ"); }));
+    ASSERT_TRUE(waitFor([&] { return other->windowTitle() == QStringLiteral("二番目のページ"); }));
+    ASSERT_EQ(form->ActiveMDIChild(), other);
+    QWidget* page = webkitOf(webkit)->pageWidget();
+    ASSERT_TRUE(page);
+
+    // A click in the page activates its window and puts the caret in the field.
+    clickAt(page, QPoint(page->width() / 2, 20));
+    ASSERT_TRUE(waitFor([&] { return form->ActiveMDIChild() == webkit; }));
+    QTest::qWait(300);
+    xdotool({QStringLiteral("type"), QStringLiteral("--delay"), QStringLiteral("50"), QStringLiteral("abc")});
+    ASSERT_TRUE(waitFor([&] { return webkit->windowTitle() == QStringLiteral("入力:abc"); }))
+        << webkit->windowTitle().toStdString();
+    EXPECT_EQ(tabOf(webkit), QStringLiteral("入力:abc"));
+
+    // The frame's shortcut works while the page has the keyboard.
+    const auto before = form->MDIChildren().size();
+    xdotool({QStringLiteral("key"), QStringLiteral("ctrl+n")});
+    ASSERT_TRUE(waitFor([&] { return form->MDIChildren().size() == before + 1; }));
+
+    // Back to the address box: keys go there, not to the page.
+    clickAt(webkit, QPoint(webkit->width() / 2, 10));   // the caption: the WebKit window in front again
+    ASSERT_TRUE(waitFor([&] { return form->ActiveMDIChild() == webkit; }));
+    clickAt(form->txtAddress, QPoint(form->txtAddress->width() / 2, form->txtAddress->height() / 2));
+    ASSERT_TRUE(waitFor([&] { return form->txtAddress->hasFocus(); }));
+    form->txtAddress->clear();
+    xdotool({QStringLiteral("type"), QStringLiteral("--delay"), QStringLiteral("50"), QStringLiteral("xyz")});
+    ASSERT_TRUE(waitFor([&] { return form->txtAddress->text() == QStringLiteral("xyz"); }))
+        << form->txtAddress->text().toStdString();
+    EXPECT_EQ(webkit->windowTitle(), QStringLiteral("入力:abc"));
+
+    // And into the page again.
+    clickAt(page, QPoint(page->width() / 2, 20));
+    QTest::qWait(300);
+    xdotool({QStringLiteral("type"), QStringLiteral("--delay"), QStringLiteral("50"), QStringLiteral("d")});
+    ASSERT_TRUE(waitFor([&] { return webkit->windowTitle() == QStringLiteral("入力:abcd"); }))
+        << webkit->windowTitle().toStdString();
+}
+
+TEST_F(WebKitE2E, PopupsPassThroughTheFilter) {
+    TViewWindow* opener = open(QStringLiteral("popup.html"));
+    ASSERT_TRUE(opener);
+    ASSERT_TRUE(waitFor([&] { return windowTitled(QStringLiteral("許可されたポップアップ")) != nullptr; }));
+    // The blocked request came first; give its receiver the time to decide as well.
+    QTest::qWait(2000);
+    EXPECT_EQ(windowTitled(QStringLiteral("遮断された広告")), nullptr);
+    EXPECT_EQ(form->MDIChildren().size(), 2);
+}
+
+TEST_F(WebKitE2E, KillingTheHostLeavesTheRestAndTheNextUseStartsANewOne) {
+    useEngine(true);
+    TViewWindow* chromium = open(QStringLiteral("second.html"));
+    useEngine(false);
+    TViewWindow* a = open(QStringLiteral("index.html"));
+    TViewWindow* b = open(QStringLiteral("second.html"));
+    ASSERT_TRUE(chromium && a && b);
+    ASSERT_TRUE(waitFor([&] {
+        return a->windowTitle() == QStringLiteral("日本語のページ") && b->windowTitle() == QStringLiteral("二番目のページ") &&
+               chromium->windowTitle() == QStringLiteral("二番目のページ");
+    }));
+    const qint64 pid = WebKit::hostProcessId();
+    ASSERT_GT(pid, 0);
+    ::kill(static_cast<pid_t>(pid), SIGKILL);
+    ASSERT_TRUE(waitFor([&] { return webkitOf(a)->showsGone() && webkitOf(b)->showsGone(); }));
+    EXPECT_TRUE(a->findChild<QLabel*>() && a->isVisible());
+    EXPECT_EQ(chromium->windowTitle(), QStringLiteral("二番目のページ"));
+    EXPECT_TRUE(errors.messages.isEmpty());
+
+    // Reload on one of them brings its page back in a new host.
+    form->MDIClient->setActiveSubWindow(a);
+    ErrorBox::guard([&] { form->ReLoadCtrlClick(); });
+    ASSERT_TRUE(waitFor([&] { return !webkitOf(a)->showsGone(); }));
+    EXPECT_NE(WebKit::hostProcessId(), pid);
+    EXPECT_GT(WebKit::hostProcessId(), 0);
+    EXPECT_TRUE(webkitOf(b)->showsGone());
+    // A new Gecko window works as well.
+    TViewWindow* c = open(QStringLiteral("second.html"));
+    ASSERT_TRUE(c);
+    ASSERT_TRUE(waitFor([&] { return c->windowTitle() == QStringLiteral("二番目のページ"); }));
+}
+
+}  // namespace

@@ -1,0 +1,344 @@
+// tavix-webkit-host: every Gecko view of one shell, in one WebKit context. Each view is a
+// borderless X11 window that the shell embeds; commands arrive as lines on standard
+// input and events leave as lines on standard output (HostProtocol.h).
+
+#include "engines/webkit/HostProtocol.h"
+
+#include <gdk/gdkkeysyms.h>
+#include <gdk/gdkx.h>
+#include <gtk/gtk.h>
+#include <webkit2/webkit2.h>
+
+#include <cerrno>
+#include <csignal>
+#include <cstdio>
+#include <cstring>
+#include <fcntl.h>
+#include <map>
+#include <memory>
+#include <string>
+#include <unistd.h>
+
+namespace {
+
+using HostProtocol::Message;
+
+int protocolOut = -1;
+WebKitWebContext* context = nullptr;
+
+struct View {
+    std::int64_t id = 0;
+    GtkWidget* window = nullptr;
+    WebKitWebView* web = nullptr;
+    bool focused = false;
+};
+
+std::map<std::int64_t, std::unique_ptr<View>> views;
+
+void send(const Message& message) {
+    const std::string line = HostProtocol::encode(message);
+    std::size_t done = 0;
+    while (done < line.size()) {
+        const ssize_t n = ::write(protocolOut, line.data() + done, line.size() - done);
+        if (n < 0 && errno == EINTR) continue;
+        // The shell is gone: nobody is left to show a page to.
+        if (n <= 0) ::_exit(0);
+        done += static_cast<std::size_t>(n);
+    }
+}
+
+void send(std::string kind, std::int64_t view, std::vector<std::string> args = {}) {
+    send(Message{std::move(kind), view, std::move(args)});
+}
+
+std::string orEmpty(const char* text) { return text ? text : ""; }
+
+void reportHistory(View* v) {
+    send("history", v->id,
+         {webkit_web_view_can_go_back(v->web) ? "1" : "0", webkit_web_view_can_go_forward(v->web) ? "1" : "0"});
+}
+
+// Keys the frame answers even while a page has the keyboard: its menu shortcuts and
+// mnemonics. Editing keys stay with the page.
+bool isFrameKey(guint keyval, GdkModifierType state) {
+    if (keyval >= GDK_KEY_F1 && keyval <= GDK_KEY_F12) return true;
+    if (state & GDK_MOD1_MASK) return true;
+    if (!(state & GDK_CONTROL_MASK)) return false;
+    switch (gdk_keyval_to_lower(keyval)) {
+    case GDK_KEY_c: case GDK_KEY_v: case GDK_KEY_x: case GDK_KEY_z: case GDK_KEY_y:
+    case GDK_KEY_Insert: case GDK_KEY_Left: case GDK_KEY_Right: case GDK_KEY_Up: case GDK_KEY_Down:
+    case GDK_KEY_Home: case GDK_KEY_End: case GDK_KEY_BackSpace: case GDK_KEY_Delete:
+    case GDK_KEY_Control_L: case GDK_KEY_Control_R: case GDK_KEY_Shift_L: case GDK_KEY_Shift_R:
+        return false;
+    default: return true;
+    }
+}
+
+gboolean onKeyPress(GtkWidget*, GdkEventKey* event, gpointer data) {
+    auto* v = static_cast<View*>(data);
+    const auto state = static_cast<GdkModifierType>(event->state);
+    // While the shell keeps its keyboard focus elsewhere every key is the shell's.
+    if (v->focused && !isFrameKey(event->keyval, state)) return FALSE;
+    int modifiers = 0;
+    if (state & GDK_SHIFT_MASK) modifiers |= HostProtocol::ModShift;
+    if (state & GDK_CONTROL_MASK) modifiers |= HostProtocol::ModControl;
+    if (state & GDK_MOD1_MASK) modifiers |= HostProtocol::ModAlt;
+    char text[8] = {};
+    const gunichar c = gdk_keyval_to_unicode(event->keyval);
+    if (c >= 0x20 && c != 0x7f) g_unichar_to_utf8(c, text);
+    send("key", v->id, {std::to_string(event->keyval), std::to_string(modifiers), text});
+    return TRUE;
+}
+
+void takeKeyboard(View* v) {
+    GdkWindow* gdkWindow = gtk_widget_get_window(v->window);
+    if (!gdkWindow) return;
+    Display* display = GDK_WINDOW_XDISPLAY(gdkWindow);
+    // The shell's toolkit never hands X focus to a foreign window; take it ourselves.
+    gdk_x11_display_error_trap_push(gdk_window_get_display(gdkWindow));
+    XSetInputFocus(display, GDK_WINDOW_XID(gdkWindow), RevertToParent, CurrentTime);
+    gdk_x11_display_error_trap_pop_ignored(gdk_window_get_display(gdkWindow));
+    gtk_widget_grab_focus(GTK_WIDGET(v->web));
+}
+
+gboolean onButtonPress(GtkWidget*, GdkEventButton*, gpointer data) {
+    auto* v = static_cast<View*>(data);
+    v->focused = true;
+    takeKeyboard(v);
+    send("click", v->id);
+    return FALSE;
+}
+
+GtkWidget* onCreate(WebKitWebView*, WebKitNavigationAction* action, gpointer data) {
+    auto* v = static_cast<View*>(data);
+    WebKitURIRequest* request = webkit_navigation_action_get_request(action);
+    send("newwindow", v->id, {orEmpty(request ? webkit_uri_request_get_uri(request) : nullptr)});
+    // The shell opens the window itself, through its popup filter.
+    return nullptr;
+}
+
+void onLoadChanged(WebKitWebView*, WebKitLoadEvent event, gpointer data) {
+    auto* v = static_cast<View*>(data);
+    if (event == WEBKIT_LOAD_STARTED) {
+        send("loading", v->id, {"1"});
+    } else if (event == WEBKIT_LOAD_FINISHED) {
+        send("location", v->id, {orEmpty(webkit_web_view_get_uri(v->web))});
+        send("loading", v->id, {"0"});
+        reportHistory(v);
+    }
+}
+
+void onWebProcessTerminated(WebKitWebView*, WebKitWebProcessTerminationReason reason, gpointer data) {
+    auto* v = static_cast<View*>(data);
+    send("gone", v->id, {reason == WEBKIT_WEB_PROCESS_EXCEEDED_MEMORY_LIMIT ? "memory" : "crashed"});
+}
+
+void onMouseTarget(WebKitWebView*, WebKitHitTestResult* hit, guint, gpointer data) {
+    auto* v = static_cast<View*>(data);
+    const bool link = webkit_hit_test_result_context_is_link(hit);
+    send("status", v->id, {link ? orEmpty(webkit_hit_test_result_get_link_uri(hit)) : std::string()});
+}
+
+View* createView(std::int64_t id, int width, int height) {
+    auto v = std::make_unique<View>();
+    v->id = id;
+    v->window = gtk_window_new(GTK_WINDOW_TOPLEVEL);
+    gtk_window_set_decorated(GTK_WINDOW(v->window), FALSE);
+    gtk_window_set_default_size(GTK_WINDOW(v->window), std::max(width, 1), std::max(height, 1));
+    v->web = WEBKIT_WEB_VIEW(g_object_new(WEBKIT_TYPE_WEB_VIEW, "web-context", context, nullptr));
+    WebKitSettings* settings = webkit_web_view_get_settings(v->web);
+    webkit_settings_set_javascript_can_open_windows_automatically(settings, TRUE);
+    webkit_settings_set_zoom_text_only(settings, TRUE);
+    gtk_widget_set_size_request(GTK_WIDGET(v->web), 1, 1);
+    gtk_container_add(GTK_CONTAINER(v->window), GTK_WIDGET(v->web));
+    gtk_widget_add_events(v->window, GDK_BUTTON_PRESS_MASK | GDK_KEY_PRESS_MASK);
+
+    View* raw = v.get();
+    g_signal_connect(v->window, "key-press-event", G_CALLBACK(onKeyPress), raw);
+    g_signal_connect(v->web, "button-press-event", G_CALLBACK(onButtonPress), raw);
+    g_signal_connect(v->web, "create", G_CALLBACK(onCreate), raw);
+    g_signal_connect(v->web, "load-changed", G_CALLBACK(onLoadChanged), raw);
+    g_signal_connect(v->web, "web-process-terminated", G_CALLBACK(onWebProcessTerminated), raw);
+    g_signal_connect(v->web, "mouse-target-changed", G_CALLBACK(onMouseTarget), raw);
+    g_signal_connect(v->web, "notify::title", G_CALLBACK(+[](WebKitWebView* web, GParamSpec*, gpointer data) {
+        send("title", static_cast<View*>(data)->id, {orEmpty(webkit_web_view_get_title(web))});
+    }), raw);
+    g_signal_connect(v->web, "notify::uri", G_CALLBACK(+[](WebKitWebView* web, GParamSpec*, gpointer data) {
+        send("location", static_cast<View*>(data)->id, {orEmpty(webkit_web_view_get_uri(web))});
+    }), raw);
+    g_signal_connect(v->web, "notify::estimated-load-progress", G_CALLBACK(+[](WebKitWebView* web, GParamSpec*, gpointer data) {
+        auto* view = static_cast<View*>(data);
+        if (!webkit_web_view_is_loading(web)) return;
+        const int done = static_cast<int>(webkit_web_view_get_estimated_load_progress(web) * 100);
+        send("progress", view->id, {std::to_string(done), "100"});
+    }), raw);
+    g_signal_connect(webkit_web_view_get_back_forward_list(v->web), "changed",
+                     G_CALLBACK(+[](WebKitBackForwardList*, WebKitBackForwardListItem*, gpointer, gpointer data) {
+                         reportHistory(static_cast<View*>(data));
+                     }), raw);
+
+    gtk_widget_realize(v->window);
+    GdkWindow* gdkWindow = gtk_widget_get_window(v->window);
+    // The window lives inside the shell's window; no window manager may adopt it,
+    // even for the moment before the shell takes it.
+    gdk_window_set_override_redirect(gdkWindow, TRUE);
+    views[id] = std::move(v);
+    send("window", id, {std::to_string(GDK_WINDOW_XID(gdkWindow))});
+    return raw;
+}
+
+void closeView(std::int64_t id) {
+    auto it = views.find(id);
+    if (it == views.end()) return;
+    std::unique_ptr<View> v = std::move(it->second);
+    views.erase(it);
+    g_signal_handlers_disconnect_by_data(v->web, v.get());
+    g_signal_handlers_disconnect_by_data(webkit_web_view_get_back_forward_list(v->web), v.get());
+    g_signal_handlers_disconnect_by_data(v->window, v.get());
+    gtk_widget_destroy(v->window);
+}
+
+double zoomLevel(std::int64_t size) {
+    static constexpr double levels[] = {0.75, 0.9, 1.0, 1.2, 1.5};
+    return levels[size];
+}
+
+void handle(const Message& m) {
+    std::string why;
+    if (!HostProtocol::validate(m, HostProtocol::Direction::ToHost, &why)) {
+        if (m.kind != "error") send("error", m.view, {why});
+        return;
+    }
+    if (m.kind == "error") {
+        std::fprintf(stderr, "tavix-webkit-host: the shell reports: %s\n", m.args[0].c_str());
+        return;
+    }
+    if (m.kind == "quit") {
+        gtk_main_quit();
+        return;
+    }
+    if (m.kind == "create") {
+        if (views.count(m.view)) {
+            send("error", m.view, {"the view exists"});
+            return;
+        }
+        const auto width = HostProtocol::number(m.args[0], 32767);
+        const auto height = HostProtocol::number(m.args[1], 32767);
+        if (!width || !height) {
+            send("error", m.view, {"bad size"});
+            return;
+        }
+        createView(m.view, static_cast<int>(*width), static_cast<int>(*height));
+        return;
+    }
+    auto it = views.find(m.view);
+    if (it == views.end()) {
+        send("error", m.view, {"no such view"});
+        return;
+    }
+    View* v = it->second.get();
+    if (m.kind == "show") {
+        gtk_widget_show_all(v->window);
+    } else if (m.kind == "resize") {
+        const auto width = HostProtocol::number(m.args[0], 32767);
+        const auto height = HostProtocol::number(m.args[1], 32767);
+        if (!width || !height) {
+            send("error", m.view, {"bad size"});
+            return;
+        }
+        gtk_window_resize(GTK_WINDOW(v->window), std::max<int>(*width, 1), std::max<int>(*height, 1));
+    } else if (m.kind == "navigate") {
+        webkit_web_view_load_uri(v->web, m.args[0].c_str());
+    } else if (m.kind == "back") {
+        webkit_web_view_go_back(v->web);
+    } else if (m.kind == "forward") {
+        webkit_web_view_go_forward(v->web);
+    } else if (m.kind == "reload") {
+        webkit_web_view_reload(v->web);
+    } else if (m.kind == "stop") {
+        webkit_web_view_stop_loading(v->web);
+    } else if (m.kind == "copy") {
+        webkit_web_view_execute_editing_command(v->web, WEBKIT_EDITING_COMMAND_COPY);
+    } else if (m.kind == "selectall") {
+        webkit_web_view_execute_editing_command(v->web, WEBKIT_EDITING_COMMAND_SELECT_ALL);
+    } else if (m.kind == "zoom") {
+        const auto size = HostProtocol::number(m.args[0], 4);
+        if (!size) {
+            send("error", m.view, {"bad text size"});
+            return;
+        }
+        webkit_web_view_set_zoom_level(v->web, zoomLevel(*size));
+    } else if (m.kind == "save") {
+        struct Pending { std::int64_t id; std::string path; };
+        GFile* file = g_file_new_for_path(m.args[0].c_str());
+        webkit_web_view_save_to_file(v->web, file, WEBKIT_SAVE_MODE_MHTML, nullptr,
+            +[](GObject* source, GAsyncResult* result, gpointer data) {
+                std::unique_ptr<Pending> pending(static_cast<Pending*>(data));
+                GError* error = nullptr;
+                const bool ok = webkit_web_view_save_to_file_finish(WEBKIT_WEB_VIEW(source), result, &error);
+                send("saved", pending->id, {pending->path, ok ? "ok" : orEmpty(error ? error->message : "failed")});
+                if (error) g_error_free(error);
+            }, new Pending{m.view, m.args[0]});
+        g_object_unref(file);
+    } else if (m.kind == "focus") {
+        v->focused = m.args[0] != "0";
+        if (v->focused) takeKeyboard(v);
+    } else if (m.kind == "close") {
+        closeView(m.view);
+    }
+}
+
+HostProtocol::LineReader reader;
+
+gboolean onInput(GIOChannel*, GIOCondition condition, gpointer) {
+    char buffer[65536];
+    const ssize_t n = (condition & (G_IO_IN | G_IO_PRI)) ? ::read(STDIN_FILENO, buffer, sizeof buffer) : 0;
+    if (n < 0 && (errno == EINTR || errno == EAGAIN)) return TRUE;
+    if (n <= 0) {
+        // The shell closed its end: it has ended, or wants us gone.
+        gtk_main_quit();
+        return FALSE;
+    }
+    reader.feed(std::string_view(buffer, static_cast<std::size_t>(n)));
+    std::string line;
+    bool overlong = false;
+    while (reader.next(line, overlong)) {
+        if (overlong) {
+            send("error", 0, {"line too long"});
+            continue;
+        }
+        std::string why;
+        if (auto message = HostProtocol::decode(line, &why))
+            handle(*message);
+        else
+            send("error", 0, {why});
+    }
+    return TRUE;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    // Only our lines may reach the shell: whatever the libraries print goes to the log.
+    protocolOut = ::dup(STDOUT_FILENO);
+    ::dup2(STDERR_FILENO, STDOUT_FILENO);
+    ::fcntl(protocolOut, F_SETFD, FD_CLOEXEC);
+    ::signal(SIGPIPE, SIG_IGN);
+    // The windows are X11 windows inside the shell's, whatever the desktop.
+    gdk_set_allowed_backends("x11");
+    if (!gtk_init_check(&argc, &argv)) {
+        std::fprintf(stderr, "tavix-webkit-host: cannot open the display\n");
+        return 1;
+    }
+    context = webkit_web_context_get_default();
+    const char* languages[] = {"ja", "en", nullptr};
+    webkit_web_context_set_preferred_languages(context, languages);
+
+    GIOChannel* input = g_io_channel_unix_new(STDIN_FILENO);
+    g_io_add_watch(input, static_cast<GIOCondition>(G_IO_IN | G_IO_PRI | G_IO_HUP | G_IO_ERR), onInput, nullptr);
+    send("ready", 0, {std::to_string(HostProtocol::Version)});
+    gtk_main();
+    while (!views.empty()) closeView(views.begin()->first);
+    g_io_channel_unref(input);
+    return 0;
+}
