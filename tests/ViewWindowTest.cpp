@@ -114,6 +114,11 @@ TEST_F(ViewFixture, AMozillaFolderThatCannotBeEnteredOpensNothing) {
     EXPECT_TRUE(form->WindowIDs.isEmpty());
     EXPECT_EQ(form->TabControl1->count(), 0);
     EXPECT_EQ(form->NextWindowID, -1);
+
+    // An empty folder is no folder to enter: the window opens where we are.
+    dir.write("config.ini", "[Option_Main]\r\nMozilla=1\r\nMozPath=\r\n");
+    EXPECT_NE(open(), nullptr);
+    EXPECT_EQ(errors.messages.size(), 1);
 }
 
 TEST_F(ViewFixture, AnEngineThatCannotBeCreatedLeavesNoTabBehind) {

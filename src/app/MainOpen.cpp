@@ -39,7 +39,9 @@ void TMainForm::OpenViewWindow(const QString& caption, const QString& address) {
     const int maxLen = ini.Read(Keys::TabMaxLen) & 0xFF;
 
     if (len && TabControl1->count() == maxLen) return;
-    if (mozilla == 1 && ::chdir(QFile::encodeName(mozPath).constData()) != 0)
+    // An empty folder names no place to go: the current folder stays, rather than
+    // every new window failing.
+    if (mozilla == 1 && !mozPath.isEmpty() && ::chdir(QFile::encodeName(mozPath).constData()) != 0)
         throw EInOutError(errno, mozPath);
 
     const int remembered = TabControl1->currentIndex();
