@@ -1,6 +1,6 @@
 // The bar layout across restarts, the View toggles, the J bar and the resize rules.
 
-#include "TestSupport.h"
+#include "FrameFixture.h"
 #include "app/About.h"
 #include "app/AppMessageFilter.h"
 #include "app/Main.h"
@@ -22,22 +22,7 @@
 
 namespace {
 
-struct BarsFixture : ::testing::Test {
-    ProgramFolder dir;
-    ErrorRecorder errors;
-    std::unique_ptr<TMainForm> form;
-
-    void start(const std::string& config = {}) {
-        if (!config.empty()) dir.write("config.ini", config);
-        form = std::make_unique<TMainForm>(dir.path());
-        form->resize(800, 600);
-        QCoreApplication::processEvents();
-    }
-    void restart() {
-        form->close();
-        form.reset();
-        start();
-    }
+struct BarsFixture : FrameFixture {
     QList<int> bandIds() const {
         QList<int> ids;
         for (TBand* b : form->Bands()) ids << b->id();

@@ -1,7 +1,7 @@
 // Start-up and close of the main window: what it reads, what it writes, and that a
 // damaged or unwritable config.ini costs the user nothing.
 
-#include "TestSupport.h"
+#include "FrameFixture.h"
 #include "app/Main.h"
 #include "settings/Settings.h"
 #include "views/TabControl.h"
@@ -16,20 +16,7 @@
 
 namespace {
 
-struct MainFormFixture : ::testing::Test {
-    ProgramFolder dir;
-    ErrorRecorder errors;
-    std::unique_ptr<TMainForm> form;
-
-    void start(const std::string& config = {}) {
-        if (!config.empty()) dir.write("config.ini", config);
-        form = std::make_unique<TMainForm>(dir.path());
-    }
-    void restart() {
-        form->close();
-        form.reset();
-        form = std::make_unique<TMainForm>(dir.path());
-    }
+struct MainFormFixture : FrameFixture {
     QAction* checkedSize() const {
         for (QAction* a : form->mnuShow_Size->actions())
             if (a->isChecked()) return a;
