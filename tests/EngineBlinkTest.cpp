@@ -1,15 +1,13 @@
 // Chromium in the IE slot, against pages served from this process on 127.0.0.1.
 
 #include "FakeEngine.h"
+#include "PageServer.h"
 #include "TestSupport.h"
 #include "engines/blink/BlinkBrowser.h"
 #include "engines/blink/BlinkEngine.h"
 
 #include <QDir>
 #include <QFile>
-#include <QHash>
-#include <QTcpServer>
-#include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QWebEnginePage>
@@ -20,46 +18,6 @@
 namespace {
 
 constexpr int Timeout = 30000;
-
-// Serves a few fixed pages; anything else is a 404.
-class PageServer {
-public:
-    PageServer() {
-        pages_["/"] = "<html><head><title>テスト ページ</title></head>"
-                      "<body><a id=l href='/second'>次へ</a></body></html>";
-        pages_["/second"] = "<html><head><title>二番目</title></head><body>2</body></html>";
-        pages_["/popup"] = "<html><head><title>popup</title></head>"
-                           "<body><script>window.open('/second', '_blank');</script></body></html>";
-        server_.listen(QHostAddress::LocalHost, 0);
-        QObject::connect(&server_, &QTcpServer::newConnection, [this] {
-            while (QTcpSocket* socket = server_.nextPendingConnection()) {
-                QObject::connect(socket, &QTcpSocket::readyRead, socket, [this, socket] { answer(socket); });
-                QObject::connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
-            }
-        });
-    }
-    QString url(const QString& path) const {
-        return QStringLiteral("http://127.0.0.1:%1%2").arg(server_.serverPort()).arg(path);
-    }
-
-private:
-    void answer(QTcpSocket* socket) {
-        QByteArray& request = buffers_[socket];
-        request += socket->readAll();
-        if (!request.contains("\r\n\r\n")) return;
-        const QByteArray path = request.split(' ').value(1);
-        buffers_.remove(socket);
-        const bool found = pages_.contains(path);
-        const QByteArray body = found ? pages_.value(path) : QByteArray("not found");
-        socket->write((found ? "HTTP/1.1 200 OK\r\n" : "HTTP/1.1 404 Not Found\r\n") +
-                      QByteArray("Content-Type: text/html; charset=utf-8\r\nConnection: close\r\nContent-Length: ") +
-                      QByteArray::number(body.size()) + "\r\n\r\n" + body);
-        socket->disconnectFromHost();
-    }
-    QTcpServer server_;
-    QHash<QByteArray, QByteArray> pages_;
-    QHash<QTcpSocket*, QByteArray> buffers_;
-};
 
 // What a browser reported, event by event.
 struct Recorder {
@@ -95,6 +53,13 @@ class EngineBlink : public ::testing::Test {
 protected:
     static void SetUpTestSuite() { Blink::useOffTheRecordProfile(); }
     EngineRegistry::ScopedRegistration chromium{CLASS_WebBrowser, [] { return std::make_unique<BlinkBrowser>(); }};
+    EngineBlink() {
+        server.setPage("/", "<html><head><title>テスト ページ</title></head>"
+                            "<body><a id=l href='/second'>次へ</a></body></html>");
+        server.setPage("/second", "<html><head><title>二番目</title></head><body>2</body></html>");
+        server.setPage("/popup", "<html><head><title>popup</title></head>"
+                                 "<body><script>window.open('/second', '_blank');</script></body></html>");
+    }
     PageServer server;
 };
 

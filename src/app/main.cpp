@@ -21,6 +21,8 @@ void prepareEnvironment() {
     // Foreign (embedded) windows inside the MDI area stop Qt's own painting with the
     // default Quick backend.
     ::setenv("QT_QUICK_BACKEND", "software", 0);
+    // Chromium's own switches, unless the user has chosen some.
+    ::setenv("QTWEBENGINE_CHROMIUM_FLAGS", Blink::defaultChromiumFlags(), 0);
 }
 
 }  // namespace

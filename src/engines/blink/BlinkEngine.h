@@ -11,6 +11,10 @@ class QWidget;
 
 namespace Blink {
 
+// The Chromium switches the program starts with when the user has not set
+// QTWEBENGINE_CHROMIUM_FLAGS; read before the first page exists.
+const char* defaultChromiumFlags();
+
 // Registers the Chromium engine under the IE class id.
 void registerEngine();
 
