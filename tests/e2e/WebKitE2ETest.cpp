@@ -70,6 +70,14 @@ void xdotool(const QStringList& args) {
     QProcess::execute(QStringLiteral("xdotool"), args);
 }
 
+// Whether X's keyboard focus is on the window of this top-level widget.
+bool xFocusIsOn(QWidget* topLevel) {
+    QProcess p;
+    p.start(QStringLiteral("xdotool"), {QStringLiteral("getwindowfocus")});
+    p.waitForFinished();
+    return p.readAllStandardOutput().trimmed().toULongLong() == static_cast<qulonglong>(topLevel->winId());
+}
+
 void clickAt(QWidget* widget, QPoint local) {
     const QPoint global = widget->mapToGlobal(local);
     xdotool({QStringLiteral("mousemove"), QString::number(global.x()), QString::number(global.y()),
@@ -210,11 +218,15 @@ TEST_F(WebKitE2E, ClicksActivateTheViewAndKeysReachTheFieldAndTheFrame) {
     xdotool({QStringLiteral("key"), QStringLiteral("ctrl+n")});
     ASSERT_TRUE(waitFor([&] { return form->MDIChildren().size() == before + 1; }));
 
-    // Back to the address box: keys go there, not to the page.
+    // Back to the address box: keys go there, not to the page. xdotool returns once it
+    // has sent its events, before the program has seen them: let each click settle, and
+    // wait until X gives the keyboard back to the frame's own window.
     clickAt(webkit, QPoint(webkit->width() / 2, 10));   // the caption: the WebKit window in front again
+    QTest::qWait(300);
     ASSERT_TRUE(waitFor([&] { return form->ActiveMDIChild() == webkit; }));
     clickAt(form->txtAddress, QPoint(form->txtAddress->width() / 2, form->txtAddress->height() / 2));
-    ASSERT_TRUE(waitFor([&] { return form->txtAddress->hasFocus(); }));
+    QTest::qWait(300);
+    ASSERT_TRUE(waitFor([&] { return form->txtAddress->hasFocus() && xFocusIsOn(form.get()); }));
     form->txtAddress->clear();
     xdotool({QStringLiteral("type"), QStringLiteral("--delay"), QStringLiteral("50"), QStringLiteral("xyz")});
     ASSERT_TRUE(waitFor([&] { return form->txtAddress->text() == QStringLiteral("xyz"); }))
