@@ -20,14 +20,6 @@ void AppMessageFilter::install(QObject* frame) {
     qApp->installEventFilter(current());
 }
 
-void AppMessageFilter::uninstall() {
-    if (!current()) return;
-    qApp->removeEventFilter(current());
-    delete current();
-}
-
-bool AppMessageFilter::installed() { return !current().isNull(); }
-
 bool AppMessageFilter::HandleAppMessage(QObject* target, QEvent* event, bool handled) {
     if (event->type() == QEvent::KeyPress) {
         const auto* key = static_cast<QKeyEvent*>(event);

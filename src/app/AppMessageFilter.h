@@ -11,9 +11,6 @@ class AppMessageFilter : public QObject {
 public:
     // Installs the filter for the frame's MDI client area (once).
     static void install(QObject* frame);
-    // Takes the filter away again, for the engine's own to take its place.
-    static void uninstall();
-    static bool installed();
 
     // Enter pressed on the MDI client area itself is left unhandled, so it goes on to
     // the area; every other event is left untouched. Returns the "handled" flag.

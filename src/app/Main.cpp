@@ -3,7 +3,6 @@
 #include "app/About.h"
 #include "app/AppMessageFilter.h"
 #include "bookmarks/untBMB.h"
-#include "platform/AtomicFile.h"
 #include "platform/ErrorBox.h"
 #include "resources/Fonts.h"
 #include "resources/ImageList.h"
@@ -375,8 +374,6 @@ void TMainForm::FormCreate() {
     show();
     BookMarkMenuRead(*this);
 
-    const bool firstRun = !AtomicFile::exists(configPath());
-    (void)firstRun;  // the options window opens here once it exists
 
     {
         Settings ini(configPath());
