@@ -7,6 +7,7 @@
 
 #include "app/Main.h"
 #include "bookmarks/BookMark.h"
+#include "bookmarks/BookmarkModel.h"
 #include "bookmarks/BookmarkStore.h"
 #include "bookmarks/untBMB.h"
 #include "platform/AtomicFile.h"
@@ -67,7 +68,6 @@ int main(int argc, char** argv) {
 
     // The main window starts on an empty folder; the store comes afterwards.
     TMainForm form(appPath);
-    BookmarkOpening::setHandlers([](TMainForm&, const QString&, const QString&) {}, [](TMainForm&, const QString&) {});
 
     measure("save (WriteBookMarkFile)", runs, [&] { BookmarkStore::WriteBookMarkFile(appPath, tree); });
     const qint64 bytes = QFileInfo(BookmarkStore::storePath(appPath)).size();
@@ -77,11 +77,12 @@ int main(int argc, char** argv) {
         const auto result = BookmarkStore::read(appPath);
         if (result.entries.size() != kFolders) std::abort();
     });
-    measure("build menu (BookMarkMenuRead)", runs, [&] { BookMarkMenuRead(form); });
-    measure("build tree (BookMarkTreeRead)", runs, [&] { BookMarkTreeRead(form); });
+    measure("read the store once (BookmarkModel::load, menu and tree)", runs, [&] { form.BookMarks->load(); });
+    measure("build menu (BookMarkMenuRead)", runs, [&] { form.BookMarkMenuRead(); });
+    measure("build tree (BookMarkTreeRead)", runs, [&] { form.BookMarkTreeRead(); });
     if (form.TreeView1->topLevelItemCount() != kFolders) std::abort();
-    measure("editor tree (FormCreate)", runs, [&] { Tfrm_BMEdit editor(appPath); });
-    Tfrm_BMEdit editor(appPath);
+    measure("editor tree (FormCreate)", runs, [&] { Tfrm_BMEdit editor(*form.BookMarks); });
+    Tfrm_BMEdit editor(*form.BookMarks);
     measure("save from the editor (OK)", runs, [&] { BookmarkStore::WriteBookMarkFile(appPath, editor.nodes()); });
 
     rusage usage{};

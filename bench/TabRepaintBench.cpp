@@ -7,6 +7,7 @@
 #include "platform/PrivateProfile.h"
 #include "settings/Colours.h"
 #include "views/TabControl.h"
+#include "views/untTab.h"
 
 #include <QFileInfo>
 #include <QImage>
@@ -77,8 +78,8 @@ int main(int argc, char** argv) {
     {
         const QSignalBlocker quiet(strip);
         for (int i = 0; i < Tabs; ++i) {
-            form.WindowIDs << QString::number(i);
-            strip->addTab(QStringLiteral("ページのタイトル %1 とても長い名前").arg(i));
+            form.Tabs->AddTab(i);
+            strip->setTabText(i, QStringLiteral("ページのタイトル %1 とても長い名前").arg(i));
         }
         strip->setCurrentIndex(Tabs / 2);
     }
@@ -88,7 +89,7 @@ int main(int argc, char** argv) {
     int drawn = 0;
     const TTabControl::DrawTab program = [&](QPainter& p, int index, const QRect& rect, bool selected) {
         ++drawn;
-        form.TabControl1DrawTab(p, index, rect, selected);
+        form.Tabs->TabControl1DrawTab(p, index, rect, selected);
     };
     const TTabControl::DrawTab parseEveryColour = [&](QPainter& p, int index, const QRect& rect, bool selected) {
         ++drawn;

@@ -4,6 +4,7 @@
 #include "TestSupport.h"
 #include "app/Main.h"
 #include "bookmarks/BookMark.h"
+#include "bookmarks/BookmarkModel.h"
 #include "bookmarks/untBMB.h"
 
 #include <QAction>
@@ -55,20 +56,18 @@ struct BookmarkEditorTest : ::testing::Test {
     std::unique_ptr<Tfrm_BMEdit> editor;
 
     void SetUp() override {
-        BookmarkOpening::setHandlers([](TMainForm&, const QString&, const QString&) {}, [](TMainForm&, const QString&) {});
         // Never a real modal box in a test: it would wait for a user.
         Tfrm_BMEdit::setInputBox([](QWidget*, const QString&, const QString&, const QString& initial) { return initial; });
     }
     void TearDown() override {
         editor.reset();
         form.reset();
-        BookmarkOpening::setHandlers({}, {});
         Tfrm_BMEdit::setInputBox({});
     }
     void start(const std::string& store = kStore) {
         if (!store.empty()) dir.write("bookmark.xml", store);
         form = std::make_unique<TMainForm>(dir.path());
-        editor = std::make_unique<Tfrm_BMEdit>();
+        editor = std::make_unique<Tfrm_BMEdit>(*form->BookMarks);
     }
     QTreeWidget* tree() const { return editor->TreeView1; }
     QTreeWidgetItem* top(int i) const { return tree()->topLevelItem(i); }
@@ -406,7 +405,9 @@ TEST_F(BookmarkEditorTest, DeepTreeComesBackAfterARestart) {
     editor->btnSubMD->click();
     const QStringList before = picture();
     editor->btnOK->click();
-    Tfrm_BMEdit again;
+    BookmarkModel fresh(dir.path());
+    fresh.load();
+    Tfrm_BMEdit again(fresh);
     QStringList after;
     for (int i = 0; i < again.TreeView1->topLevelItemCount(); ++i) after << describe(again.TreeView1->topLevelItem(i), {});
     // Folders that were empty (E from the store, the new sub-folder) come back as

@@ -5,10 +5,12 @@
 #include "TestSupport.h"
 #include "app/Main.h"
 #include "bookmarks/BookMark.h"
+#include "bookmarks/BookmarkModel.h"
 #include "bookmarks/untBMB.h"
 #include "settings/Settings.h"
 
 #include <QAction>
+#include <QFile>
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -37,24 +39,35 @@ struct Opened {
     QString address;
 };
 
+// Records every choice after the frame has acted on it: whether a new view window came
+// of it (with its caption) or the address went to the window in front.
 struct BookmarkMenuTest : ::testing::Test {
     ProgramFolder dir;
     ErrorRecorder errors;
+    FakeEngines fakes;
     std::unique_ptr<TMainForm> form;
     QList<Opened> opened;
+    qsizetype windows = 0;
 
-    void SetUp() override {
-        BookmarkOpening::setHandlers(
-            [this](TMainForm&, const QString& caption, const QString& address) { opened << Opened{true, caption, address}; },
-            [this](TMainForm&, const QString& address) { opened << Opened{false, QString(), address}; });
-    }
     void TearDown() override {
+        if (form)
+            for (QMdiSubWindow* w : form->MDIChildren()) delete w;
         form.reset();
-        BookmarkOpening::setHandlers({}, {});
     }
     void start(const std::string& store = kStore) {
         if (!store.empty()) dir.write("bookmark.xml", store);
         form = std::make_unique<TMainForm>(dir.path());
+        windows = 0;
+        QObject::connect(form->BookmarkViews, &TBookmarkViews::BookmarkChosen, form.get(), [this](const QString& address) {
+            const QList<QMdiSubWindow*> children = form->MDIChildren();
+            const bool fresh = children.size() > windows;
+            opened << Opened{fresh, fresh ? children.back()->windowTitle() : QString(), address};
+            windows = children.size();
+        });
+    }
+    void closeViewWindows() {
+        for (QMdiSubWindow* w : form->MDIChildren()) delete w;
+        windows = 0;
     }
     QList<QAction*> bookmarkItems() const { return form->mnuBookMark->actions().mid(2); }
     QAction* item(const QList<QAction*>& items, const QString& caption) const {
@@ -68,6 +81,7 @@ struct BookmarkMenuTest : ::testing::Test {
         sub->setWindowTitle(QStringLiteral("Page"));
         sub->show();
         form->MDIClient->setActiveSubWindow(sub);
+        windows = form->MDIChildren().size();
     }
     void setBookMarkOption(int value) { Settings(form->configPath()).WriteInteger("Option_Window", "BookMark", value); }
 };
@@ -119,8 +133,7 @@ TEST_F(BookmarkMenuTest, RebuildsLeaveNothingOld) {
     tree()->setCurrentItem(tree()->topLevelItem(1)->child(0));
     opened.clear();
     dir.write("bookmark.xml", "<bookmark><file><name>only</name><url>u</url></file></bookmark>");
-    BookMarkMenuRead(*form);
-    BookMarkTreeRead(*form);
+    form->BookMarks->load();
     EXPECT_EQ(captions(bookmarkItems()), QStringList{"&only"});
     EXPECT_EQ(form->mnuBookMark->actions().size(), 3);
     ASSERT_EQ(tree()->topLevelItemCount(), 1);
@@ -151,7 +164,7 @@ TEST_F(BookmarkMenuTest, InPlaceRenameInTheJBarIsNeverStored) {
     QTreeWidgetItem* a = tree()->topLevelItem(0);
     EXPECT_TRUE(a->flags() & Qt::ItemIsEditable);
     a->setText(0, QStringLiteral("renamed"));
-    BookMarkTreeRead(*form);
+    form->BookMarkTreeRead();
     EXPECT_EQ(tree()->topLevelItem(0)->text(0), QStringLiteral("A"));
     EXPECT_EQ(dir.read("bookmark.xml"), kStore);
 }
@@ -159,6 +172,7 @@ TEST_F(BookmarkMenuTest, InPlaceRenameInTheJBarIsNeverStored) {
 TEST_F(BookmarkMenuTest, WithoutViewWindowEveryChoiceOpensANewOne) {
     start();
     for (int option : {0, 1, 2}) {
+        closeViewWindows();
         setBookMarkOption(option);
         opened.clear();
         bookmarkItems()[0]->trigger();
@@ -166,7 +180,7 @@ TEST_F(BookmarkMenuTest, WithoutViewWindowEveryChoiceOpensANewOne) {
         EXPECT_TRUE(opened[0].newWindow);
         EXPECT_TRUE(opened[0].caption.isEmpty());
         EXPECT_EQ(opened[0].address, QStringLiteral("U1"));
-        EXPECT_EQ(form->txtAddress->text(), QStringLiteral("U1"));
+        EXPECT_EQ(fakes.last()->callsOf("Navigate").back().args.at(0).toString(), QStringLiteral("U1"));
     }
 }
 
@@ -185,6 +199,10 @@ TEST_F(BookmarkMenuTest, OptionLowByteDecidesWithAViewWindow) {
         for (const Opened& o : opened) {
             EXPECT_EQ(o.newWindow, expectNew) << option;
             EXPECT_EQ(o.address, QStringLiteral("U1"));
+        }
+        // After a choice the address box shows the bookmark's address.
+        if (!expectNew) {
+            EXPECT_EQ(form->txtAddress->text(), QStringLiteral("U1"));
         }
     }
     // The key missing altogether reads as 0.
@@ -248,7 +266,7 @@ TEST_F(BookmarkMenuTest, MissingStoreShowsNothingAndSaysNothing) {
 
 TEST_F(BookmarkMenuTest, BrokenStoreIsReportedOnceAtStartUp) {
     start("<bookmark><file><name>x</name></bookmark>");
-    Tfrm_BMEdit editor;
+    Tfrm_BMEdit editor(*form->BookMarks);
     EXPECT_TRUE(bookmarkItems().isEmpty());
     EXPECT_EQ(tree()->topLevelItemCount(), 0);
     EXPECT_EQ(editor.TreeView1->topLevelItemCount(), 0);
@@ -281,8 +299,6 @@ TEST_F(BookmarkMenuTest, CapacityAndBeyondReachTheMenu) {
 // The real opening path, with recording engines: a new view window through
 // OpenViewWindow, or Navigate on the active one's engine.
 TEST_F(BookmarkMenuTest, ChoosingOpensThroughTheViewWindows) {
-    BookmarkOpening::setHandlers({}, {});
-    FakeEngines fakes;
     dir.write("config.ini", "[Option_Main]\r\nMozilla=2\r\n[Option_Window]\r\nBookMark=0\r\n");
     start();
     bookmarkItems()[0]->trigger();  // no view window: a new one

@@ -9,9 +9,13 @@
 #include "engines/EngineControls.h"
 #include "engines/EngineRegistry.h"
 #include "engines/blink/BlinkBrowser.h"
+#include "engines/Address.h"
+#include "engines/PageSave.h"
+#include "engines/TextSize.h"
 #include "engines/blink/BlinkEngine.h"
 #include "views/TabControl.h"
 #include "views/ViewWindow.h"
+#include "views/untTab.h"
 
 #include <QAction>
 #include <QApplication>
@@ -69,7 +73,7 @@ protected:
         for (QWidget* w : QApplication::topLevelWidgets())
             if (qobject_cast<Tfrm_tmpWeb*>(w)) delete w;
         form.reset();
-        Blink::setSaveFileChooser(nullptr);
+        PageSave::setChooser(nullptr);
     }
 
     // Types an address and presses Enter, as a user does.
@@ -119,7 +123,7 @@ TEST_F(BrowseE2E, EnterLoadsThePageAndItsTitleReachesCaptionTabAndAddressBox) {
     ASSERT_TRUE(waitFor([&] { return tabs() == QStringList{title}; })) << tabs().join(", ").toStdString();
     EXPECT_EQ(active()->windowTitle(), title);
     EXPECT_EQ(form->txtAddress->text(), server.url("/"));
-    EXPECT_EQ(form->WindowIDs, QStringList{"0"});
+    EXPECT_EQ(form->WindowIDs(), QList<int>{0});
     EXPECT_TRUE(waitFor([&] { return form->ProgressBar1->value() == 0 && !blinkOf(active())->page()->url().isEmpty(); }));
     EXPECT_TRUE(form->ReLoadCtrl->isEnabled());
     EXPECT_TRUE(errors.messages.isEmpty()) << errors.messages.join("\n").toStdString();
@@ -205,7 +209,7 @@ TEST_F(BrowseE2E, APopupOpensAViewWindowUnlessTheFilterListsIt) {
         << tabs().join(", ").toStdString();
     EXPECT_EQ(window(1)->LocationURL(), target);
     EXPECT_EQ(window(1)->windowTitle(), QString::fromUtf8(TitleOfTarget));
-    EXPECT_EQ(form->WindowIDs, QStringList({"0", "1"}));
+    EXPECT_EQ(form->WindowIDs(), QList<int>({0, 1}));
     EXPECT_EQ(form->TabControl1->currentIndex(), 0);
     EXPECT_EQ(form->txtAddress->text(), server.url("/popup"));
     EXPECT_TRUE(errors.messages.isEmpty()) << errors.messages.join("\n").toStdString();
@@ -220,14 +224,14 @@ TEST_F(BrowseE2E, AddingABackgroundTabToTheListAppendsItsOwnAddressAndClosesIt) 
     })) << tabs().join(", ").toStdString();
     ASSERT_EQ(active(), window(0));
 
-    form->PopupTab = 1;
+    form->Tabs->PopupTab = 1;
     form->popAddClose->trigger();
     EXPECT_EQ(dir.read("CloseURL.txt"), "http://listed/\r\n" + server.url("/second").toStdString() + "\r\n");
     QCoreApplication::processEvents();
     ASSERT_EQ(windows(), 1);
     EXPECT_EQ(window(0)->LocationURL(), server.url("/"));
     EXPECT_EQ(tabs(), QStringList{QString::fromUtf8(TitleOfFirst)});
-    EXPECT_EQ(form->WindowIDs, QStringList{"0"});
+    EXPECT_EQ(form->WindowIDs(), QList<int>{0});
     EXPECT_EQ(active(), window(0));
     EXPECT_TRUE(errors.messages.isEmpty()) << errors.messages.join("\n").toStdString();
 }
@@ -235,7 +239,7 @@ TEST_F(BrowseE2E, AddingABackgroundTabToTheListAppendsItsOwnAddressAndClosesIt) 
 TEST_F(BrowseE2E, SaveAsWritesThePageWhereTheUserChose) {
     const QString saved = dir.file(QStringLiteral("保存したページ.html"));
     QString suggested;
-    Blink::setSaveFileChooser([&](QWidget*, const QString& name) {
+    PageSave::setChooser([&](QWidget*, const QString& name) {
         suggested = name;
         return saved;
     });

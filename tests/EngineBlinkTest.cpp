@@ -4,6 +4,9 @@
 #include "PageServer.h"
 #include "TestSupport.h"
 #include "engines/blink/BlinkBrowser.h"
+#include "engines/Address.h"
+#include "engines/PageSave.h"
+#include "engines/TextSize.h"
 #include "engines/blink/BlinkEngine.h"
 
 #include <QDir>
@@ -66,31 +69,31 @@ protected:
 }  // namespace
 
 TEST(EngineBlinkAddress, TypedAddressesBecomeWhatAUserExpects) {
-    EXPECT_EQ(Blink::addressToUrl(QString()), QUrl("about:blank"));
-    EXPECT_EQ(Blink::addressToUrl("  "), QUrl("about:blank"));
-    EXPECT_EQ(Blink::addressToUrl("example.com/a?b=1"), QUrl("http://example.com/a?b=1"));
-    EXPECT_EQ(Blink::addressToUrl("https://例え.jp/"), QUrl("https://例え.jp/"));
-    EXPECT_EQ(Blink::addressToUrl("about:blank"), QUrl("about:blank"));
-    EXPECT_FALSE(Blink::addressToUrl("http://").isValid());
+    EXPECT_EQ(addressToUrl(QString()), QUrl("about:blank"));
+    EXPECT_EQ(addressToUrl("  "), QUrl("about:blank"));
+    EXPECT_EQ(addressToUrl("example.com/a?b=1"), QUrl("http://example.com/a?b=1"));
+    EXPECT_EQ(addressToUrl("https://例え.jp/"), QUrl("https://例え.jp/"));
+    EXPECT_EQ(addressToUrl("about:blank"), QUrl("about:blank"));
+    EXPECT_FALSE(addressToUrl("http://").isValid());
 
     QTemporaryDir dir;
     const QString file = dir.filePath(QStringLiteral("ページ #1.html"));
     QFile(file).open(QIODevice::WriteOnly);
-    const QUrl url = Blink::addressToUrl(file);
+    const QUrl url = addressToUrl(file);
     EXPECT_TRUE(url.isLocalFile());
     EXPECT_EQ(url.toLocalFile(), file);   // '#' is part of the name, not a fragment
     const QString previous = QDir::currentPath();
     QDir::setCurrent(dir.path());
-    EXPECT_EQ(Blink::addressToUrl(QStringLiteral("ページ #1.html")).toLocalFile(), file);
+    EXPECT_EQ(addressToUrl(QStringLiteral("ページ #1.html")).toLocalFile(), file);
     QDir::setCurrent(previous);
 }
 
 TEST(EngineBlinkAddress, TextSizesZoomInOrder) {
-    EXPECT_EQ(Blink::zoomFactorForTextSize(2), 1.0);
+    EXPECT_EQ(zoomFactorForTextSize(2), 1.0);
     for (int size = 1; size < 5; ++size)
-        EXPECT_LT(Blink::zoomFactorForTextSize(size - 1), Blink::zoomFactorForTextSize(size));
-    EXPECT_EQ(Blink::zoomFactorForTextSize(-1), 0.0);
-    EXPECT_EQ(Blink::zoomFactorForTextSize(5), 0.0);
+        EXPECT_LT(zoomFactorForTextSize(size - 1), zoomFactorForTextSize(size));
+    EXPECT_EQ(zoomFactorForTextSize(-1), 0.0);
+    EXPECT_EQ(zoomFactorForTextSize(5), 0.0);
 }
 
 TEST_F(EngineBlink, LoadsAPageAndReportsTitleAddressAndBusy) {
@@ -191,7 +194,7 @@ TEST_F(EngineBlink, ACrashedPageIsShownAndReloadRecovers) {
 TEST_F(EngineBlink, SaveAsWritesTheChosenFileAndZoomFollowsTheTextSize) {
     QTemporaryDir dir;
     const QString target = dir.filePath(QStringLiteral("保存.mht"));
-    Blink::setSaveFileChooser([&](QWidget*, const QString&) { return target; });
+    PageSave::setChooser([&](QWidget*, const QString&) { return target; });
     TUIWebBrowser browser;
     Recorder seen(browser);
     browser.Navigate(server.url("/"));
@@ -199,14 +202,14 @@ TEST_F(EngineBlink, SaveAsWritesTheChosenFileAndZoomFollowsTheTextSize) {
 
     browser.ExecWB(OLECMDID_SAVEAS);
     EXPECT_TRUE(QTest::qWaitFor([&] { return QFileInfo(target).size() > 0; }, Timeout));
-    Blink::setSaveFileChooser(nullptr);
+    PageSave::setChooser(nullptr);
 
     auto* blink = dynamic_cast<BlinkBrowser*>(&browser.ControlInterface());
     browser.target().ExecWBIEForm(OLECMDID_ZOOM, Variant::fromInt(4));
-    EXPECT_DOUBLE_EQ(blink->page()->zoomFactor(), Blink::zoomFactorForTextSize(4));
+    EXPECT_DOUBLE_EQ(blink->page()->zoomFactor(), zoomFactorForTextSize(4));
     Variant out;
     EXPECT_EQ(blink->ExecWB(OLECMDID_ZOOM, OLECMDEXECOPT_DONTPROMPTUSER, Variant::fromInt(7), &out), E_INVALIDARG);
-    EXPECT_DOUBLE_EQ(blink->page()->zoomFactor(), Blink::zoomFactorForTextSize(4));
+    EXPECT_DOUBLE_EQ(blink->page()->zoomFactor(), zoomFactorForTextSize(4));
     EXPECT_EQ(blink->ExecWB(OLECMDID_ZOOM, OLECMDEXECOPT_DONTPROMPTUSER, Variant(), &out), S_OK);
     EXPECT_EQ(out.toInt(), 4);
     EXPECT_EQ(blink->ExecWB(99, OLECMDEXECOPT_DODEFAULT, Variant(), nullptr), OLECMDERR_E_NOTSUPPORTED);

@@ -2,7 +2,6 @@
 
 #include "FrameFixture.h"
 #include "app/About.h"
-#include "app/AppMessageFilter.h"
 #include "app/Main.h"
 #include "settings/Settings.h"
 #include "views/TabControl.h"
@@ -113,6 +112,8 @@ TEST_F(BarsFixture, DraggingSetsTheWidthButNotTheRememberedOne) {
     QTest::mousePress(form->JBarPanel, Qt::LeftButton, {}, QPoint(150, 10));
     QTest::mouseRelease(form->JBarPanel, Qt::LeftButton, {}, QPoint(-40, 10));
     EXPECT_EQ(form->JBarWidth(), 0);
+    EXPECT_EQ(form->JBar->minimumWidth(), 10);
+    EXPECT_EQ(form->JBar->maximumWidth(), 10);
     EXPECT_TRUE(form->btnBar->isVisible());
     EXPECT_GE(form->btnBar->geometry().left(), 0);
 }
@@ -143,11 +144,20 @@ TEST_F(BarsFixture, WindowMenuArrangesViewWindows) {
         windows.back()->setWindowTitle(QStringLiteral("page&%1").arg(i));
         windows.back()->show();
     }
+    // The window in front takes the first strip, the others follow from front to back.
+    form->MDIClient->setActiveSubWindow(windows[1]);
     form->mnuWindow_TileHorizontalClick();
     const int width = form->MDIClient->viewport()->width();
+    const int height = form->MDIClient->viewport()->height();
     for (QMdiSubWindow* w : windows) EXPECT_EQ(w->width(), width);
+    EXPECT_EQ(windows[1]->pos(), QPoint(0, 0));
+    EXPECT_EQ(windows[2]->pos(), QPoint(0, height / 3));
+    EXPECT_EQ(windows[0]->pos(), QPoint(0, height * 2 / 3));
     form->mnuWindow_TileVerticalClick();
-    for (QMdiSubWindow* w : windows) EXPECT_EQ(w->height(), form->MDIClient->viewport()->height());
+    for (QMdiSubWindow* w : windows) EXPECT_EQ(w->height(), height);
+    EXPECT_EQ(windows[1]->pos(), QPoint(0, 0));
+    EXPECT_EQ(windows[2]->pos(), QPoint(width / 3, 0));
+    EXPECT_EQ(windows[0]->pos(), QPoint(width * 2 / 3, 0));
     emit form->mnuWindow->aboutToShow();
     QStringList texts;
     for (QAction* a : form->mnuWindow->actions())
@@ -170,12 +180,3 @@ TEST(AboutBox, ShowsTheVersion) {
     EXPECT_TRUE(box.OKButton->isDefault());
 }
 
-TEST(AppMessageFilter, EnterOnTheMdiAreaGoesOnToIt) {
-    QMdiArea area;
-    QLineEdit edit;
-    QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
-    QKeyEvent letter(QEvent::KeyPress, Qt::Key_A, Qt::NoModifier);
-    EXPECT_FALSE(AppMessageFilter::HandleAppMessage(&area, &enter, true));
-    EXPECT_TRUE(AppMessageFilter::HandleAppMessage(&edit, &enter, true));
-    EXPECT_TRUE(AppMessageFilter::HandleAppMessage(&area, &letter, true));
-}

@@ -36,7 +36,7 @@ TEST_F(MainFormFixture, FirstStartUsesEveryDefault) {
     EXPECT_EQ(checkedSize(), form->mnuSize_middle);
     EXPECT_EQ(form->ViewWindowState, TWindowState::wsNormal);
     EXPECT_EQ(form->NextWindowID, -1);
-    EXPECT_TRUE(form->WindowIDs.isEmpty());
+    EXPECT_TRUE(form->WindowIDs().isEmpty());
     for (QToolBar* bar : {static_cast<QToolBar*>(form->ToolBar2), static_cast<QToolBar*>(form->ToolBar3), form->ToolBar1,
                           form->TabBar, form->JBar})
         EXPECT_TRUE(bar->isVisible()) << bar->objectName().toStdString();

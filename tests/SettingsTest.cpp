@@ -10,7 +10,8 @@ TEST(Settings, IntegersConvertAsStoredFilesExpect) {
     ProgramFolder dir;
     dir.write("config.ini",
               "[N]\nhex=0x1F\nHEX=0X1f\ndollar=$1F\nbare=1F\nzerox=0x\nneg=-12\nplus=+7\n"
-              "big=2147483648\nmin=-2147483648\nwrap=$FFFFFFFF\nnegHex=-$10\ntext=abc\nempty=\nspaced= 42 \n");
+              "big=2147483648\nmin=-2147483648\nwrap=$FFFFFFFF\nnegHex=-$10\ntext=abc\nempty=\nspaced= 42 \n"
+              "over=$100000000\noverX=0x100000000\n");
     const Settings ini(dir.file("config.ini"));
     EXPECT_EQ(ini.ReadInteger("N", "hex", -1), 31);
     EXPECT_EQ(ini.ReadInteger("N", "dollar", -1), 31);
@@ -26,6 +27,19 @@ TEST(Settings, IntegersConvertAsStoredFilesExpect) {
     EXPECT_EQ(ini.ReadInteger("N", "empty", 5), 5);
     EXPECT_EQ(ini.ReadInteger("N", "spaced", 5), 42);
     EXPECT_EQ(ini.ReadInteger("N", "missing", 9), 9);
+    // Past 32 bits hexadecimal does not wrap again: the default.
+    EXPECT_EQ(ini.ReadInteger("N", "over", 5), 5);
+    EXPECT_EQ(ini.ReadInteger("N", "overX", 5), 5);
+}
+
+TEST(Settings, ByteValuesKeepTheirLowEightBits) {
+    ProgramFolder dir;
+    dir.write("config.ini", "[Option_Tab]\nMaxLen=259\n[General]\nLastMojiSize=-1\n[Option_Window]\nBookMark=257\n");
+    const Settings ini(dir.file("config.ini"));
+    EXPECT_EQ(ini.ReadByte(Keys::TabMaxLen), 3);
+    EXPECT_EQ(ini.ReadByte(Keys::LastMojiSize), 255);
+    EXPECT_EQ(ini.ReadByte(Keys::BookMark), 1);
+    EXPECT_EQ(ini.ReadByte(Keys::AddressBar), 0);
 }
 
 TEST(Settings, BooleansAndStringsRoundTrip) {

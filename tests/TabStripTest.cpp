@@ -6,6 +6,7 @@
 #include "platform/ErrorBox.h"
 #include "views/TabControl.h"
 #include "views/ViewWindow.h"
+#include "views/untTab.h"
 
 #include <QCloseEvent>
 #include <QFile>
@@ -18,15 +19,11 @@
 namespace {
 
 // A view window without an engine: it knows its address and, like the real ones,
-// removes its tab when it closes.
+// tells the frame when it closes.
 class StubView : public TViewWindow {
 public:
     QString url;
     QString LocationURL() override { return url; }
-
-protected:
-    void ProgressChange(int, int) override {}
-    void FormClose() override { MainForm->RemoveTabOf(Tag); }
 };
 
 struct TabStripFixture : ::testing::Test {
@@ -43,12 +40,13 @@ struct TabStripFixture : ::testing::Test {
         view->setWidget(new QWidget);
         view->Tag = ++form->NextWindowID;
         view->url = url;
-        form->WindowIDs << QString::number(view->Tag);
-        form->TabControl1->addTab(QStringLiteral("loading"));
+        form->Tabs->AddTab(view->Tag);
         form->MDIClient->addSubWindow(view);
+        QObject::connect(view, &TViewWindow::Closing, form.get(), [this, view] { form->RemoveTabOf(view->Tag); });
         view->show();
         return view;
     }
+    QList<int> ids() const { return form->WindowIDs(); }
     QStringList tabs() const {
         QStringList t;
         for (int i = 0; i < form->TabControl1->count(); ++i) t << form->TabControl1->tabText(i);
@@ -65,16 +63,16 @@ TEST_F(TabStripFixture, ClosingAWindowRemovesItsTabAndId) {
     form->TabControl1->setTabText(1, QStringLiteral("B"));
     form->SelectTab(2);
     b->close();
-    EXPECT_EQ(form->WindowIDs, QStringList({"0", "2"}));
+    EXPECT_EQ(ids(), QList<int>({0, 2}));
     EXPECT_EQ(tabs(), QStringList({"loading", "loading"}));
     EXPECT_EQ(form->TabControl1->currentIndex(), 1);
 
     // The strip's own close: the window's handler leaves the lists to the strip.
     form->CloseTab(0);
     QCoreApplication::processEvents();
-    EXPECT_EQ(form->WindowIDs, QStringList({"2"}));
+    EXPECT_EQ(ids(), QList<int>({2}));
     EXPECT_EQ(form->TabControl1->count(), 1);
-    EXPECT_EQ(form->ClosingFromTab, 0);
+    EXPECT_EQ(form->Tabs->ClosingFromTab, 0);
     EXPECT_EQ(form->MDIChildren().size(), 1);
     (void)a;
 }
@@ -84,20 +82,20 @@ TEST_F(TabStripFixture, PopupCommandsActOnTheTabUnderThePointerOnly) {
     open("http://b/");
     // A right-click beside the last tab hits no tab: the commands do nothing.
     form->HitTestPopupTab(form->TabControl1->mapToGlobal(QPoint(form->TabControl1->width() - 2, 5)));
-    EXPECT_FALSE(form->PopupTab.has_value());
+    EXPECT_FALSE(form->Tabs->PopupTab.has_value());
     form->popTabCloseClick();
     form->popAddCloseClick();
-    EXPECT_EQ(form->WindowIDs.size(), 2);
+    EXPECT_EQ(ids().size(), 2);
 
     form->HitTestPopupTab(form->TabControl1->mapToGlobal(form->TabControl1->tabRect(0).center()));
-    ASSERT_EQ(form->PopupTab, 0);
+    ASSERT_EQ(form->Tabs->PopupTab, 0);
     form->popTabCloseClick();
-    EXPECT_EQ(form->WindowIDs, QStringList({"1"}));
+    EXPECT_EQ(ids(), QList<int>({1}));
     // The remembered position no longer names a tab.
     form->HitTestPopupTab(form->TabControl1->mapToGlobal(form->TabControl1->tabRect(0).center()));
-    form->PopupTab = 5;
+    form->Tabs->PopupTab = 5;
     form->popTabCloseClick();
-    EXPECT_EQ(form->WindowIDs, QStringList({"1"}));
+    EXPECT_EQ(ids(), QList<int>({1}));
 }
 
 TEST_F(TabStripFixture, AddingToTheCloseListTakesTheTabsOwnAddress) {
@@ -105,18 +103,18 @@ TEST_F(TabStripFixture, AddingToTheCloseListTakesTheTabsOwnAddress) {
     open("http://front/");
     open("http://back/");
     form->MDIClient->setActiveSubWindow(form->MDIChildren().back());
-    form->PopupTab = 0;  // the background window's tab
+    form->Tabs->PopupTab = 0;  // the background window's tab
     form->popAddCloseClick();
     EXPECT_EQ(dir.read("CloseURL.txt"), "http://old/\r\nhttp://front/\r\n");
-    EXPECT_EQ(form->WindowIDs, QStringList({"1"}));
+    EXPECT_EQ(ids(), QList<int>({1}));
     EXPECT_TRUE(errors.messages.isEmpty());
 
     // Without the list file: an error, nothing added, the tab stays.
     QFile::remove(dir.file("CloseURL.txt"));
-    form->PopupTab = 0;
+    form->Tabs->PopupTab = 0;
     ErrorBox::guard([&] { form->popAddCloseClick(); });
     EXPECT_EQ(errors.messages.size(), 1);
-    EXPECT_EQ(form->WindowIDs, QStringList({"1"}));
+    EXPECT_EQ(ids(), QList<int>({1}));
 }
 
 TEST_F(TabStripFixture, SelectingATabBringsItsWindowToTheFront) {
@@ -134,21 +132,21 @@ TEST_F(TabStripFixture, ManyWindowsKeepIdsAndTabsInStep) {
     for (int i = 0; i < 300; ++i) open(QStringLiteral("http://p%1/").arg(i))->close();
     StubView* last = open("http://last/");
     EXPECT_EQ(last->Tag, 300);
-    EXPECT_EQ(form->WindowIDs, QStringList({"300"}));
+    EXPECT_EQ(ids(), QList<int>({300}));
     EXPECT_EQ(form->TabPositionOf(300), 0);
     EXPECT_FALSE(form->TabPositionOf(299).has_value());
     form->CloseTab(0);
-    EXPECT_TRUE(form->WindowIDs.isEmpty());
+    EXPECT_TRUE(ids().isEmpty());
     EXPECT_EQ(form->TabControl1->count(), 0);
 }
 
 TEST_F(TabStripFixture, TabColoursComeFromTheFileAtEveryPaint) {
-    const auto defaults = form->ReadTabColours();
+    const auto defaults = form->Tabs->ReadTabColours();
     EXPECT_EQ(defaults.activeText, defaults.inactiveText);
     EXPECT_EQ(defaults.activeBackground, defaults.inactiveBackground);
     dir.write("config.ini", "[Option_Tab]\r\nActivateBGColor=clRed\r\nDeActivateBGColor=$00FF0000\r\n");
-    EXPECT_EQ(form->ReadTabColours().activeBackground, 0x000000FF);
-    EXPECT_EQ(form->ReadTabColours().inactiveBackground, 0x00FF0000);
+    EXPECT_EQ(form->Tabs->ReadTabColours().activeBackground, 0x000000FF);
+    EXPECT_EQ(form->Tabs->ReadTabColours().inactiveBackground, 0x00FF0000);
 
     open("http://a/");
     open("http://b/");

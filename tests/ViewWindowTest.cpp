@@ -80,14 +80,14 @@ TEST_F(ViewFixture, OpeningGivesIdsTabsAndTheEnginesForm) {
     const QList<Variant> geckoForm{Variant::fromString("http://b/"), Variant::missing(), Variant::missing(),
                                    Variant::missing(), Variant::missing()};
     EXPECT_EQ(engineOf(second)->callsOf("Navigate").at(0).args, geckoForm);
-    EXPECT_EQ(form->WindowIDs, QStringList({"0", "1"}));
+    EXPECT_EQ(form->WindowIDs(), QList<int>({0, 1}));
     EXPECT_EQ(tabs(), QStringList({"loading", "loading"}));
 
     second->close();
     QCoreApplication::processEvents();
     form->IE_ItemClick();
     EXPECT_EQ(open()->Tag, 2);  // ids are never reused
-    EXPECT_EQ(form->WindowIDs, QStringList({"0", "2"}));
+    EXPECT_EQ(form->WindowIDs(), QList<int>({0, 2}));
 }
 
 TEST_F(ViewFixture, TheTabLimitCountsTabsAgainstTheLowEightBits) {
@@ -96,7 +96,7 @@ TEST_F(ViewFixture, TheTabLimitCountsTabsAgainstTheLowEightBits) {
     EXPECT_NE(open(), nullptr);
     EXPECT_NE(open(), nullptr);
     EXPECT_EQ(open(), nullptr);
-    EXPECT_EQ(form->WindowIDs.size(), 3);
+    EXPECT_EQ(form->WindowIDs().size(), 3);
     // Lowered below the count: only equality blocks.
     dir.write("config.ini", "[Option_Tab]\r\nLen=1\r\nMaxLen=2\r\n");
     EXPECT_NE(open(), nullptr);
@@ -111,7 +111,7 @@ TEST_F(ViewFixture, AMozillaFolderThatCannotBeEnteredOpensNothing) {
     EXPECT_EQ(open(), nullptr);
     ASSERT_EQ(errors.messages.size(), 1);
     EXPECT_TRUE(errors.messages[0].contains(QStringLiteral("missing")));
-    EXPECT_TRUE(form->WindowIDs.isEmpty());
+    EXPECT_TRUE(form->WindowIDs().isEmpty());
     EXPECT_EQ(form->TabControl1->count(), 0);
     EXPECT_EQ(form->NextWindowID, -1);
 
@@ -128,7 +128,7 @@ TEST_F(ViewFixture, AnEngineThatCannotBeCreatedLeavesNoTabBehind) {
     EngineRegistry::unregisterClass(CLASS_MozillaBrowser);
     EXPECT_EQ(open(), nullptr);
     EXPECT_EQ(errors.messages, QStringList({QStringLiteral("クラスが登録されていません")}));
-    EXPECT_EQ(form->WindowIDs, QStringList({"0"}));
+    EXPECT_EQ(form->WindowIDs(), QList<int>({0}));
     EXPECT_EQ(form->TabControl1->count(), 1);
     EXPECT_EQ(form->TabControl1->currentIndex(), 0);
 }
@@ -252,6 +252,21 @@ TEST_F(ViewFixture, ProgressArithmeticOfBothKinds) {
     EXPECT_EQ(gecko->SavedProgress, 0);
 }
 
+TEST_F(ViewFixture, ProgressPastItsMaximumInTheBackgroundShowsFullOnActivation) {
+    TViewWindow* front = open();
+    TViewWindow* back = open();
+    ASSERT_EQ(active(), front);
+    engineOf(back)->events().fireProgressChange(350, 100);
+    EXPECT_EQ(back->SavedProgress, 100);
+    engineOf(back)->events().fireProgressChange(-50, 100);
+    EXPECT_EQ(back->SavedProgress, 0);
+    engineOf(back)->events().fireProgressChange(700, 200);
+    EXPECT_EQ(form->ProgressBar1->value(), 0);  // the front window's bar is untouched
+    form->TabControl1->setCurrentIndex(1);
+    ASSERT_EQ(active(), back);
+    EXPECT_EQ(form->ProgressBar1->value(), 100);
+}
+
 TEST_F(ViewFixture, TheWindowInFrontMirrorsItsEngine) {
     TViewWindow* w = open();
     FakeEngine* e = engineOf(w);
@@ -325,7 +340,7 @@ TEST_F(ViewFixture, ClosingTheLastWindowClearsOrKeepsTheFrameByKind) {
     EXPECT_FALSE(form->BackCtrl->isEnabled());
     EXPECT_FALSE(form->mnuFile_SaveAs->isEnabled());
     EXPECT_FALSE(form->mnuShow_Size->menuAction()->isEnabled());
-    EXPECT_TRUE(form->WindowIDs.isEmpty());
+    EXPECT_TRUE(form->WindowIDs().isEmpty());
 
     form->Moz_ItemClick();
     TViewWindow* gecko = open();
@@ -380,6 +395,8 @@ TEST_F(ViewFixture, PopupsAreFilteredByTheListWhileTheSwitchIsOn) {
     // Pages may not open local files or scripts through a popup.
     EXPECT_TRUE(popup(QStringLiteral("file:///etc/passwd")));
     EXPECT_TRUE(popup(QStringLiteral("javascript:alert(1)")));
+    EXPECT_TRUE(popup(QStringLiteral("data:text/html,<script>alert(1)</script>")));
+    EXPECT_TRUE(popup(QStringLiteral(" VBScript:msgbox(1)")));
     EXPECT_EQ(form->MDIChildren().size(), 5);
 
     // The switch on and no list: the error, and no window.

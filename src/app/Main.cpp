@@ -1,7 +1,8 @@
 #include "app/Main.h"
 
 #include "app/About.h"
-#include "app/AppMessageFilter.h"
+#include "bookmarks/BookMark.h"
+#include "bookmarks/BookmarkModel.h"
 #include "bookmarks/untBMB.h"
 #include "platform/ErrorBox.h"
 #include "resources/Fonts.h"
@@ -9,6 +10,7 @@
 #include "settings/Settings.h"
 #include "views/TabControl.h"
 #include "views/ViewWindow.h"
+#include "views/untTab.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -51,6 +53,8 @@ TMainForm::TMainForm(const QString& appPath, QWidget* parent) : QMainWindow(pare
     MainForm = this;
     setObjectName(QStringLiteral("MainForm"));
     AppPath = appPath;
+    if (AppPath.isEmpty()) AppPath = QCoreApplication::applicationDirPath();
+    if (!AppPath.endsWith(u'/')) AppPath += u'/';
     createControls();
     ErrorBox::guard([this] { FormCreate(); });
 }
@@ -163,14 +167,8 @@ void TMainForm::createMenus() {
         addAction(a);
     }
 
-    TabPopup = new QMenu(this);
-    TabPopup->setObjectName(QStringLiteral("TabPopup"));
-    QMenu* add = TabPopup->addMenu(QStringLiteral("追加"));
-    popAdd = add->menuAction();
-    popAddClose = add->addAction(QStringLiteral("CloseURＬに追加"));
-    popAddBookMark = add->addAction(QStringLiteral("ブックマークに追加(&A)"));
-    TabPopup->addSeparator();
-    popTabClose = TabPopup->addAction(QStringLiteral("閉じる(&C)"));
+    BookMarks = new BookmarkModel(AppPath, this);
+    BookmarkViews = new TBookmarkViews(*BookMarks, mnuBookMark, TreeView1, ImageList1, this);
 }
 
 void TMainForm::createBars() {
@@ -278,13 +276,15 @@ void TMainForm::createBars() {
     TabBar->setFixedHeight(28);
     TabBar->layout()->setContentsMargins(0, 0, 0, 0);
     TabBar->setStyleSheet(QStringLiteral("QToolBar#TabBar { border: 0px; padding: 0px; spacing: 0px; }"));
-    TabControl1 = new TTabControl(TabBar);
-    TabControl1->setContextMenuPolicy(Qt::CustomContextMenu);
-    TabControl1->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
+    Tabs = new TTabStrip(AppPath, MDIClient, TabBar);
+    TabControl1 = Tabs->TabControl1;
+    TabPopup = Tabs->TabPopup;
+    popAdd = Tabs->popAdd;
+    popAddClose = Tabs->popAddClose;
+    popAddBookMark = Tabs->popAddBookMark;
+    popTabClose = Tabs->popTabClose;
     TabBar->addWidget(TabControl1);
     addToolBar(Qt::BottomToolBarArea, TabBar);
-
-
 }
 
 void TMainForm::connectHandlers() {
@@ -313,18 +313,10 @@ void TMainForm::connectHandlers() {
     connect(mnuWindow_Arrange, &QAction::triggered, this, guarded([this](bool) { mnuWindow_ArrangeClick(); }));
     connect(mnuWindow, &QMenu::aboutToShow, this, guarded([this] { fillWindowMenu(); }));
     connect(mnuAbout, &QAction::triggered, this, guarded([this](bool) { mnuAboutClick(); }));
-    ConnectBookmarkHandlers(*this);
-
-    TabControl1->setDrawTab([this](QPainter& painter, int index, const QRect& rect, bool selected) {
-        TabControl1DrawTab(painter, index, rect, selected);
-    });
-    connect(TabControl1, &QTabBar::currentChanged, this, guarded([this](int) { TabControl1Change(); }));
-    connect(TabControl1, &QWidget::customContextMenuRequested, this, guarded([this](const QPoint& pos) {
-                HitTestPopupTab(TabControl1->mapToGlobal(pos));
-                TabPopup->popup(TabControl1->mapToGlobal(pos));
-            }));
-    connect(popTabClose, &QAction::triggered, this, guarded([this](bool) { popTabCloseClick(); }));
-    connect(popAddClose, &QAction::triggered, this, guarded([this](bool) { popAddCloseClick(); }));
+    connect(BookmarkViews, &TBookmarkViews::BookmarkChosen, this,
+            guarded([this](const QString& address) { OpenBookmark(address); }));
+    connect(mnuBMEdit, &QAction::triggered, this, guarded([this](bool) { mnuBMEditClick(); }));
+    connect(Tabs, &TTabStrip::AddBookmarkRequested, this, guarded([this] { mnuBMEditClick(); }));
 
     connect(FileNew1, &QAction::triggered, this, guarded([this](bool) { FileNew1Execute(); }));
     connect(ToolButton1, &QToolButton::clicked, this, guarded([this](bool) { ToolButton1Click(); }));
@@ -342,8 +334,8 @@ void TMainForm::connectHandlers() {
     connect(mnuFile_SaveAs, &QAction::triggered, this, guarded([this](bool) { mnuFile_SaveAsClick(); }));
     connect(mnuEdit_Copy, &QAction::triggered, this, guarded([this](bool) { mnuEdit_CopyClick(); }));
     connect(mnuEdit_slrAll, &QAction::triggered, this, guarded([this](bool) { mnuEdit_slrAllClick(); }));
-    connect(MDIClient, &QMdiArea::subWindowActivated, this, guarded([](QMdiSubWindow* window) {
-                if (auto* view = qobject_cast<TViewWindow*>(window)) view->FormActivate();
+    connect(MDIClient, &QMdiArea::subWindowActivated, this, guarded([this](QMdiSubWindow* window) {
+                if (auto* view = qobject_cast<TViewWindow*>(window)) ViewActivate(view);
             }));
     txtAddress->installEventFilter(this);
 
@@ -355,6 +347,7 @@ void TMainForm::connectHandlers() {
 
 bool TMainForm::eventFilter(QObject* watched, QEvent* event) {
     if (watched == txtAddress && event->type() == QEvent::KeyPress) {
+        // Every key in the address box beeps, Enter too, as it always has.
         const int key = static_cast<QKeyEvent*>(event)->key();
         const bool enter = key == Qt::Key_Return || key == Qt::Key_Enter;
         ErrorBox::guard([&] { txtAddressKeyDown(key); });
@@ -365,15 +358,12 @@ bool TMainForm::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void TMainForm::FormCreate() {
-    if (AppPath.isEmpty()) AppPath = QCoreApplication::applicationDirPath();
-    if (!AppPath.endsWith(u'/')) AppPath += u'/';
     NextWindowID = -1;
-    WindowIDs.clear();
 
     BandPositionRead();
     show();
-    BookMarkMenuRead(*this);
-
+    // Builds the Bookmarks menu and the J bar tree in one reading.
+    BookMarks->load();
 
     {
         Settings ini(configPath());
@@ -385,7 +375,6 @@ void TMainForm::FormCreate() {
         if (auto state = WinSizeToState(ini.Read(Keys::WinSize))) ViewWindowState = *state;
         TabControl1->setButtonStyle(ini.Read(Keys::TabType) != 0);
     }
-    BookMarkTreeRead(*this);
 
     ViewToolBar();
     mnuFile_SaveAs->setEnabled(false);
@@ -393,15 +382,17 @@ void TMainForm::FormCreate() {
     mnuShow_Size->menuAction()->setEnabled(false);
     mnuEdit_Copy->setEnabled(false);
     mnuEdit_slrAll->setEnabled(false);
-    AppMessageFilter::install(this);
 }
 
 void TMainForm::ReadMojiSize() {
-    Settings ini(configPath());
-    const int size = ini.Read(Keys::LastMojiSize) & 0xFF;
+    const int size = Settings(configPath()).ReadByte(Keys::LastMojiSize);
+    CheckTextSize(size);
+    MojiSize = size;
+}
+
+void TMainForm::CheckTextSize(int size) {
     const QList<QAction*> items{mnuSize_Min, mnuSize_Small, mnuSize_middle, mnuSize_Large, mnuSize_Max};
     for (int i = 0; i < items.size(); ++i) items[i]->setChecked(i == size);
-    MojiSize = size;
 }
 
 void TMainForm::FormClose() {

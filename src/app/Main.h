@@ -3,7 +3,7 @@
 // the view windows share (window ids, text size, the state new view windows take).
 
 #include "app/BarPanels.h"
-#include "settings/Colours.h"
+#include "views/WindowState.h"
 
 #include <QIcon>
 #include <QList>
@@ -23,10 +23,13 @@ class QProgressBar;
 class QPushButton;
 class QToolButton;
 class QTreeWidget;
+class BookmarkModel;
 class Settings;
+class TBookmarkViews;
 class TTabControl;
-
-enum class TWindowState { wsNormal, wsMinimized, wsMaximized };
+class TTabStrip;
+class TViewWindow;
+class Variant;
 
 // [General] WinSize and the window state, both ways (1 is maximised, 2 minimised).
 std::optional<TWindowState> WinSizeToState(int winSize);
@@ -42,11 +45,8 @@ public:
     // --- shared state -------------------------------------------------------------
     QString AppPath;
     std::int32_t NextWindowID = -1;
-    QStringList WindowIDs;
     TWindowState ViewWindowState = TWindowState::wsNormal;
     int MojiSize = 2;
-    std::optional<int> PopupTab = 0;
-    std::uint8_t ClosingFromTab = 0;
 
     QString configPath() const { return AppPath + QStringLiteral("config.ini"); }
 
@@ -73,6 +73,7 @@ public:
     QPushButton* btnBar = nullptr;
 
     QToolBar* TabBar = nullptr;
+    TTabStrip* Tabs = nullptr;  // owns TabControl1 and its menu
     TTabControl* TabControl1 = nullptr;
     QMenu* TabPopup = nullptr;
     QAction* popAdd = nullptr;
@@ -130,6 +131,10 @@ public:
     QAction* EditCopy1 = nullptr;
     QAction* EditPaste1 = nullptr;
 
+    // The bookmarks, and their pictures in the Bookmarks menu and the J bar.
+    BookmarkModel* BookMarks = nullptr;
+    TBookmarkViews* BookmarkViews = nullptr;
+
     // --- start-up and close -------------------------------------------------------
     void FormCreate();
     void ReadMojiSize();
@@ -154,23 +159,43 @@ public:
     // The bands of the cool bar from top-left to bottom-right.
     QList<TBand*> Bands() const;
 
-    // --- tab strip ----------------------------------------------------------------
-    struct TabColours {
-        TColor activeText, activeBackground, inactiveText, inactiveBackground;
-    };
+    // --- tab strip (TTabStrip does the work) -------------------------------------------
+    QList<int> WindowIDs() const;
     std::optional<int> TabPositionOf(int id) const;
     void RemoveTabOf(int id);
     void HitTestPopupTab(const QPoint& globalPos);
     void CloseTab(int p);
     void AddTabToCloseList(int p);
     void ShowTab(int p);
-    TabColours ReadTabColours() const;
-    // Selects a tab as the program does, without running the change handler.
     void SelectTab(int index);
-    void TabControl1DrawTab(QPainter& painter, int index, const QRect& rect, bool selected);
     void TabControl1Change();
     void popTabCloseClick();
     void popAddCloseClick();
+
+    // --- bookmarks ----------------------------------------------------------------
+    void BookMarkMenuRead();
+    void BookMarkTreeRead();
+    // Opens a chosen bookmark: in a new view window when [Option_Window] BookMark says so
+    // or no view window is open, else in the active one. The address box shows it.
+    void OpenBookmark(const QString& address);
+    // Bookmarks ▸ "ブックマークを編集(&E)" and the tab menu's "ブックマークに追加(&A)": the
+    // editor with the current page's address and title.
+    void mnuBMEditClick();
+
+    // --- the view windows' events, shown as the frame shows them -------------------
+    // Whether the view window is the one in front: only its events reach the frame's
+    // controls; the others change only themselves and show it when activated.
+    bool IsInFront(const TViewWindow* view) const;
+    void ViewActivate(TViewWindow* view);
+    void ViewTitleChange(TViewWindow* view);
+    void ViewStatusTextChange(TViewWindow* view, const QString& text);
+    void ViewProgressChange(TViewWindow* view, int progress, int progressMax);
+    void ViewCommandStateChange(TViewWindow* view, int command, bool enable);
+    void ViewNewWindow2(Variant& ppDisp);
+    void ViewClose(TViewWindow* view);
+    // true: the active view window takes the frame's button states; false: the frame's
+    // progress, address, status and buttons are cleared.
+    void SubChange(bool flag);
 
     // --- opening view windows and page commands -----------------------------------
     void OpenViewWindow(const QString& caption, const QString& address);
@@ -193,6 +218,8 @@ public:
     void mnuEdit_slrAllClick();
     // The popup filter: the switch is on and the address stands in CloseURL.txt.
     bool IsCloseURL(const QString& address);
+    // A popup's address: opened as a view window unless the filter drops it.
+    void PopupNavigate(const QString& address);
 
     // --- frame upkeep and commands -------------------------------------------------
     void FormResize();
@@ -226,12 +253,18 @@ private:
     void fillWindowMenu();
     void placeBands(const QList<TBand*>& order);
     void SetTextSize(int size);
+    // Checks the Text size menu's item of this size (0 smallest to 4 largest).
+    void CheckTextSize(int size);
+    // Save As, Select All and Copy act on the active page.
+    void enablePageMenus(bool enabled);
+    void showRememberedButtons(const TViewWindow* view);
+    void connectView(TViewWindow* view);
+    template <typename Window>
+    TViewWindow* createViewWindow(const QString& caption, int id);
     bool eventFilter(QObject* watched, QEvent* event) override;
     void applyJBarWidth();
     QAction* addItem(QMenu* menu, const QString& caption, int image = -1);
 
-    TabColours PaintTabColours();
-    QString lastTabColourError_;
     int jBarWidth_ = 153;
     QList<TBand*> bandOrder_;  // last known order, for while a band is hidden
     QList<QAction*> windowListItems_;

@@ -3,7 +3,12 @@
 
 #include "app/About.h"
 #include "app/Main.h"
+#include "bookmarks/BookMark.h"
+#include "bookmarks/untBMB.h"
+#include "engines/EngineControls.h"
+#include "settings/Settings.h"
 
+#include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
@@ -111,4 +116,25 @@ void TMainForm::fillWindowMenu() {
 
 void TMainForm::mnuAboutClick() {
     if (AboutBox) AboutBox->exec();
+}
+
+void TMainForm::BookMarkMenuRead() { BookmarkViews->BookMarkMenuRead(); }
+void TMainForm::BookMarkTreeRead() { BookmarkViews->BookMarkTreeRead(); }
+
+void TMainForm::OpenBookmark(const QString& address) {
+    txtAddress->setText(address);
+    int choice = Settings(configPath()).ReadByte(Keys::BookMark);
+    if (MDIChildren().isEmpty()) choice = 1;
+    if (choice == 1) OpenViewWindow(QString(), address);
+    // The address goes over as it stands, also when empty: choosing a bookmark without an
+    // address in the J bar opens the empty address.
+    else DispatchRule(ActiveMDIChild()).Navigate(address);
+}
+
+void TMainForm::mnuBMEditClick() {
+    if (!frm_BMEdit) return;
+    // With no view window there is no page title: the name box is emptied rather than
+    // left holding an earlier page's title.
+    QMdiSubWindow* active = ActiveMDIChild();
+    frm_BMEdit->ShowWith(txtAddress->text(), active ? active->windowTitle() : QString());
 }

@@ -7,6 +7,7 @@
 #include "platform/Errors.h"
 #include "settings/Settings.h"
 #include "views/TabControl.h"
+#include "views/untTab.h"
 #include "views/childIE.h"
 #include "views/childMoz.h"
 
@@ -14,29 +15,29 @@
 #include <QFileDialog>
 #include <QLineEdit>
 #include <QMdiArea>
+#include <QToolButton>
 #include <cerrno>
 #include <unistd.h>
 
-namespace {
-
 template <typename Window>
-TViewWindow* createViewWindow(TMainForm* frame, const QString& caption, int id) {
+TViewWindow* TMainForm::createViewWindow(const QString& caption, int id) {
     auto* window = new Window;
-    frame->MDIClient->addSubWindow(window);
+    MDIClient->addSubWindow(window);
     window->Tag = id;
-    ErrorBox::guard([window] { window->FormCreate(); });
+    connectView(window);
+    const TViewStart start{BackCtrl->isEnabled(), FrwrdCtrl->isEnabled(), StopCtrl->isEnabled(), MojiSize,
+                           ViewWindowState};
+    ErrorBox::guard([window, &start] { window->FormCreate(start); });
     window->setWindowTitle(caption);
     return window;
 }
 
-}  // namespace
-
 void TMainForm::OpenViewWindow(const QString& caption, const QString& address) {
     const Settings ini(configPath());
     const QString mozPath = ini.Read(Keys::MozPath);
-    const int mozilla = ini.Read(Keys::Mozilla) & 0xFF;
+    const int mozilla = ini.ReadByte(Keys::Mozilla);
     const bool len = ini.Read(Keys::TabLen);
-    const int maxLen = ini.Read(Keys::TabMaxLen) & 0xFF;
+    const int maxLen = ini.ReadByte(Keys::TabMaxLen);
 
     if (len && TabControl1->count() == maxLen) return;
     // An empty folder names no place to go: the current folder stays, rather than
@@ -46,23 +47,16 @@ void TMainForm::OpenViewWindow(const QString& caption, const QString& address) {
 
     const int remembered = TabControl1->currentIndex();
     ++NextWindowID;
-    WindowIDs << QString::number(NextWindowID);
-    {
-        const QSignalBlocker quiet(TabControl1);
-        TabControl1->addTab(QStringLiteral("loading"));
-    }
+    Tabs->AddTab(NextWindowID);
 
     TViewWindow* window = nullptr;
     try {
-        window = IE_item->isChecked() ? createViewWindow<Tfrm_IE>(this, caption, NextWindowID)
-                                      : createViewWindow<Tfrm_MZ>(this, caption, NextWindowID);
+        window = IE_item->isChecked() ? createViewWindow<Tfrm_IE>(caption, NextWindowID)
+                                      : createViewWindow<Tfrm_MZ>(caption, NextWindowID);
     } catch (...) {
-        // No window came into being: its tab and id go again, so the strip stays in
-        // step with the windows.
-        const QSignalBlocker quiet(TabControl1);
-        TabControl1->removeTab(TabControl1->count() - 1);
-        WindowIDs.removeLast();
-        if (remembered >= 0 && remembered < TabControl1->count()) TabControl1->setCurrentIndex(remembered);
+        // No window came into being: its tab goes again, so the strip stays in step
+        // with the windows.
+        Tabs->RemoveLastTab(remembered);
         throw;
     }
     window->control()->Navigate(address);
@@ -95,7 +89,7 @@ void TMainForm::txtAddressKeyDown(int key) {
 }
 
 void TMainForm::btnMoveClick() {
-    int addressBar = Settings(configPath()).ReadInteger(Keys::AddressBar) & 0xFF;
+    int addressBar = Settings(configPath()).ReadByte(Keys::AddressBar);
     if (MDIChildren().isEmpty()) addressBar = 1;
     const QString target = txtAddress->text();
     if (addressBar == 1) FileNew1Execute();
@@ -113,10 +107,9 @@ void TMainForm::SetTextSize(int size) {
     const EngineTarget engine = DispatchRule(ActiveMDIChild());
     if (!engine || engine.Busy()) return;
     MojiSize = size;
-    if (auto* ie = qobject_cast<Tfrm_IE*>(ActiveMDIChild())) ie->TextSize = static_cast<std::uint8_t>(size);
+    if (auto* view = qobject_cast<TViewWindow*>(ActiveMDIChild())) view->setTextSize(size);
     engine.ExecWBIEForm(OLECMDID_ZOOM, Variant::fromInt(size));
-    const QList<QAction*> items{mnuSize_Min, mnuSize_Small, mnuSize_middle, mnuSize_Large, mnuSize_Max};
-    for (int i = 0; i < items.size(); ++i) items[i]->setChecked(i == size);
+    CheckTextSize(size);
 }
 
 void TMainForm::mnuSize_MaxClick() { SetTextSize(4); }

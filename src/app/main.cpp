@@ -45,7 +45,7 @@ int main(int argc, char** argv) {
     QObject::connect(mainForm, &TMainForm::closed, &app, &QCoreApplication::quit, Qt::QueuedConnection);
 
     // The options window comes first once it exists; the bookmark editor follows it.
-    ErrorBox::guard([] { new Tfrm_BMEdit; });
+    ErrorBox::guard([&] { new Tfrm_BMEdit(*mainForm->BookMarks); });
     ErrorBox::guard([] { new TAboutBox; });
     ErrorBox::guard([] { frm_tmpWeb = new Tfrm_tmpWeb; });
 

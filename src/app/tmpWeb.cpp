@@ -3,7 +3,7 @@
 #include "app/Main.h"
 #include "engines/EngineControls.h"
 #include "platform/ErrorBox.h"
-#include "platform/TextLines.h"
+#include "settings/CloseUrlList.h"
 #include "settings/Settings.h"
 
 #include <QCloseEvent>
@@ -44,9 +44,8 @@ void Tfrm_tmpWeb::WebBrowser1BeforeNavigate2(IDispatch*, const Variant& url, con
     const QString address = url.toString();
     if (IsForbiddenPopupAddress(address)) {
         cancel = true;
-    } else if (!MainForm->IsCloseURL(address)) {
-        MainForm->OpenViewWindow(
-            MainForm->IE_item->isChecked() ? QStringLiteral("Internet Explorer") : QStringLiteral("Gecko"), address);
+    } else {
+        emit PopupRequested(address);
     }
     close();
 }
@@ -60,6 +59,10 @@ void Tfrm_tmpWeb::closeEvent(QCloseEvent* event) {
 
 bool TMainForm::IsCloseURL(const QString& address) {
     if (!Settings(configPath()).Read(Keys::CloseURL)) return false;
-    const QStringList lines = TextLines::read(AppPath + QStringLiteral("CloseURL.txt"));
-    return lines.contains(address);
+    return CloseUrlList(AppPath).contains(address);
+}
+
+void TMainForm::PopupNavigate(const QString& address) {
+    if (IsCloseURL(address)) return;
+    OpenViewWindow(IE_item->isChecked() ? QStringLiteral("Internet Explorer") : QStringLiteral("Gecko"), address);
 }

@@ -1,7 +1,8 @@
 #pragma once
 // Tfrm_tmpWeb: the hidden popup receiver. A page's request for a new window is handed
-// to the browser of a fresh receiver; every navigation that starts there is judged by
-// the popup filter and, unless dropped, opened as an ordinary view window.
+// to the browser of a fresh receiver; every navigation that starts there is reported, and
+// the frame judges it by the popup filter and, unless dropped, opens it as an ordinary
+// view window.
 
 #include <QWidget>
 
@@ -23,6 +24,10 @@ public:
     // Addresses a page may never open through a popup: local files and scripts. Such a
     // popup is dropped without a window.
     static bool IsForbiddenPopupAddress(const QString& url);
+
+signals:
+    // A navigation the popup asked for, to be filtered and opened by the frame.
+    void PopupRequested(const QString& address);
 
 protected:
     void closeEvent(QCloseEvent* event) override;

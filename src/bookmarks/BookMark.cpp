@@ -2,7 +2,7 @@
 
 #include "resources/Fonts.h"
 
-#include "app/Main.h"
+#include "bookmarks/BookmarkModel.h"
 #include "bookmarks/untBMB.h"
 #include "platform/Beep.h"
 #include "platform/ErrorBox.h"
@@ -70,10 +70,10 @@ BookmarkStore::Node toNode(const QTreeWidgetItem* item) {
 
 }  // namespace
 
-Tfrm_BMEdit::Tfrm_BMEdit(const QString& appPath, QWidget* parent)
+Tfrm_BMEdit::Tfrm_BMEdit(BookmarkModel& model, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                           Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint),
-      appPath_(appPath) {
+      model_(model) {
     frm_BMEdit = this;
     createControls();
     connectHandlers();
@@ -183,36 +183,15 @@ int Tfrm_BMEdit::imageIndex(const QTreeWidgetItem* node) {
 }
 
 QTreeWidgetItem* Tfrm_BMEdit::newNode(const QString& text, int image, const QString& value) const {
-    auto* node = new QTreeWidgetItem(QStringList{text});
-    node->setFlags(node->flags() | Qt::ItemIsEditable);
-    node->setIcon(0, ImageList1.value(image));
-    node->setData(0, BookmarkData::ImageIndexRole, image);
-    node->setData(0, BookmarkData::ValueRole, value);
-    return node;
+    return NewBookmarkNode(text, image, value, ImageList1);
 }
 
 void Tfrm_BMEdit::FormCreate() {
-    const QString folder = appPath_.isEmpty() && MainForm ? MainForm->AppPath : appPath_;
-    const BookmarkStore::ReadResult store = BookmarkStore::readAndReport(folder);
+    const BookmarkImages images{ImageList1, FolderImage, PageImage};
     QList<QTreeWidgetItem*> top;
-    top.reserve(static_cast<qsizetype>(store.entries.size()));
-    for (const BookmarkStore::Entry& entry : store.entries) {
-        QTreeWidgetItem* node = entry.folder ? newNode(entry.name, FolderImage, BookmarkStore::folderMarker())
-                                             : newNode(entry.name, PageImage, entry.address);
-        EditorSubTreeRead(entry, node);
-        top << node;
-    }
+    top.reserve(static_cast<qsizetype>(model_.entries().size()));
+    for (const BookmarkStore::Entry& entry : model_.entries()) top << BookMarkSubTreeRead(entry, images);
     TreeView1->addTopLevelItems(top);
-}
-
-void Tfrm_BMEdit::EditorSubTreeRead(const BookmarkStore::Entry& entry, QTreeWidgetItem* node) {
-    if (!entry.folder) return;
-    for (const BookmarkStore::Entry& child : entry.entries) {
-        QTreeWidgetItem* sub = child.folder ? newNode(child.name, FolderImage, BookmarkStore::folderMarker())
-                                            : newNode(child.name, PageImage, child.address);
-        node->addChild(sub);
-        EditorSubTreeRead(child, sub);
-    }
 }
 
 void Tfrm_BMEdit::TreeView1Change(QObject*, QTreeWidgetItem* node) {
@@ -358,12 +337,7 @@ std::vector<BookmarkStore::Node> Tfrm_BMEdit::nodes() const {
 
 void Tfrm_BMEdit::btnOKClick() {
     // A failed save throws: nothing is rebuilt and the editor stays as it is.
-    const QString folder = appPath_.isEmpty() && MainForm ? MainForm->AppPath : appPath_;
-    BookmarkStore::WriteBookMarkFile(folder, nodes());
-    if (MainForm) {
-        BookMarkMenuRead(*MainForm);
-        BookMarkTreeRead(*MainForm);
-    }
+    model_.save(nodes());
     hide();
 }
 
@@ -374,17 +348,11 @@ void Tfrm_BMEdit::closeEvent(QCloseEvent* event) {
     event->accept();
 }
 
-void mnuBMEditClick(QObject*) {
-    Tfrm_BMEdit* editor = frm_BMEdit;
-    if (!editor) return;
-    if (editor->isMinimized()) editor->showNormal();
-    else editor->show();
-    editor->raise();
-    editor->activateWindow();
-    if (!MainForm) return;
-    editor->txtURL->setText(MainForm->txtAddress->text());
-    // With no view window there is no page title: the name box is emptied rather than
-    // left holding an earlier page's title.
-    QMdiSubWindow* active = MainForm->ActiveMDIChild();
-    editor->txtName->setText(active ? active->windowTitle() : QString());
+void Tfrm_BMEdit::ShowWith(const QString& address, const QString& name) {
+    if (isMinimized()) showNormal();
+    else show();
+    raise();
+    activateWindow();
+    txtURL->setText(address);
+    txtName->setText(name);
 }

@@ -18,13 +18,13 @@ class QObject;
 class QPushButton;
 class QTreeWidget;
 class QTreeWidgetItem;
-class TMainForm;
+class BookmarkModel;
 
 class Tfrm_BMEdit : public QWidget {
     Q_OBJECT
 public:
-    // appPath: the program folder ending in "/"; empty means the main window's.
-    explicit Tfrm_BMEdit(const QString& appPath = QString(), QWidget* parent = nullptr);
+    // The tree is read from the model once, here.
+    explicit Tfrm_BMEdit(BookmarkModel& model, QWidget* parent = nullptr);
     ~Tfrm_BMEdit() override;
 
     QLabel* Label2 = nullptr;
@@ -54,7 +54,8 @@ public:
     QTreeWidgetItem* CurrentNode = nullptr;
 
     void FormCreate();
-    void EditorSubTreeRead(const BookmarkStore::Entry& entry, QTreeWidgetItem* node);
+    // Shows the editor with a page's address and title in its boxes.
+    void ShowWith(const QString& address, const QString& name);
 
     void TreeView1Change(QObject* sender, QTreeWidgetItem* node);
     // Makes the node at `pos` (viewport coordinates) the selected node.
@@ -103,13 +104,9 @@ private:
     void placeAtTop(QTreeWidgetItem* node);
     void startRename(QTreeWidgetItem* node);
 
-    QString appPath_;
+    BookmarkModel& model_;
     bool placing_ = false;
 };
 
 // The one bookmark editor; null until created at start-up.
 extern Tfrm_BMEdit* frm_BMEdit;
-
-// Bookmarks ▸ "ブックマークを編集(&E)" and the tab strip's "ブックマークに追加(&A)":
-// shows the editor with the current page's title and address.
-void mnuBMEditClick(QObject* sender);

@@ -4,7 +4,6 @@
 
 #include "platform/AtomicFile.h"
 #include "platform/CodePage.h"
-#include "platform/ErrorBox.h"
 #include "platform/Errors.h"
 
 #include <QDir>
@@ -13,7 +12,6 @@
 #include <QRegularExpression>
 #include <QStringDecoder>
 #include <QXmlStreamReader>
-#include <sys/stat.h>
 
 namespace BookmarkStore {
 namespace {
@@ -126,23 +124,6 @@ Entry entryOf(const QDomNode& element) {
     return entry;
 }
 
-// What identifies one state of the file, so the same broken file is reported once.
-QString fileSignature(const QString& path) {
-    struct stat st {};
-    if (::stat(QFile::encodeName(path).constData(), &st) != 0) return path;
-    return QStringLiteral("%1|%2|%3|%4.%5")
-        .arg(path)
-        .arg(st.st_ino)
-        .arg(st.st_size)
-        .arg(st.st_mtim.tv_sec)
-        .arg(st.st_mtim.tv_nsec);
-}
-
-QString& lastReported() {
-    static QString signature;
-    return signature;
-}
-
 }  // namespace
 
 QString folderMarker() { return QStringLiteral("フォルダ"); }
@@ -218,20 +199,6 @@ ReadResult read(const QString& appPath) {
         return result;
     }
     result.entries = entriesOf(document);
-    return result;
-}
-
-ReadResult readAndReport(const QString& appPath) {
-    ReadResult result = read(appPath);
-    if (result.problem.isEmpty()) {
-        lastReported().clear();
-        return result;
-    }
-    const QString signature = fileSignature(storePath(appPath));
-    if (signature != lastReported()) {
-        lastReported() = signature;
-        ErrorBox::show(result.problem);
-    }
     return result;
 }
 

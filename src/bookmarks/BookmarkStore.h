@@ -66,10 +66,6 @@ std::vector<Entry> entriesOf(const QDomDocument& document);
 // Reads the store afresh. Never throws.
 ReadResult read(const QString& appPath);
 
-// The same, and shows a problem in the error box. The same broken file is reported once
-// (the menu, the J bar and the editor all read it at start-up); a changed file again.
-ReadResult readAndReport(const QString& appPath);
-
 // The document for a tree, laid out as the store has always been laid out.
 QDomDocument buildDocument(const std::vector<Node>& topLevel);
 

@@ -1,18 +1,20 @@
 #pragma once
 // The bookmark store's two pictures in the main window: the items of the Bookmarks menu
-// (folders as submenus) and the J bar tree, and opening the bookmark the user chooses.
+// (folders as submenus) and the J bar tree. Both are rebuilt whenever the store changes;
+// choosing a bookmark in either is reported, and the frame opens it.
 
 #include "bookmarks/BookmarkStore.h"
 
+#include <QIcon>
+#include <QList>
+#include <QObject>
 #include <QString>
-#include <functional>
 
+class BookmarkModel;
 class QAction;
 class QMenu;
-class QObject;
 class QTreeWidget;
 class QTreeWidgetItem;
-class TMainForm;
 
 // What menu items and tree nodes carry besides their text.
 namespace BookmarkData {
@@ -21,41 +23,49 @@ inline constexpr int ImageIndexRole = 0x0101;  // image index (also the selected
 inline constexpr char ImageIndexProperty[] = "imageIndex";
 }  // namespace BookmarkData
 
-// A visible, enabled menu item with this caption at `index` among the parent's items.
-// An item given as parent becomes a submenu on its first sub-item. The web list menu
-// uses this too.
-QAction* AddMenuItem(QMenu* parent, const QString& caption, int index);
-QAction* AddMenuItem(QAction* parent, const QString& caption, int index);
+// The images a tree of bookmarks is drawn with, by index into `images`.
+struct BookmarkImages {
+    QList<QIcon> images;
+    int folder = 0;
+    int page = 1;
+};
+
+// One tree node. Nodes are editable in place, which changes only what is shown in the
+// J bar; the editor writes its tree back.
+QTreeWidgetItem* NewBookmarkNode(const QString& text, int image, const QString& value, const QList<QIcon>& images);
+
+// A tree node for an entry and, below it, for every entry of a folder: the J bar and
+// the editor build their trees with it. A folder's value is the folder marker, a
+// bookmark's its address.
+QTreeWidgetItem* BookMarkSubTreeRead(const BookmarkStore::Entry& entry, const BookmarkImages& images);
 
 // The bookmark item's hint: its address, empty for a folder.
 QString MenuItemHint(const QAction* item);
 
-void BookMarkMenuRead(TMainForm& form);
-void BookMarkSubMenuRead(TMainForm& form, const BookmarkStore::Entry& entry, QAction* item);
-void BookMarkTreeRead(TMainForm& form);
-void BookMarkSubTreeRead(TMainForm& form, const BookmarkStore::Entry& entry, QTreeWidgetItem* node);
+class TBookmarkViews : public QObject {
+    Q_OBJECT
+public:
+    // menu: the Bookmarks menu, whose first two items (the editor item and a separator)
+    // stay; tree: the J bar tree; images: the frame's image list.
+    TBookmarkViews(BookmarkModel& model, QMenu* menu, QTreeWidget* tree, const QList<QIcon>& images,
+                   QObject* parent = nullptr);
 
-void iventMenuClick(TMainForm& form, QAction* sender);
-void TreeView1Change(TMainForm& form, QTreeWidget* sender, QTreeWidgetItem* node);
+    void BookMarkMenuRead();
+    void BookMarkSubMenuRead(const BookmarkStore::Entry& entry, QAction* item);
+    void BookMarkTreeRead();
 
-// Opens the address box's text: in a new view window when [Option_Window] BookMark
-// says so (low 8 bits equal to 1) or when no view window is open, else in the active
-// one.
-void OpenAddressBoxText(TMainForm& form);
+    void iventMenuClick(QAction* sender);
+    void TreeView1Change(QTreeWidgetItem* node);
 
-// The two ways a bookmark opens. They stand apart because they belong to the main
-// window's view window handling; tests record them instead.
-namespace BookmarkOpening {
-using OpenNew = std::function<void(TMainForm& form, const QString& caption, const QString& address)>;
-using NavigateActive = std::function<void(TMainForm& form, const QString& address)>;
-void setHandlers(OpenNew openNew, NavigateActive navigateActive);
-void openViewWindow(TMainForm& form, const QString& caption, const QString& address);
-void navigateActiveViewWindow(TMainForm& form, const QString& address);
-// What runs when no handler is set (BookmarkOpen.cpp).
-void defaultOpenViewWindow(TMainForm& form, const QString& caption, const QString& address);
-void defaultNavigateActiveViewWindow(TMainForm& form, const QString& address);
-}  // namespace BookmarkOpening
+signals:
+    // The user chose a bookmark with this address.
+    void BookmarkChosen(const QString& address);
 
-// Connects the J bar's selection reports, the Bookmarks menu's editor item and the tab
-// strip's "add bookmark" item. Called once while the main window is put together.
-void ConnectBookmarkHandlers(TMainForm& form);
+private:
+    QAction* addEntryItem(QAction* item, const BookmarkStore::Entry& entry);
+
+    BookmarkModel& model_;
+    QMenu* menu_;
+    QTreeWidget* tree_;
+    QList<QIcon> images_;
+};

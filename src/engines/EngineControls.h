@@ -4,13 +4,8 @@
 // A view window creates its control as a child widget; the control creates its engine
 // through the class registry at once (an unregistered class raises the "class not
 // registered" ComError from the constructor), embeds the engine's widget and keeps it
-// sized. Handlers attach to events():
-//
-//     TWeb_IE = new TUIWebBrowser(this);
-//     connect(&TWeb_IE->events(), &DWebBrowserEvents2::TitleChange, this, &Tfrm_IE::TWeb_IETitleChange);
-//     TWeb_IE->Navigate(address);        // IE form; a failure raises ComError
-//
-// The IE form and the Gecko form differ only in the arguments they pass (see EngineTarget).
+// sized. The window listens to events() and calls the operations below, which raise
+// ComError on failure.
 
 #include "engines/WebBrowser2.h"
 

@@ -7,6 +7,7 @@
 #include "settings/KeyTable.h"
 
 #include <QString>
+#include <cstdint>
 #include <optional>
 
 class Settings {
@@ -32,6 +33,10 @@ public:
     TColor Read(const Keys::ColourKey& k) const { return ReadColour(k.section, k.name, QString::fromUtf8(k.def)); }
     // A boolean key read as a number, for readers that test it for an exact value.
     int ReadInteger(const Keys::BooleanKey& k) const { return ReadInteger(k.section, k.name, k.def ? 1 : 0); }
+    // Values the program holds in one byte (the text size, the tab limit, the engine
+    // switch, the opening choices): only the low 8 bits count, so 257 reads as 1.
+    std::uint8_t ReadByte(const Keys::IntegerKey& k) const { return static_cast<std::uint8_t>(Read(k) & 0xFF); }
+    std::uint8_t ReadByte(const Keys::BooleanKey& k) const { return static_cast<std::uint8_t>(ReadInteger(k) & 0xFF); }
 
     void Write(const Keys::StringKey& k, const QString& v) { WriteString(k.section, k.name, v); }
     void Write(const Keys::IntegerKey& k, int v) { WriteInteger(k.section, k.name, v); }

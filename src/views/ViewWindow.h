@@ -1,19 +1,33 @@
 #pragma once
 // What the IE and Gecko view windows share: an MDI child holding one engine control,
-// with a window id, the remembered states of the navigation buttons and the progress
-// bar, and the handlers that mirror its engine into the frame.
-//
-// Events of the window in front behave as the frame has always shown them. Events of a
-// window in the background change only that window: its caption, its tab and its
-// remembered states, which its activation then shows. The frame never shows the state
-// of a page the user is not looking at.
+// with a window id and the remembered states of the navigation buttons and the progress
+// bar. A view window changes only itself; it tells what happened through its signals and
+// the frame decides what of it the frame shows.
 
 #include "platform/Com.h"
+#include "views/WindowState.h"
 
 #include <QMdiSubWindow>
 #include <cstdint>
+#include <optional>
 
 class TEngineControl;
+
+// What a new view window takes over from the frame as it opens.
+struct TViewStart {
+    bool back = false;
+    bool forward = false;
+    bool stop = false;
+    int mojiSize = 2;
+    TWindowState state = TWindowState::wsNormal;
+};
+
+// The outcome of one ProgressChange: the bar's new position and, for the kinds that
+// drive it, whether Stop is enabled.
+struct TProgressStep {
+    int position = 0;
+    std::optional<bool> stop;
+};
 
 class TViewWindow : public QMdiSubWindow {
     Q_OBJECT
@@ -36,26 +50,42 @@ public:
     // The engine control, or none for windows without one.
     virtual TEngineControl* control() const { return nullptr; }
 
+    // Takes the frame's button states (before the window shows: showing activates it,
+    // and its activation shows the states it remembers), then shows itself.
+    void FormCreate(const TViewStart& start);
+    // The window's own part of its activation; the frame shows the rest.
     virtual void FormActivate() {}
-    virtual void FormResize() {}
+    void FormResize();
 
-    // Whether this window is the frame's active view window.
-    bool isActiveView() const;
+    // The kinds differ in these.
+    // The text size this window shows, for the Text size menu; none when the kind has none.
+    virtual std::optional<int> textSize() const { return std::nullopt; }
+    virtual void setTextSize(int) {}
+    // Whether closing the window clears the frame's progress, address, status and buttons.
+    virtual bool clearsFrameOnClose() const { return false; }
+    // The bar position after a ProgressChange, starting from the position shown now.
+    virtual TProgressStep ProgressStep(int progress, int progressMax, int shown) const;
 
-    void SubChange(bool flag);
-
-    // Handlers both kinds share.
+signals:
+    // The engine's events, after the window has changed itself.
     void TitleChange(const QString& text);
     void StatusTextChange(const QString& text);
+    void ProgressChange(int progress, int progressMax);
     void CommandStateChange(int command, bool enable);
+    // The page asks for a new window: a handler hands the engine the browser it opens in.
     void NewWindow2(Variant& ppDisp, bool& cancel);
+    // The window state new view windows should take from now on.
+    void WindowStateChange(TWindowState state);
+    // The window is closing.
+    void Closing();
 
 protected:
     // Puts the control in the window's client area, which it fills, and connects its
-    // events to the handlers, each under the catch point.
+    // events, each under the catch point.
     void embed(TEngineControl* control);
-    virtual void ProgressChange(int progress, int progressMax) = 0;
-    virtual void FormClose() {}
+    virtual void beforeShow(const TViewStart&) {}
+    // Whether a minimized window makes new windows open minimized.
+    virtual bool minimizedCounts() const { return true; }
 
     void resizeEvent(QResizeEvent* event) override;
     void closeEvent(QCloseEvent* event) override;

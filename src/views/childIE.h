@@ -14,18 +14,10 @@ public:
     std::uint8_t TextSize = 2;
 
     TEngineControl* control() const override;
-
-    void FormCreate();
-    void FormActivate() override;
-    void FormResize() override;
-    void FormClose() override;
-
-    void TWeb_IEStatusTextChange(const QString& text) { StatusTextChange(text); }
-    void TWeb_IEProgressChange(int progress, int progressMax) { ProgressChange(progress, progressMax); }
-    void TWeb_IECommandStateChange(int command, bool enable) { CommandStateChange(command, enable); }
-    void TWeb_IETitleChange(const QString& text) { TitleChange(text); }
-    void TWeb_IENewWindow2(Variant& ppDisp, bool& cancel) { NewWindow2(ppDisp, cancel); }
+    std::optional<int> textSize() const override { return TextSize; }
+    void setTextSize(int size) override { TextSize = static_cast<std::uint8_t>(size); }
+    bool clearsFrameOnClose() const override { return true; }
 
 protected:
-    void ProgressChange(int progress, int progressMax) override;
+    void beforeShow(const TViewStart& start) override;
 };

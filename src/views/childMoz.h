@@ -13,18 +13,11 @@ public:
     TMozillaBrowser* TWeb_MZ = nullptr;
 
     TEngineControl* control() const override;
-
-    void FormCreate();
-    void FormActivate() override;
-    void FormResize() override;
-    void FormClose() override;
-
-    void TWeb_MZStatusTextChange(const QString& text) { StatusTextChange(text); }
-    void TWeb_MZProgressChange(int progress, int progressMax) { ProgressChange(progress, progressMax); }
-    void TWeb_MZCommandStateChange(int command, bool enable) { CommandStateChange(command, enable); }
-    void TWeb_MZTitleChange(const QString& text) { TitleChange(text); }
-    void TWeb_MZNewWindow2(Variant& ppDisp, bool& cancel) { NewWindow2(ppDisp, cancel); }
+    void FormActivate() override { FormResize(); }
+    TProgressStep ProgressStep(int progress, int progressMax, int shown) const override;
 
 protected:
-    void ProgressChange(int progress, int progressMax) override;
+    void beforeShow(const TViewStart&) override { setWindowTitle(QStringLiteral("Gecko")); }
+    // A minimized Gecko window does not make new windows open minimized.
+    bool minimizedCounts() const override { return false; }
 };

@@ -1,10 +1,8 @@
-// The tab strip: one tab per view window, kept in step with the windows through their
-// window ids.
+#include "views/untTab.h"
 
-#include "app/Main.h"
 #include "platform/ErrorBox.h"
 #include "platform/Errors.h"
-#include "platform/TextLines.h"
+#include "settings/CloseUrlList.h"
 #include "settings/Settings.h"
 #include "views/TabControl.h"
 #include "views/ViewWindow.h"
@@ -14,46 +12,93 @@
 #include <QPainter>
 #include <QTimer>
 
-namespace {
+TTabStrip::TTabStrip(const QString& appPath, QMdiArea* area, QWidget* parent)
+    : QObject(parent), appPath_(appPath), area_(area) {
+    TabControl1 = new TTabControl(parent);
+    TabControl1->setContextMenuPolicy(Qt::CustomContextMenu);
+    TabControl1->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
 
-TViewWindow* viewWindowOf(const QList<QMdiSubWindow*>& children, int id) {
+    TabPopup = new QMenu(parent);
+    TabPopup->setObjectName(QStringLiteral("TabPopup"));
+    QMenu* add = TabPopup->addMenu(QStringLiteral("追加"));
+    popAdd = add->menuAction();
+    // The full-width "Ｌ" is the item's own spelling, kept on purpose.
+    popAddClose = add->addAction(QStringLiteral("CloseURＬに追加"));
+    popAddBookMark = add->addAction(QStringLiteral("ブックマークに追加(&A)"));
+    TabPopup->addSeparator();
+    popTabClose = TabPopup->addAction(QStringLiteral("閉じる(&C)"));
+
+    using ErrorBox::guarded;
+    TabControl1->setDrawTab([this](QPainter& painter, int index, const QRect& rect, bool selected) {
+        TabControl1DrawTab(painter, index, rect, selected);
+    });
+    connect(TabControl1, &QTabBar::currentChanged, this, guarded([this](int) { TabControl1Change(); }));
+    connect(TabControl1, &QWidget::customContextMenuRequested, this, guarded([this](const QPoint& pos) {
+                HitTestPopupTab(TabControl1->mapToGlobal(pos));
+                TabPopup->popup(TabControl1->mapToGlobal(pos));
+            }));
+    connect(popTabClose, &QAction::triggered, this, guarded([this](bool) { popTabCloseClick(); }));
+    connect(popAddClose, &QAction::triggered, this, guarded([this](bool) { popAddCloseClick(); }));
+    connect(popAddBookMark, &QAction::triggered, this, [this](bool) { emit AddBookmarkRequested(); });
+}
+
+QList<int> TTabStrip::WindowIDs() const {
+    QList<int> ids;
+    ids.reserve(TabControl1->count());
+    for (int i = 0; i < TabControl1->count(); ++i) ids << TabControl1->tabData(i).toInt();
+    return ids;
+}
+
+void TTabStrip::AddTab(int id) {
+    const QSignalBlocker quiet(TabControl1);
+    const int index = TabControl1->addTab(QStringLiteral("loading"));
+    TabControl1->setTabData(index, id);
+}
+
+void TTabStrip::RemoveLastTab(int selectAfter) {
+    const QSignalBlocker quiet(TabControl1);
+    TabControl1->removeTab(TabControl1->count() - 1);
+    if (selectAfter >= 0 && selectAfter < TabControl1->count()) TabControl1->setCurrentIndex(selectAfter);
+}
+
+void TTabStrip::SetTabText(int id, const QString& text) {
+    if (const auto position = TabPositionOf(id)) TabControl1->setTabText(*position, text);
+}
+
+TViewWindow* TTabStrip::viewWindowOf(int id) const {
     TViewWindow* found = nullptr;
-    for (QMdiSubWindow* child : children)
+    for (QMdiSubWindow* child : area_->subWindowList(QMdiArea::CreationOrder))
         if (auto* view = qobject_cast<TViewWindow*>(child); view && view->Tag == id) found = view;
     return found;
 }
 
-}  // namespace
-
-std::optional<int> TMainForm::TabPositionOf(int id) const {
+std::optional<int> TTabStrip::TabPositionOf(int id) const {
+    // The last tab with the id wins, deliberately: the strip has always been searched to
+    // its end.
     std::optional<int> position;
-    for (int i = 0; i < WindowIDs.size(); ++i)
-        if (WindowIDs[i].toInt() == id) position = i;
+    for (int i = 0; i < TabControl1->count(); ++i)
+        if (TabControl1->tabData(i).toInt() == id) position = i;
     return position;
 }
 
-void TMainForm::RemoveTabOf(int id) {
+void TTabStrip::RemoveTabOf(int id) {
     if (ClosingFromTab != 0) return;
     const int selected = TabControl1->currentIndex();
     const auto position = TabPositionOf(id);
     if (!position) return;
-    {
-        const QSignalBlocker quiet(TabControl1);
-        TabControl1->removeTab(*position);
-        WindowIDs.removeAt(*position);
-        if (selected >= 0 && selected < TabControl1->count()) TabControl1->setCurrentIndex(selected);
-    }
+    const QSignalBlocker quiet(TabControl1);
+    TabControl1->removeTab(*position);
+    if (selected >= 0 && selected < TabControl1->count()) TabControl1->setCurrentIndex(selected);
 }
 
-void TMainForm::HitTestPopupTab(const QPoint& globalPos) {
+void TTabStrip::HitTestPopupTab(const QPoint& globalPos) {
     const int index = TabControl1->tabAt(TabControl1->mapFromGlobal(globalPos));
     PopupTab = index >= 0 ? std::optional<int>(index) : std::nullopt;
 }
 
-void TMainForm::CloseTab(int p) {
-    if (p < 0 || p >= WindowIDs.size()) return;
-    const int id = WindowIDs[p].toInt();
-    if (TViewWindow* view = viewWindowOf(MDIChildren(), id)) {
+void TTabStrip::CloseTab(int p) {
+    if (p < 0 || p >= TabControl1->count()) return;
+    if (TViewWindow* view = viewWindowOf(TabControl1->tabData(p).toInt())) {
         ClosingFromTab = 255;
         struct Reset {
             std::uint8_t& flag;
@@ -61,47 +106,46 @@ void TMainForm::CloseTab(int p) {
         } reset{ClosingFromTab};
         view->close();
     }
-    WindowIDs.removeAt(p);
     const QSignalBlocker quiet(TabControl1);
     TabControl1->removeTab(p);
 }
 
-void TMainForm::AddTabToCloseList(int p) {
-    if (p < 0 || p >= WindowIDs.size()) return;
-    const QString path = AppPath + QStringLiteral("CloseURL.txt");
-    QStringList lines = TextLines::read(path);
-    TViewWindow* view = viewWindowOf(MDIChildren(), WindowIDs[p].toInt());
+void TTabStrip::AddTabToCloseList(int p) {
+    if (p < 0 || p >= TabControl1->count()) return;
+    CloseUrlList list(appPath_);
+    // A missing list is reported before anything else happens.
+    (void)list.lines();
+    TViewWindow* view = viewWindowOf(TabControl1->tabData(p).toInt());
     if (!view) return;
-    lines << view->LocationURL();
-    TextLines::write(path, lines);
+    list.append(view->LocationURL());
 }
 
-void TMainForm::ShowTab(int p) {
-    if (p < 0 || p >= WindowIDs.size()) return;
-    const int id = WindowIDs[p].toInt();
-    for (QMdiSubWindow* child : MDIChildren()) {
+void TTabStrip::ShowTab(int p) {
+    if (p < 0 || p >= TabControl1->count()) return;
+    const int id = TabControl1->tabData(p).toInt();
+    for (QMdiSubWindow* child : area_->subWindowList(QMdiArea::CreationOrder)) {
         auto* view = qobject_cast<TViewWindow*>(child);
         if (!view || view->Tag != id) continue;
         if (view->isMinimized()) view->showNormal();
         view->show();
-        MDIClient->setActiveSubWindow(view);
+        area_->setActiveSubWindow(view);
         view->raise();
     }
 }
 
-TMainForm::TabColours TMainForm::ReadTabColours() const {
-    const Settings ini(configPath());
+TTabStrip::TabColours TTabStrip::ReadTabColours() const {
+    const Settings ini(appPath_ + QStringLiteral("config.ini"));
     return {ini.Read(Keys::ActivateChColor), ini.Read(Keys::ActivateBGColor), ini.Read(Keys::DeActivateChColor),
             ini.Read(Keys::DeActivateBGColor)};
 }
 
-void TMainForm::SelectTab(int index) {
+void TTabStrip::SelectTab(int index) {
     // The program's own selection runs no change handler; only the user's does.
     const QSignalBlocker quiet(TabControl1);
     TabControl1->setCurrentIndex(index);
 }
 
-TMainForm::TabColours TMainForm::PaintTabColours() {
+TTabStrip::TabColours TTabStrip::PaintTabColours() {
     try {
         const TabColours colours = ReadTabColours();
         lastTabColourError_.clear();
@@ -118,7 +162,7 @@ TMainForm::TabColours TMainForm::PaintTabColours() {
     }
 }
 
-void TMainForm::TabControl1DrawTab(QPainter& painter, int index, const QRect& rect, bool selected) {
+void TTabStrip::TabControl1DrawTab(QPainter& painter, int index, const QRect& rect, bool selected) {
     const QString caption = TabControl1->tabText(index);
     const TabColours colours = PaintTabColours();
     const QColor background = toQColor(selected ? colours.activeBackground : colours.inactiveBackground);
@@ -131,14 +175,14 @@ void TMainForm::TabControl1DrawTab(QPainter& painter, int index, const QRect& re
     painter.drawText(textRect, Qt::AlignVCenter | Qt::AlignLeft | Qt::TextSingleLine, shown);
 }
 
-void TMainForm::TabControl1Change() { ShowTab(TabControl1->currentIndex()); }
+void TTabStrip::TabControl1Change() { ShowTab(TabControl1->currentIndex()); }
 
-void TMainForm::popTabCloseClick() {
+void TTabStrip::popTabCloseClick() {
     if (PopupTab) CloseTab(*PopupTab);
 }
 
-void TMainForm::popAddCloseClick() {
-    if (!PopupTab || *PopupTab >= WindowIDs.size()) return;
+void TTabStrip::popAddCloseClick() {
+    if (!PopupTab || *PopupTab >= TabControl1->count()) return;
     const int p = *PopupTab;
     AddTabToCloseList(p);
     CloseTab(p);

@@ -2,6 +2,7 @@
 // borderless X11 window that the shell embeds; commands arrive as lines on standard
 // input and events leave as lines on standard output (HostProtocol.h).
 
+#include "engines/TextSize.h"
 #include "engines/webkit/HostProtocol.h"
 
 #include <gdk/gdkkeysyms.h>
@@ -198,10 +199,7 @@ void closeView(std::int64_t id) {
     gtk_widget_destroy(v->window);
 }
 
-double zoomLevel(std::int64_t size) {
-    static constexpr double levels[] = {0.75, 0.9, 1.0, 1.2, 1.5};
-    return levels[size];
-}
+double zoomLevel(std::int64_t size) { return zoomFactorForTextSize(static_cast<int>(size)); }
 
 void handle(const Message& m) {
     std::string why;

@@ -1,5 +1,8 @@
 #include "engines/blink/BlinkBrowser.h"
 
+#include "engines/Address.h"
+#include "engines/PageSave.h"
+#include "engines/TextSize.h"
 #include "engines/blink/BlinkEngine.h"
 
 #include <QAction>
@@ -27,17 +30,6 @@ protected:
 private:
     BlinkBrowser* owner_;
 };
-
-QString suggestedFileName(const QWebEnginePage* page) {
-    QString name = page->title().trimmed();
-    if (name.isEmpty() || name == page->url().toString()) name = QFileInfo(page->url().path()).completeBaseName();
-    if (name.isEmpty()) name = QStringLiteral("index");
-    // Characters no file name may hold on either of the systems pages are saved for.
-    static const QString forbidden = QStringLiteral("\\/:*?\"<>|");
-    for (QChar& c : name)
-        if (forbidden.contains(c) || c.unicode() < 0x20) c = QLatin1Char('_');
-    return name + QStringLiteral(".html");
-}
 
 }  // namespace
 
@@ -85,10 +77,10 @@ void BlinkBrowser::wirePage() {
         events().fireProgressChange(0, 0);
         events().fireDownloadComplete();
         reportHistory(true);
-        events().fireDocumentComplete(this, Blink::urlText(page_->url()));
+        events().fireDocumentComplete(this, urlText(page_->url()));
     });
     connect(page_, &QWebEnginePage::urlChanged, this, [this](const QUrl& url) {
-        events().fireNavigateComplete2(this, Blink::urlText(url));
+        events().fireNavigateComplete2(this, urlText(url));
         reportHistory(true);
     });
     connect(page_, &QWebEnginePage::titleChanged, this, [this](const QString& title) { events().fireTitleChange(title); });
@@ -110,7 +102,7 @@ void BlinkBrowser::reportHistory(bool always) {
 }
 
 bool BlinkBrowser::beforeNavigate(const QUrl& url) {
-    return !events().fireBeforeNavigate2(this, Blink::urlText(url));
+    return !events().fireBeforeNavigate2(this, urlText(url));
 }
 
 void BlinkBrowser::newWindowRequested(QWebEngineNewWindowRequest& request) {
@@ -126,7 +118,7 @@ void BlinkBrowser::newWindowRequested(QWebEngineNewWindowRequest& request) {
         return;
     }
     // Another engine cannot adopt a Chromium window; it is sent to the address instead.
-    (void)target->Navigate(Blink::urlText(request.requestedUrl()), Variant::fromInt(0), Variant::fromString(QString()),
+    (void)target->Navigate(urlText(request.requestedUrl()), Variant::fromInt(0), Variant::fromString(QString()),
                            Variant(), Variant());
 }
 
@@ -147,7 +139,7 @@ void BlinkBrowser::showPage() {
 }
 
 HRESULT BlinkBrowser::Navigate(const QString& url, const Variant&, const Variant&, const Variant&, const Variant&) {
-    const QUrl target = Blink::addressToUrl(url);
+    const QUrl target = addressToUrl(url);
     if (!target.isValid()) return E_INVALIDARG;
     page_->load(target);
     return S_OK;
@@ -187,14 +179,14 @@ HRESULT BlinkBrowser::ExecWB(int cmdID, int, const Variant& pvaIn, Variant* pvaO
             // A question, not a change: the nearest text size of the current zoom.
             int nearest = 2;
             for (int size = 0; size < 5; ++size)
-                if (qAbs(Blink::zoomFactorForTextSize(size) - page_->zoomFactor()) <
-                    qAbs(Blink::zoomFactorForTextSize(nearest) - page_->zoomFactor()))
+                if (qAbs(zoomFactorForTextSize(size) - page_->zoomFactor()) <
+                    qAbs(zoomFactorForTextSize(nearest) - page_->zoomFactor()))
                     nearest = size;
             if (pvaOut) *pvaOut = Variant::fromInt(nearest);
             return S_OK;
         }
         if (pvaIn.type() != VT_I4) return DISP_E_TYPEMISMATCH;
-        const double factor = Blink::zoomFactorForTextSize(pvaIn.toInt());
+        const double factor = zoomFactorForTextSize(pvaIn.toInt());
         if (factor <= 0) return E_INVALIDARG;
         page_->setZoomFactor(factor);
         return S_OK;
@@ -204,7 +196,12 @@ HRESULT BlinkBrowser::ExecWB(int cmdID, int, const Variant& pvaIn, Variant* pvaO
 }
 
 HRESULT BlinkBrowser::saveAs() {
-    const QString path = Blink::chooseSaveFile(container_, suggestedFileName(page_));
+    // A page without a title reports its address as the title.
+    const QString title = page_->title() == page_->url().toString() ? QString() : page_->title();
+    const QString path =
+        PageSave::chooseFile(container_, PageSave::suggestedFileName(title, page_->url().path(), QStringLiteral("html")),
+                             {{QStringLiteral("Web ページ、完全 (*.html *.htm)"), QStringLiteral("html")},
+                              {QStringLiteral("Web アーカイブ、単一のファイル (*.mht *.mhtml)"), QStringLiteral("mht")}});
     if (path.isEmpty()) return S_OK;   // the user changed their mind
     const QString suffix = QFileInfo(path).suffix().toLower();
     const auto format = suffix == QLatin1String("mht") || suffix == QLatin1String("mhtml")
@@ -216,7 +213,7 @@ HRESULT BlinkBrowser::saveAs() {
 
 HRESULT BlinkBrowser::GetProperty(int dispId, Variant& result) {
     switch (dispId) {
-    case DISPID_LOCATIONURL: result = Variant::fromString(Blink::urlText(page_->url())); return S_OK;
+    case DISPID_LOCATIONURL: result = Variant::fromString(urlText(page_->url())); return S_OK;
     case DISPID_BUSY: result = Variant::fromBool(busy_); return S_OK;
     case DISPID_NAME:
         result = Variant::fromString(QStringLiteral("Chromium ") + QString::fromLatin1(qWebEngineChromiumVersion()));

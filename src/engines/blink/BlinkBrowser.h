@@ -18,8 +18,6 @@ class QWebEngineView;
 namespace Blink {
 // The profile every page shares, created at first use.
 QWebEngineProfile* sharedProfile();
-// Asks where to save a page (the file dialog, or what a test put in its place).
-QString chooseSaveFile(QWidget* parent, const QString& suggestedName);
 }  // namespace Blink
 
 class BlinkBrowser : public QObject, public WebBrowser2 {

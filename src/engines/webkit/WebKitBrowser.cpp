@@ -1,6 +1,7 @@
 #include "engines/webkit/WebKitBrowser.h"
 
-#include "engines/blink/BlinkEngine.h"
+#include "engines/Address.h"
+#include "engines/PageSave.h"
 #include "engines/webkit/WebKitEngine.h"
 #include "engines/webkit/WebKitHost.h"
 #include "platform/ErrorBox.h"
@@ -21,16 +22,6 @@ namespace {
 
 std::string utf8(const QString& text) { return text.toUtf8().toStdString(); }
 QString fromUtf8(const std::string& text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
-
-QString suggestedFileName(const QString& title, const QString& location) {
-    QString name = title.trimmed();
-    if (name.isEmpty()) name = QFileInfo(QUrl(location).path()).completeBaseName();
-    if (name.isEmpty()) name = QStringLiteral("index");
-    static const QString forbidden = QStringLiteral("\\/:*?\"<>|");
-    for (QChar& c : name)
-        if (forbidden.contains(c) || c.unicode() < 0x20) c = QLatin1Char('_');
-    return name + QStringLiteral(".mht");
-}
 
 }  // namespace
 
@@ -244,7 +235,7 @@ bool WebKitBrowser::eventFilter(QObject* watched, QEvent* event) {
 }
 
 HRESULT WebKitBrowser::Navigate(const QString& url, const Variant&, const Variant&, const Variant&, const Variant&) {
-    const QUrl target = Blink::addressToUrl(url);
+    const QUrl target = addressToUrl(url);
     if (!target.isValid()) return E_INVALIDARG;
     // The next use after the host ended starts a new one.
     if (!ensureView()) return CO_E_SERVER_EXEC_FAILURE;
@@ -293,7 +284,9 @@ HRESULT WebKitBrowser::ExecWB(int cmdID, int, const Variant& pvaIn, Variant* pva
 }
 
 HRESULT WebKitBrowser::saveAs() {
-    const QString path = WebKit::chooseSaveFile(container_, suggestedFileName(title_, location_));
+    const QString path = PageSave::chooseFile(
+        container_, PageSave::suggestedFileName(title_, QUrl(location_).path(), QStringLiteral("mht")),
+        {{QStringLiteral("Web アーカイブ、単一のファイル (*.mht *.mhtml)"), QStringLiteral("mht")}});
     if (path.isEmpty()) return S_OK;   // the user changed their mind
     return send("save", {utf8(QFileInfo(path).absoluteFilePath())}) ? S_OK : RPC_E_DISCONNECTED;
 }

@@ -13,7 +13,6 @@ namespace WebKit {
 namespace {
 
 QString hostProgramOverride;
-SaveFileChooser saveFileChooser;
 
 }  // namespace
 
@@ -34,16 +33,6 @@ void setHostProgram(const QString& path) { hostProgramOverride = path; }
 void shutdownHost() { WebKitHost::instance().shutdown(); }
 
 qint64 hostProcessId() { return WebKitHost::instance().processId(); }
-
-void setSaveFileChooser(SaveFileChooser chooser) { saveFileChooser = std::move(chooser); }
-
-QString chooseSaveFile(QWidget* parent, const QString& suggestedName) {
-    if (saveFileChooser) return saveFileChooser(parent, suggestedName);
-    QString path = QFileDialog::getSaveFileName(parent, QStringLiteral("名前を付けて保存"), suggestedName,
-                                                QStringLiteral("Web アーカイブ、単一のファイル (*.mht *.mhtml)"));
-    if (!path.isEmpty() && QFileInfo(path).suffix().isEmpty()) path += QStringLiteral(".mht");
-    return path;
-}
 
 QString hostGoneMessage() {
     return QStringLiteral("Gecko のページを表示していたプロセスが終了しました。\n再読み込みすると、もう一度表示します。");

@@ -26,12 +26,6 @@ void shutdownHost();
 // The id of the running host process; 0 when none runs.
 qint64 hostProcessId();
 
-// The Save As question: the path the page is saved to, empty when the user cancels.
-using SaveFileChooser = std::function<QString(QWidget* parent, const QString& suggestedName)>;
-void setSaveFileChooser(SaveFileChooser chooser);
-// Asks (the dialog, or what a test put in its place).
-QString chooseSaveFile(QWidget* parent, const QString& suggestedName);
-
 // What a view shows in place of its page when the host process has ended, and when
 // the process drawing its page has.
 QString hostGoneMessage();

@@ -1,0 +1,142 @@
+// How the frame shows its view windows: the events of the window in front reach the
+// frame's controls; a window in the background changes only itself, and its activation
+// later shows what it remembered. The frame never shows the state of a page the user is
+// not looking at.
+
+#include "app/Main.h"
+#include "app/tmpWeb.h"
+#include "engines/EngineControls.h"
+#include "platform/ErrorBox.h"
+#include "views/TabControl.h"
+#include "views/ViewWindow.h"
+#include "views/untTab.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QMdiArea>
+#include <QMenu>
+#include <QProgressBar>
+#include <QToolButton>
+
+void TMainForm::connectView(TViewWindow* view) {
+    using ErrorBox::guarded;
+    connect(view, &TViewWindow::TitleChange, this, guarded([this, view](const QString&) { ViewTitleChange(view); }));
+    connect(view, &TViewWindow::StatusTextChange, this,
+            guarded([this, view](const QString& text) { ViewStatusTextChange(view, text); }));
+    connect(view, &TViewWindow::ProgressChange, this,
+            guarded([this, view](int progress, int progressMax) { ViewProgressChange(view, progress, progressMax); }));
+    connect(view, &TViewWindow::CommandStateChange, this,
+            guarded([this, view](int command, bool enable) { ViewCommandStateChange(view, command, enable); }));
+    connect(view, &TViewWindow::NewWindow2, this, guarded([this](Variant& ppDisp, bool&) { ViewNewWindow2(ppDisp); }));
+    connect(view, &TViewWindow::WindowStateChange, this, [this](TWindowState state) { ViewWindowState = state; });
+    connect(view, &TViewWindow::Closing, this, guarded([this, view] { ViewClose(view); }));
+}
+
+bool TMainForm::IsInFront(const TViewWindow* view) const { return ActiveMDIChild() == view; }
+
+void TMainForm::ViewActivate(TViewWindow* view) {
+    view->FormActivate();
+    txtAddress->setText(view->LocationURL());
+    ProgressBar1->setValue(view->SavedProgress);
+    showRememberedButtons(view);
+    enablePageMenus(true);
+    const std::optional<int> size = view->textSize();
+    if (size) CheckTextSize(*size);
+    mnuShow_Size->menuAction()->setEnabled(size.has_value());
+    if (const auto position = TabPositionOf(view->Tag)) SelectTab(*position);
+}
+
+void TMainForm::ViewTitleChange(TViewWindow* view) {
+    Tabs->SetTabText(view->Tag, view->windowTitle());
+    // The address box belongs to the page in front.
+    if (IsInFront(view)) txtAddress->setText(view->LocationURL());
+}
+
+void TMainForm::ViewStatusTextChange(TViewWindow* view, const QString& text) {
+    if (IsInFront(view)) StatusBar1->setText(text);
+}
+
+void TMainForm::ViewProgressChange(TViewWindow* view, int progress, int progressMax) {
+    const bool front = IsInFront(view);
+    const TProgressStep step = view->ProgressStep(progress, progressMax, front ? ProgressBar1->value() : view->SavedProgress);
+    view->SavedProgress = step.position;
+    if (front) {
+        ProgressBar1->setValue(step.position);
+        if (step.stop) StopCtrl->setEnabled(*step.stop);
+    } else if (step.stop) {
+        view->SavedStop = *step.stop;
+    }
+}
+
+void TMainForm::ViewCommandStateChange(TViewWindow* view, int command, bool enable) {
+    if (!IsInFront(view)) {
+        if (command == CSC_NAVIGATEFORWARD) view->SavedForward = enable;
+        if (command == CSC_NAVIGATEBACK) view->SavedBack = enable;
+        view->SavedReload = true;
+        return;
+    }
+    if (command == CSC_NAVIGATEFORWARD) FrwrdCtrl->setEnabled(enable);
+    if (command == CSC_NAVIGATEBACK) BackCtrl->setEnabled(enable);
+    ReLoadCtrl->setEnabled(true);
+    SubChange(view->IsOpen);
+}
+
+void TMainForm::ViewNewWindow2(Variant& ppDisp) {
+    auto* receiver = new Tfrm_tmpWeb;
+    connect(receiver, &Tfrm_tmpWeb::PopupRequested, this,
+            ErrorBox::guarded([this](const QString& address) { PopupNavigate(address); }));
+    ppDisp = Variant::fromDispatch(&receiver->WebBrowser1->ControlInterface());
+}
+
+void TMainForm::ViewClose(TViewWindow* view) {
+    // An IE window leaves the frame empty; a Gecko window leaves the progress bar,
+    // status text and buttons as they are.
+    if (view->clearsFrameOnClose()) SubChange(false);
+    enablePageMenus(false);
+    mnuShow_Size->menuAction()->setEnabled(false);
+    RemoveTabOf(view->Tag);
+    txtAddress->clear();
+}
+
+void TMainForm::SubChange(bool flag) {
+    if (flag) {
+        auto* active = qobject_cast<TViewWindow*>(ActiveMDIChild());
+        if (!active) return;
+        active->SavedBack = BackCtrl->isEnabled();
+        active->SavedForward = FrwrdCtrl->isEnabled();
+        active->SavedReload = ReLoadCtrl->isEnabled();
+        active->SavedStop = StopCtrl->isEnabled();
+        return;
+    }
+    ProgressBar1->setValue(0);
+    txtAddress->clear();
+    StatusBar1->clear();
+    for (QToolButton* b : {BackCtrl, FrwrdCtrl, ReLoadCtrl, StopCtrl}) b->setEnabled(false);
+}
+
+void TMainForm::enablePageMenus(bool enabled) {
+    mnuFile_SaveAs->setEnabled(enabled);
+    mnuEdit_slrAll->setEnabled(enabled);
+    mnuEdit_Copy->setEnabled(enabled);
+}
+
+void TMainForm::showRememberedButtons(const TViewWindow* view) {
+    BackCtrl->setEnabled(view->SavedBack);
+    FrwrdCtrl->setEnabled(view->SavedForward);
+    StopCtrl->setEnabled(view->SavedStop);
+    ReLoadCtrl->setEnabled(view->SavedReload);
+}
+
+// --- the tab strip ------------------------------------------------------------------
+
+QList<int> TMainForm::WindowIDs() const { return Tabs->WindowIDs(); }
+std::optional<int> TMainForm::TabPositionOf(int id) const { return Tabs->TabPositionOf(id); }
+void TMainForm::RemoveTabOf(int id) { Tabs->RemoveTabOf(id); }
+void TMainForm::HitTestPopupTab(const QPoint& globalPos) { Tabs->HitTestPopupTab(globalPos); }
+void TMainForm::CloseTab(int p) { Tabs->CloseTab(p); }
+void TMainForm::AddTabToCloseList(int p) { Tabs->AddTabToCloseList(p); }
+void TMainForm::ShowTab(int p) { Tabs->ShowTab(p); }
+void TMainForm::SelectTab(int index) { Tabs->SelectTab(index); }
+void TMainForm::TabControl1Change() { Tabs->TabControl1Change(); }
+void TMainForm::popTabCloseClick() { Tabs->popTabCloseClick(); }
+void TMainForm::popAddCloseClick() { Tabs->popAddCloseClick(); }
