@@ -6,6 +6,7 @@
 #include "platform/TextLines.h"
 #include "settings/CloseUrlList.h"
 
+#include <QFile>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <gtest/gtest.h>
@@ -113,7 +114,7 @@ TEST(TextLinesLossless, UnchangedLinesComeBackByteForByte) {
     EXPECT_EQ(TextLines::joinLossless(TextLines::splitLossless(SjisNihongo)), SjisNihongo + "\r\n");
 }
 
-TEST(CloseUrlList, AppendAddsOnlyTheNewLine) {
+TEST(CloseUrlList, AppendAddsOnlyTheNewLineAndCreatesAMissingList) {
     ProgramFolder dir;
     CloseUrlList list(dir.path());
     const std::string before = "http://a/\r\n" + SjisNihongo + "\n\xFF\xC2\xA0 odd\rlast-without-end";
@@ -126,14 +127,11 @@ TEST(CloseUrlList, AppendAddsOnlyTheNewLine) {
         list.append(QStringLiteral("http://b/"));
         EXPECT_EQ(dir.read("CloseURL.txt"), SjisNihongo + ending + "http://b/\r\n");
     }
+    // An empty list, and a missing one, hold just the new line afterwards.
     dir.write("CloseURL.txt", "");
     list.append(QStringLiteral("http://c/"));
     EXPECT_EQ(dir.read("CloseURL.txt"), "http://c/\r\n");
-}
-
-TEST(CloseUrlList, AppendCreatesAMissingListAndFindsTheAddressAfterwards) {
-    ProgramFolder dir;
-    CloseUrlList list(dir.path());
+    ASSERT_TRUE(QFile::remove(dir.file("CloseURL.txt")));
     list.append(QStringLiteral("http://c/"));
     EXPECT_EQ(dir.read("CloseURL.txt"), "http://c/\r\n");
     EXPECT_TRUE(list.contains(QStringLiteral("http://c/")));
