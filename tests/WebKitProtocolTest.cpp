@@ -86,6 +86,24 @@ TEST(WebKitProtocol, MalformedLinesDoNotParse) {
     EXPECT_FALSE(number("5", 4));
 }
 
+TEST(WebKitProtocol, NumbersPastTheBoundNeverWrapAround) {
+    // One past INT64_MAX used to wrap to a negative value and pass the bound.
+    EXPECT_FALSE(number("9223372036854775808", INT64_MAX / 10));
+    EXPECT_FALSE(number("9223372036854775808", INT64_MAX));
+    EXPECT_FALSE(number("18446744073709551626", INT64_MAX));
+    EXPECT_EQ(number("9223372036854775807", INT64_MAX), INT64_MAX);
+    EXPECT_EQ(number("922337203685477580", INT64_MAX / 10), INT64_MAX / 10);
+    EXPECT_FALSE(number("922337203685477581", INT64_MAX / 10));
+    EXPECT_EQ(number("0000000000000000000004", 4), 4);
+    EXPECT_FALSE(number("1", -1));
+    for (const char* line : {"window 1 9223372036854775808", "key 1 9223372036854775808 0 a",
+                             "progress 1 1 9223372036854775809"}) {
+        const auto message = decode(line);
+        ASSERT_TRUE(message) << line;
+        EXPECT_FALSE(validate(*message, Direction::ToShell)) << line;
+    }
+}
+
 TEST(WebKitProtocol, LinesArriveWholeHoweverTheBytesAreCut) {
     LineReader reader(16);
     std::string line;

@@ -4,6 +4,7 @@
 #include <clocale>
 #include <iconv.h>
 #include <langinfo.h>
+#include <optional>
 #include <stdexcept>
 #include <vector>
 
@@ -69,6 +70,44 @@ bool isUtf8(const std::string& charset) {
     return charset == "UTF-8" || charset == "utf-8" || charset == "UTF8" || charset == "utf8";
 }
 
+constexpr char16_t EscapeBase = 0xDC00;
+// The longest byte sequence of one character in any locale character set (GB18030 and
+// UTF-8 need four).
+constexpr std::size_t MaxCharBytes = 4;
+
+// Characters that QPlainTextEdit does not give back as they went in.
+bool alteredByEditors(const QString& text) {
+    for (const QChar ch : text) {
+        const char16_t u = ch.unicode();
+        if (u == 0x00A0 || u == 0x2028 || u == 0x2029 || u == 0xFDD0 || u == 0xFDD1) return true;
+    }
+    return false;
+}
+
+// The bytes of the text in the set, or nothing when a character does not fit.
+std::optional<std::string> encodeStrict(const QString& text, const std::string& charset) {
+    const QByteArray utf8 = text.toUtf8();
+    if (isUtf8(charset)) return std::string(utf8.constData(), static_cast<std::size_t>(utf8.size()));
+    std::string out;
+    Converter conv(charset, "UTF-8");
+    const char* in = utf8.constData();
+    std::size_t left = static_cast<std::size_t>(utf8.size());
+    if (!conv.run(in, left, out)) return std::nullopt;
+    return out;
+}
+
+// The text the bytes stand for when every character converts and comes back as the
+// same bytes (and as the same text through an editor); nothing otherwise.
+std::optional<QString> decodeExact(Converter& decoder, std::string_view bytes, const std::string& charset) {
+    std::string utf8;
+    const char* in = bytes.data();
+    std::size_t left = bytes.size();
+    if (!decoder.run(in, left, utf8) || utf8.empty()) return std::nullopt;
+    QString text = QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
+    if (alteredByEditors(text) || encodeStrict(text, charset) != std::string(bytes)) return std::nullopt;
+    return text;
+}
+
 }  // namespace
 
 const std::string& ansiName() {
@@ -118,6 +157,65 @@ std::string encode(const QString& text, const std::string& charset, const Fallba
 }
 
 QString toUnicode(std::string_view bytes) { return decode(bytes, ansiName()); }
+
+QString decodeLossless(std::string_view bytes, const std::string& charset) {
+    if (bytes.empty()) return {};
+    Converter decoder("UTF-8", charset);
+    // Nearly every line is clean: one conversion and one check.
+    if (auto whole = decodeExact(decoder, bytes, charset)) return *whole;
+    // Otherwise character by character: the shortest run of bytes that is one exact
+    // character, or else the first byte escaped.
+    QString text;
+    std::size_t pos = 0;
+    while (pos < bytes.size()) {
+        std::size_t step = 0;
+        for (std::size_t len = 1; len <= MaxCharBytes && pos + len <= bytes.size(); ++len) {
+            if (auto one = decodeExact(decoder, bytes.substr(pos, len), charset)) {
+                text += *one;
+                step = len;
+                break;
+            }
+        }
+        if (step == 0) {
+            text += QChar(static_cast<char16_t>(EscapeBase + static_cast<unsigned char>(bytes[pos])));
+            step = 1;
+        }
+        pos += step;
+    }
+    return text;
+}
+
+std::string encodeLossless(const QString& text, const std::string& charset) {
+    std::string out;
+    QString run;
+    const auto flush = [&] {
+        if (run.isEmpty()) return;
+        out += isUtf8(charset) ? run.toUtf8().toStdString() : encode(run, charset);
+        run.clear();
+    };
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const char16_t u = text[i].unicode();
+        if (QChar::isHighSurrogate(u) && i + 1 < text.size() && QChar::isLowSurrogate(text[i + 1].unicode())) {
+            run += text[i];
+            run += text[i + 1];
+            ++i;
+        } else if (isEscapedByte(u)) {
+            flush();
+            out += static_cast<char>(u - EscapeBase);
+        } else if (QChar::isSurrogate(u)) {
+            flush();
+            out += '?';
+        } else {
+            run += text[i];
+        }
+    }
+    flush();
+    return out;
+}
+
+QString toUnicodeLossless(std::string_view bytes) { return decodeLossless(bytes, ansiName()); }
+
+std::string fromUnicodeLossless(const QString& text) { return encodeLossless(text, ansiName()); }
 
 std::string fromUnicode(const QString& text) {
     // Fast path: UTF-8 holds every character.

@@ -1,6 +1,8 @@
 #pragma once
 // CloseURL.txt in the program folder: the popup filter's list of addresses, one per line.
-// This class is the only reader and writer of that file.
+// This class is the only reader and writer of that file. The list may hold lines the
+// locale's character set cannot decode (a list made under Shift_JIS, read under UTF-8):
+// every write leaves such lines byte for byte as they were.
 
 #include <QString>
 #include <QStringList>
@@ -15,13 +17,17 @@ public:
     // Whether a line of the list is exactly this address. Throws EFOpenError when the
     // list is missing or unreadable.
     bool contains(const QString& address) const;
-    // Adds the address as the list's last line. Throws on a failed read or write; the
-    // file is then as it was.
+    // Adds the address as the list's last line: the file's bytes stay as they are and
+    // the line follows with CR LF (after a CR LF for a last line that has no line end).
+    // A missing list is created with just this line. Throws on a failed read or write;
+    // the file is then as it was.
     void append(const QString& address);
 
-    // The whole list, for an editor; throws EFOpenError when missing or unreadable.
+    // The whole list, for an editor, decoded losslessly: hand the lines that were not
+    // changed back to replace() and they are written as the bytes they were read from.
+    // Throws EFOpenError when missing or unreadable.
     QStringList lines() const;
-    // Replaces the whole list, atomically.
+    // Replaces the whole list, atomically, every line ending in CR LF.
     void replace(const QStringList& lines);
 
 private:

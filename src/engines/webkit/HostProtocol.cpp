@@ -104,12 +104,14 @@ std::optional<std::string> decodeArg(std::string_view token) {
 }
 
 std::optional<std::int64_t> number(const std::string& text, std::int64_t max) {
-    if (text.empty() || text.size() > 19) return std::nullopt;
+    if (text.empty() || max < 0) return std::nullopt;
     std::int64_t value = 0;
     for (char c : text) {
         if (c < '0' || c > '9') return std::nullopt;
-        value = value * 10 + (c - '0');
-        if (value > max) return std::nullopt;
+        const int digit = c - '0';
+        // Checked before the step, so that no input can overflow and wrap past the bound.
+        if (value > max / 10 || (value == max / 10 && digit > max % 10)) return std::nullopt;
+        value = value * 10 + digit;
     }
     return value;
 }
