@@ -174,6 +174,9 @@ TEST_F(OptionTest, ReadsEveryKey) {
     EXPECT_EQ(w->ChColor2->colour(), 255);
     EXPECT_EQ(w->BGColor2->colour(), clBtnFace);
     EXPECT_EQ(w->ColorPanel1->palette().color(QPalette::Window), QColor(0x56, 0x34, 0x12));
+    // What is painted, not only what is held.
+    EXPECT_EQ(w->ColorPanel1->grab().toImage().pixelColor(3, 3), QColor(0x56, 0x34, 0x12));
+    EXPECT_EQ(w->ChColor1->grab().toImage().pixelColor(1, 1), QColor(255, 0, 0));
     delete w;
 
     // A tab type without an entry chooses none.

@@ -64,6 +64,9 @@ QLabel* preview(QWidget* page, const char* name, const QString& caption, QRect g
     panel->setGeometry(geometry);
     panel->setFrameStyle(QFrame::Panel | QFrame::Raised);
     panel->setAlignment(Qt::AlignCenter);
+    // Its own roles, not the window's button face, so that the tab's colours show.
+    panel->setBackgroundRole(QPalette::Window);
+    panel->setForegroundRole(QPalette::WindowText);
     panel->setAutoFillBackground(true);
     QFont font = panel->font();
     while (font.pixelSize() > 8 && QFontMetrics(font).horizontalAdvance(caption) > geometry.width() - 4)
