@@ -5,11 +5,13 @@
 #include "TestSupport.h"
 #include "settings/Option.h"
 #include "settings/OptionControls.h"
+#include "settings/SHBFFEX.h"
 #include "settings/Settings.h"
 
 #include <QCheckBox>
 #include <QComboBox>
 #include <QCoreApplication>
+#include <QDir>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
@@ -34,8 +36,6 @@ struct OptionTest : ::testing::Test {
     ErrorRecorder errors;
     QList<QColor> dialogOpenedOn;
     std::optional<QColor> dialogAnswer;
-    QStringList pickerCaptions;
-    std::optional<QString> pickerAnswer;
     // Every GekkoEnabled, TabWidthChanged and TabTypeChanged, in order.
     QStringList signalsSeen;
 
@@ -44,14 +44,10 @@ struct OptionTest : ::testing::Test {
             dialogOpenedOn << initial;
             return dialogAnswer;
         });
-        Tfrm_Option::setFolderPicker([this](QWidget*, const QString& caption) {
-            pickerCaptions << caption;
-            return pickerAnswer;
-        });
     }
     void TearDown() override {
         Tfrm_Option::setColourDialog({});
-        Tfrm_Option::setFolderPicker({});
+        FolderDialog::setRunHook({});
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }
 
@@ -354,12 +350,26 @@ TEST_F(OptionTest, FolderButtonRunsThePicker) {
     dir.write("CloseURL.txt", "");
     dir.write("config.ini", "[Option_Main]\r\nMozilla=1\r\nMozPath=/before\r\n");
     QPointer<Tfrm_Option> w = create();
+    EXPECT_EQ(w->selectFolder->Caption, QStringLiteral("Mozillaのあるフォルダを選択してください。"));
+    EXPECT_EQ(w->selectFolder->RootFolder, rfDesktop);
+    EXPECT_EQ(w->selectFolder->SelectFolder, sfDrives);
+    EXPECT_EQ(w->selectFolder->ShowStyle, ssClient);
+    EXPECT_EQ(w->selectFolder->Options, TSHBrowseOptions{sboReturnOnlyFSDirs});
+    QStringList titles;
+    QDir(dir.path()).mkdir(QStringLiteral("moz"));
+    const QString chosen = dir.file("moz");
+    bool confirm = false;
+    FolderDialog::setRunHook([&](FolderDialog& dialog) {
+        titles << dialog.lblTitle->text();
+        dialog.setSelection(ShellItem::at(chosen));
+        (confirm ? dialog.btnOK : dialog.btnCancel)->click();
+    });
     w->BitBtn1->click();
-    EXPECT_EQ(pickerCaptions, QStringList{Tfrm_Option::folderPickerCaption()});
     EXPECT_EQ(w->txtMozPath->text(), QStringLiteral("/before"));
-    pickerAnswer = QStringLiteral("/opt/mozilla");
+    confirm = true;
     w->BitBtn1->click();
-    EXPECT_EQ(w->txtMozPath->text(), QStringLiteral("/opt/mozilla"));
+    EXPECT_EQ(QDir::cleanPath(w->txtMozPath->text()), QDir::cleanPath(chosen));
+    EXPECT_EQ(titles, QStringList(2, Tfrm_Option::folderPickerCaption()));
     delete w;
 }
 

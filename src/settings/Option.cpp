@@ -6,6 +6,7 @@
 #include "resources/Fonts.h"
 #include "resources/ImageList.h"
 #include "settings/OptionControls.h"
+#include "settings/SHBFFEX.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -171,6 +172,9 @@ void Tfrm_Option::createGeneralPage() {
     BitBtn1->setGeometry(256, 23, 20, 18);
     BitBtn1->setIcon(ImageList::create().value(ImageList::Folder));
     BitBtn1->setIconSize(QSize(16, 15));
+    selectFolder = new TSHBrowseForFolderEx(this);
+    selectFolder->setObjectName(QStringLiteral("selectFolder"));
+    selectFolder->Caption = folderPickerCaption();
 }
 
 void Tfrm_Option::createWindowPage() {

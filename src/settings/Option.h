@@ -27,6 +27,7 @@ class QToolButton;
 class QTreeWidget;
 class QTreeWidgetItem;
 class TColourSwatch;
+class TSHBrowseForFolderEx;
 class TUpDown;
 
 class Tfrm_Option : public QWidget {
@@ -57,6 +58,8 @@ public:
     QCheckBox* chkMoz = nullptr;
     QLineEdit* txtMozPath = nullptr;
     QToolButton* BitBtn1 = nullptr;
+    // The folder picker BitBtn1 runs.
+    TSHBrowseForFolderEx* selectFolder = nullptr;
 
     QLabel* Label1 = nullptr;
     QCheckBox* chkWin1 = nullptr;
@@ -115,10 +118,6 @@ public:
     // confirmed colour, or nothing when cancelled.
     using ColourDialog = std::function<std::optional<QColor>(QWidget* parent, const QColor& initial)>;
     static void setColourDialog(ColourDialog dialog);
-    // The modal folder picker run by BitBtn1, replaceable by tests: returns the confirmed
-    // folder's path, or nothing when cancelled.
-    using FolderPicker = std::function<std::optional<QString>(QWidget* owner, const QString& caption)>;
-    static void setFolderPicker(FolderPicker picker);
 
 signals:
     // The Gecko box changed (also when the window is created): the frame's "Gekko" engine
@@ -140,8 +139,6 @@ private:
     void setBoxEnabled(QLineEdit* box, bool enabled);
     void pickColour(TColourSwatch* swatch);
     void showPreviews();
-    // Runs the folder picker; the confirmed path, or nothing.
-    std::optional<QString> runFolderPicker();
 
     QString appPath_;
     // The colour the dialog opens on: the last one chosen in this window, black at first.

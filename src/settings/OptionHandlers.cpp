@@ -7,6 +7,7 @@
 #include "platform/Errors.h"
 #include "settings/CloseUrlList.h"
 #include "settings/OptionControls.h"
+#include "settings/SHBFFEX.h"
 #include "settings/Settings.h"
 
 #include <QCheckBox>
@@ -138,7 +139,7 @@ void Tfrm_Option::chkTabLenClick() {
 }
 
 void Tfrm_Option::BitBtn1Click() {
-    if (const std::optional<QString> folder = runFolderPicker()) txtMozPath->setText(*folder);
+    if (selectFolder->Execute()) txtMozPath->setText(selectFolder->FolderPath);
 }
 
 void Tfrm_Option::pickColour(TColourSwatch* swatch) {
