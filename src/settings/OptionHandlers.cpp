@@ -13,6 +13,10 @@
 #include <QCheckBox>
 #include <QColorDialog>
 #include <QComboBox>
+#include <QCoreApplication>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QTranslator>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -30,8 +34,23 @@ Tfrm_Option::ColourDialog& colourDialog() {
     return dialog;
 }
 
+// The colour dialog is Qt's own: it speaks Japanese only with Qt's translation loaded.
+void ensureQtSpeaksJapanese() {
+    static bool checked = false;
+    if (checked) return;
+    checked = true;
+    if (QCoreApplication::translate("QColorDialog", "&Basic colors") != QLatin1String("&Basic colors")) return;
+    auto* translator = new QTranslator(QCoreApplication::instance());
+    if (translator->load(QLocale(QLocale::Japanese, QLocale::Japan), QStringLiteral("qtbase"), QStringLiteral("_"),
+                         QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QCoreApplication::installTranslator(translator);
+    else
+        delete translator;
+}
+
 std::optional<QColor> askColour(QWidget* parent, const QColor& initial) {
     if (colourDialog()) return colourDialog()(parent, initial);
+    ensureQtSpeaksJapanese();
     const QColor chosen = QColorDialog::getColor(initial, parent);
     if (!chosen.isValid()) return std::nullopt;
     return chosen;
