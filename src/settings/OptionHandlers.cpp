@@ -1,0 +1,231 @@
+// The options window's handlers: reading the settings and the popup list when it is
+// created, the page tree, the dependent controls, the colour dialog, OK and Cancel.
+
+#include "settings/Option.h"
+
+#include "platform/AtomicFile.h"
+#include "platform/Errors.h"
+#include "settings/CloseUrlList.h"
+#include "settings/OptionControls.h"
+#include "settings/SHBFFEX.h"
+#include "settings/Settings.h"
+
+#include <QCheckBox>
+#include <QColorDialog>
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QTranslator>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QStackedWidget>
+#include <QToolButton>
+#include <QTreeWidget>
+
+namespace {
+
+constexpr TColor clCaptionText = systemColour(9);
+constexpr TColor clInactiveBorder = systemColour(11);
+
+Tfrm_Option::ColourDialog& colourDialog() {
+    static Tfrm_Option::ColourDialog dialog;
+    return dialog;
+}
+
+// The colour dialog is Qt's own: it speaks Japanese only with Qt's translation loaded.
+void ensureQtSpeaksJapanese() {
+    static bool checked = false;
+    if (checked) return;
+    checked = true;
+    if (QCoreApplication::translate("QColorDialog", "&Basic colors") != QLatin1String("&Basic colors")) return;
+    auto* translator = new QTranslator(QCoreApplication::instance());
+    if (translator->load(QLocale(QLocale::Japanese, QLocale::Japan), QStringLiteral("qtbase"), QStringLiteral("_"),
+                         QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QCoreApplication::installTranslator(translator);
+    else
+        delete translator;
+}
+
+std::optional<QColor> askColour(QWidget* parent, const QColor& initial) {
+    if (colourDialog()) return colourDialog()(parent, initial);
+    ensureQtSpeaksJapanese();
+    const QColor chosen = QColorDialog::getColor(initial, parent);
+    if (!chosen.isValid()) return std::nullopt;
+    return chosen;
+}
+
+int toInteger(const QString& text) {
+    const std::optional<int> value = TryStrToInt(text);
+    if (!value) throw EConvertError(text);
+    return *value;
+}
+
+}  // namespace
+
+void Tfrm_Option::setColourDialog(ColourDialog dialog) { colourDialog() = std::move(dialog); }
+
+void Tfrm_Option::FormCreate() {
+    ReadIni();
+    // The pages have no tabs of their own (PageCTL shows one page at a time): only the
+    // tree chooses pages.
+    CloseUrlList list(appPath_);
+    QStringList lines;
+    try {
+        lines = list.lines();
+    } catch (const EFOpenError&) {
+        throw TavixError(QStringLiteral("ファイル %1 は開けません").arg(list.path()));
+    }
+    PopList->setPlainText(lines.join(QLatin1Char('\n')));
+    popListLoaded_ = true;
+    TreeView1->setCurrentItem(TreeView1->topLevelItem(0));
+    TreeView1->topLevelItem(1)->setExpanded(true);
+}
+
+void Tfrm_Option::ReadIni() {
+    const Settings ini(appPath_ + QStringLiteral("config.ini"));
+    chkMoz->setChecked(ini.Read(Keys::Mozilla) != 0);
+    chkMozClick();
+    txtMozPath->setText(ini.Read(Keys::MozPath));
+    chkActive3->setChecked(ini.Read(Keys::NewWindowActive));
+    chkWin1->setChecked(ini.Read(Keys::BookMark));
+    chkWin2->setChecked(ini.Read(Keys::AddressBar));
+    chkPop->setChecked(ini.Read(Keys::CloseURL));
+
+    chkTabSize->setChecked(ini.Read(Keys::TabFix));
+    const int maxSize = ini.Read(Keys::TabMaxSize);
+    UpDown1->setPosition(maxSize);
+    // The box shows the stored number even beyond the arrows' range, so that OK keeps it.
+    txtTabSize->setText(QString::number(maxSize));
+    chkTabSizeClick();
+
+    chkTabLen->setChecked(ini.Read(Keys::TabLen));
+    const int maxLen = ini.Read(Keys::TabMaxLen);
+    UpDown2->setPosition(maxLen);
+    txtTabLen->setText(QString::number(maxLen));
+    chkTabLenClick();
+
+    const int tabType = ini.Read(Keys::TabType);
+    cmbTabType->setCurrentIndex(tabType >= 0 && tabType < cmbTabType->count() ? tabType : -1);
+
+    settledSwatches_.clear();
+    const std::pair<TColourSwatch*, const Keys::ColourKey*> colours[] = {{ChColor1, &Keys::ActivateChColor},
+                                                                          {BGColor1, &Keys::ActivateBGColor},
+                                                                          {ChColor2, &Keys::DeActivateChColor},
+                                                                          {BGColor2, &Keys::DeActivateBGColor}};
+    for (const auto& [swatch, key] : colours) {
+        swatch->setColour(ini.Read(*key));
+        settledSwatches_ << swatch;
+    }
+    showPreviews();
+}
+
+void Tfrm_Option::TreeView1Change(QTreeWidgetItem* node) {
+    if (!node) return;
+    const QString text = node->text(0);
+    if (text == QStringLiteral("全般")) PageCTL->setCurrentWidget(TabSheet1);
+    else if (text == QStringLiteral("ウィンドウ")) PageCTL->setCurrentWidget(TabSheet2);
+    else if (text == QStringLiteral("広告抑止")) PageCTL->setCurrentWidget(TabSheet3);
+    else if (text == QStringLiteral("タブ")) PageCTL->setCurrentWidget(TabSheet4);
+}
+
+void Tfrm_Option::setBoxEnabled(QLineEdit* box, bool enabled) {
+    box->setEnabled(enabled);
+    QPalette palette = box->palette();
+    palette.setColor(QPalette::Base, toQColor(enabled ? clCaptionText : clInactiveBorder));
+    box->setPalette(palette);
+}
+
+void Tfrm_Option::chkMozClick() {
+    const bool checked = chkMoz->isChecked();
+    GeckoFlag = checked ? 1 : 0;
+    setBoxEnabled(txtMozPath, checked);
+    BitBtn1->setEnabled(checked);
+    emit GekkoEnabled(checked);
+}
+
+void Tfrm_Option::chkTabSizeClick() {
+    const bool checked = chkTabSize->isChecked();
+    UpDown1->setEnabled(checked);
+    setBoxEnabled(txtTabSize, checked);
+}
+
+void Tfrm_Option::chkTabLenClick() {
+    const bool checked = chkTabLen->isChecked();
+    UpDown2->setEnabled(checked);
+    setBoxEnabled(txtTabLen, checked);
+}
+
+void Tfrm_Option::BitBtn1Click() {
+    if (selectFolder->Execute()) txtMozPath->setText(selectFolder->FolderPath);
+}
+
+void Tfrm_Option::pickColour(TColourSwatch* swatch) {
+    const std::optional<QColor> chosen = askColour(this, toQColor(lastColour_));
+    if (!chosen) return;
+    lastColour_ = fromQColor(*chosen);
+    swatch->setColour(lastColour_);
+    if (!settledSwatches_.contains(swatch)) settledSwatches_ << swatch;
+    showPreviews();
+}
+
+void Tfrm_Option::showPreviews() {
+    const auto paint = [](QLabel* panel, const TColourSwatch* text, const TColourSwatch* background) {
+        QPalette palette = panel->palette();
+        palette.setColor(QPalette::WindowText, toQColor(text->colour()));
+        palette.setColor(QPalette::Window, toQColor(background->colour()));
+        panel->setPalette(palette);
+    };
+    paint(ColorPanel1, ChColor1, BGColor1);
+    paint(ColorPanel2, ChColor2, BGColor2);
+}
+
+QStringList Tfrm_Option::popListLines() const {
+    QStringList lines = PopList->toPlainText().split(QLatin1Char('\n'));
+    // A final line end starts no further line.
+    if (!lines.isEmpty() && lines.last().isEmpty()) lines.removeLast();
+    return lines;
+}
+
+int Tfrm_Option::chosenTabType() const { return cmbTabType->findText(cmbTabType->currentText(), Qt::MatchExactly | Qt::MatchCaseSensitive); }
+
+void Tfrm_Option::Button1Click() {
+    {
+        Settings ini(appPath_ + QStringLiteral("config.ini"));
+        ini.Write(Keys::MozPath, txtMozPath->text());
+        ini.Write(Keys::Mozilla, GeckoFlag);
+        ini.Write(Keys::BookMark, chkWin1->isChecked());
+        ini.Write(Keys::AddressBar, chkWin2->isChecked());
+        ini.Write(Keys::NewWindowActive, chkActive3->isChecked());
+        ini.Write(Keys::CloseURL, chkPop->isChecked());
+        ini.Write(Keys::TabFix, chkTabSize->isChecked());
+        ini.Write(Keys::TabMaxSize, toInteger(txtTabSize->text()));
+        ini.Write(Keys::TabLen, chkTabLen->isChecked());
+        ini.Write(Keys::TabMaxLen, toInteger(txtTabLen->text()));
+        ini.Write(Keys::TabType, chosenTabType());
+        const std::pair<const TColourSwatch*, const Keys::ColourKey*> colours[] = {{ChColor1, &Keys::ActivateChColor},
+                                                                                    {BGColor1, &Keys::ActivateBGColor},
+                                                                                    {ChColor2, &Keys::DeActivateChColor},
+                                                                                    {BGColor2, &Keys::DeActivateBGColor}};
+        for (const auto& [swatch, key] : colours)
+            if (settledSwatches_.contains(swatch)) ini.Write(*key, swatch->colour());
+
+        if (ini.ReadInteger(Keys::TabFix) == 1) emit TabWidthChanged(ini.Read(Keys::TabMaxSize));
+        emit TabTypeChanged(ini.Read(Keys::TabType));
+    }
+
+    CloseUrlList list(appPath_);
+    // A list that could not be read when the window was created is not written over the
+    // file: the window never held its lines.
+    if (popListLoaded_ || !AtomicFile::exists(list.path())) {
+        try {
+            list.replace(popListLines());
+        } catch (const EWriteError&) {
+            throw TavixError(QStringLiteral("ファイル %1 を作成できません").arg(list.path()));
+        }
+    }
+    close();
+}
+
+void Tfrm_Option::Button2Click() { close(); }
