@@ -20,7 +20,7 @@ const QString kSaveInitialName = QStringLiteral("*.wlf");
 }  // namespace
 
 Tfrm_WebList::Tfrm_WebList(const QString& appPath, QWidget* parent)
-    : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+    : QWidget(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                           Qt::WindowCloseButtonHint),
       appPath_(appPath),
       saveDialogFileName_(kSaveInitialName) {

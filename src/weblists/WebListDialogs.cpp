@@ -54,11 +54,12 @@ QString run(QWidget* parent, const Request& request) {
     QFileDialog dialog(parent);
     // Qt's own dialog, so that its labels can be given in Japanese.
     dialog.setOption(QFileDialog::DontUseNativeDialog);
-    setJapaneseLabels(dialog, request.kind);
     dialog.setNameFilters(nameFilters(request.filter));
     dialog.setFileMode(request.kind == Request::Open ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
     dialog.setAcceptMode(request.kind == Request::Open ? QFileDialog::AcceptOpen : QFileDialog::AcceptSave);
     if (request.kind == Request::Save) dialog.setOption(QFileDialog::DontConfirmOverwrite);
+    // After the modes: changing them resets the button texts.
+    setJapaneseLabels(dialog, request.kind);
 
     // A remembered full path opens its own folder; a bare name or pattern opens the
     // requested one.
