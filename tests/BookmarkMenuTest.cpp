@@ -3,6 +3,7 @@
 
 #include "FakeEngine.h"
 #include "TestSupport.h"
+#include "views/MenuItems.h"
 #include "app/Main.h"
 #include "bookmarks/BookMark.h"
 #include "bookmarks/BookmarkModel.h"
@@ -105,14 +106,14 @@ TEST_F(BookmarkMenuTest, MenuMirrorsTheStore) {
 
     QAction* a = items[0];
     EXPECT_EQ(MenuItemHint(a), QStringLiteral("U1"));
-    EXPECT_EQ(a->property(BookmarkData::ImageIndexProperty).toInt(), 12);
+    EXPECT_EQ(a->property(MenuItemImageProperty).toInt(), 12);
     EXPECT_TRUE(a->isVisible());
     EXPECT_TRUE(a->isEnabled());
     EXPECT_EQ(a->menu(), nullptr);
 
     QAction* f = items[1];
     EXPECT_TRUE(MenuItemHint(f).isEmpty());
-    EXPECT_EQ(f->property(BookmarkData::ImageIndexProperty).toInt(), 11);
+    EXPECT_EQ(f->property(MenuItemImageProperty).toInt(), 11);
     ASSERT_NE(f->menu(), nullptr);
     EXPECT_EQ(captions(f->menu()->actions()), (QStringList{"&B", "&G"}));
     QAction* g = f->menu()->actions()[1];
@@ -122,7 +123,7 @@ TEST_F(BookmarkMenuTest, MenuMirrorsTheStore) {
 
     // A folder without entries: folder picture, no submenu.
     QAction* e = items[2];
-    EXPECT_EQ(e->property(BookmarkData::ImageIndexProperty).toInt(), 11);
+    EXPECT_EQ(e->property(MenuItemImageProperty).toInt(), 11);
     EXPECT_EQ(e->menu(), nullptr);
     EXPECT_EQ(MenuItemHint(items[4]), QStringLiteral("フォルダ"));
 }

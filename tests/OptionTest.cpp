@@ -377,6 +377,7 @@ TEST_F(OptionTest, OpenShowsAWindowConnectedBeforeItReads) {
 // Failures: each ends the operation with its message and leaves the files as they were.
 
 TEST_F(OptionTest, MissingPopupListIsReportedAndTheWindowStillWorks) {
+    QFile::remove(dir.file("CloseURL.txt"));
     dir.write("config.ini", "[Option_Window]\r\nBookMark=1\r\n");
     QPointer<Tfrm_Option> w = create();
     EXPECT_EQ(errors.messages, QStringList{QStringLiteral("ファイル %1 は開けません").arg(dir.file("CloseURL.txt"))});

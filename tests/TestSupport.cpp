@@ -8,6 +8,8 @@
 
 ProgramFolder::ProgramFolder() {
     if (!dir_.isValid()) throw std::runtime_error("no temporary folder");
+    // As a fresh installation has it: an empty popup list beside the program.
+    write("CloseURL.txt", "");
 }
 
 void ProgramFolder::write(const QString& name, const std::string& bytes) const {

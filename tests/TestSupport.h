@@ -7,7 +7,8 @@
 #include <QTemporaryDir>
 #include <string>
 
-// A program folder of its own, removed afterwards; path() ends in "/".
+// A program folder of its own, holding an empty CloseURL.txt as an installation does,
+// removed afterwards; path() ends in "/".
 class ProgramFolder {
 public:
     ProgramFolder();

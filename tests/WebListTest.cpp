@@ -2,6 +2,7 @@
 // save commands with their failures.
 
 #include "TestSupport.h"
+#include "views/MenuItems.h"
 #include "platform/CodePage.h"
 #include "platform/Errors.h"
 #include "resources/ImageList.h"

@@ -11,10 +11,12 @@
 #include "views/TabControl.h"
 #include "views/ViewWindow.h"
 #include "views/untTab.h"
+#include "weblists/WebListMenu.h"
 
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDir>
+#include <QFileInfo>
 #include <QFont>
 #include <QKeyEvent>
 #include <QLabel>
@@ -169,6 +171,7 @@ void TMainForm::createMenus() {
 
     BookMarks = new BookmarkModel(AppPath, this);
     BookmarkViews = new TBookmarkViews(*BookMarks, mnuBookMark, TreeView1, ImageList1, this);
+    WebLists = new TWebListMenu(mnuWebList, ImageList1, this);
 }
 
 void TMainForm::createBars() {
@@ -313,6 +316,9 @@ void TMainForm::connectHandlers() {
     connect(mnuWindow_Arrange, &QAction::triggered, this, guarded([this](bool) { mnuWindow_ArrangeClick(); }));
     connect(mnuWindow, &QMenu::aboutToShow, this, guarded([this] { fillWindowMenu(); }));
     connect(mnuAbout, &QAction::triggered, this, guarded([this](bool) { mnuAboutClick(); }));
+    connect(mnuOption, &QAction::triggered, this, guarded([this](bool) { mnuOptionClick(); }));
+    connect(mnuWebList_Edit, &QAction::triggered, this, guarded([this](bool) { mnuWebList_EditClick(); }));
+    connect(WebLists, &TWebListMenu::OpenWebList, this, guarded([this](const QString& path) { OpenWebList(path); }));
     connect(BookmarkViews, &TBookmarkViews::BookmarkChosen, this,
             guarded([this](const QString& address) { OpenBookmark(address); }));
     connect(mnuBMEdit, &QAction::triggered, this, guarded([this](bool) { mnuBMEditClick(); }));
@@ -364,6 +370,7 @@ void TMainForm::FormCreate() {
     show();
     // Builds the Bookmarks menu and the J bar tree in one reading.
     BookMarks->load();
+    if (!QFileInfo::exists(configPath())) mnuOptionClick();
 
     {
         Settings ini(configPath());
@@ -375,7 +382,7 @@ void TMainForm::FormCreate() {
         if (auto state = WinSizeToState(ini.Read(Keys::WinSize))) ViewWindowState = *state;
         TabControl1->setButtonStyle(ini.Read(Keys::TabType) != 0);
     }
-
+    EnumFiles(AppPath + QStringLiteral("WebList"));
     ViewToolBar();
     mnuFile_SaveAs->setEnabled(false);
     ReadMojiSize();

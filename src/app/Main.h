@@ -28,6 +28,9 @@ class Settings;
 class TBookmarkViews;
 class TTabControl;
 class TTabStrip;
+class TWebListMenu;
+class Tfrm_Option;
+class Tfrm_WebList;
 class TViewWindow;
 class Variant;
 
@@ -134,6 +137,8 @@ public:
     // The bookmarks, and their pictures in the Bookmarks menu and the J bar.
     BookmarkModel* BookMarks = nullptr;
     TBookmarkViews* BookmarkViews = nullptr;
+    // The web list items of the Web list menu.
+    TWebListMenu* WebLists = nullptr;
 
     // --- start-up and close -------------------------------------------------------
     void FormCreate();
@@ -221,6 +226,21 @@ public:
     // A popup's address: opened as a view window unless the filter drops it.
     void PopupNavigate(const QString& address);
 
+    // --- web lists ----------------------------------------------------------------
+    void EnumFiles(const QString& folder);
+    // Opens one view window per line of the list, in file order. The windows come one
+    // per turn of the event loop, so the frame answers while a long list opens.
+    void OpenWebList(const QString& path);
+    void mnuWebList_EditClick();
+    // The web list editor, made at start-up after the frame.
+    void setWebListEditor(Tfrm_WebList* editor);
+
+    // --- options --------------------------------------------------------------------
+    // A new options window wired to the frame; shown for the Options command, hidden for
+    // the one start-up makes.
+    Tfrm_Option* CreateOptionWindow(bool show);
+    void mnuOptionClick() { CreateOptionWindow(true); }
+
     // --- frame upkeep and commands -------------------------------------------------
     void FormResize();
     void IE_ItemClick();
@@ -268,6 +288,9 @@ private:
     int jBarWidth_ = 153;
     QList<TBand*> bandOrder_;  // last known order, for while a band is hidden
     QList<QAction*> windowListItems_;
+    void openNextWebListLine();
+    QStringList pendingWebList_;
+    bool webListOpening_ = false;
 };
 
 // The one main window.

@@ -8,6 +8,8 @@
 #include "engines/blink/BlinkEngine.h"
 #include "engines/webkit/WebKitEngine.h"
 #include "platform/ErrorBox.h"
+#include "platform/Translations.h"
+#include "weblists/EditWebList.h"
 
 #include <clocale>
 #include <cstdlib>
@@ -34,6 +36,8 @@ int main(int argc, char** argv) {
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     TavixApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Tavix"));
+    // The standard dialogs speak the user's language, Japanese where Qt has none.
+    Translations::install(app);
     // The title lives in the application name only: a display name would be appended
     // to every window caption by the X11 platform.
     Blink::registerEngine();
@@ -44,14 +48,21 @@ int main(int argc, char** argv) {
     if (!mainForm) return 1;
     QObject::connect(mainForm, &TMainForm::closed, &app, &QCoreApplication::quit, Qt::QueuedConnection);
 
-    // The options window comes first once it exists; the bookmark editor follows it.
+    // The hidden options window only brings the "Gekko" item in line with the settings.
+    ErrorBox::guard([&] { mainForm->CreateOptionWindow(false); });
     ErrorBox::guard([&] { new Tfrm_BMEdit(*mainForm->BookMarks); });
     ErrorBox::guard([] { new TAboutBox; });
     ErrorBox::guard([] { frm_tmpWeb = new Tfrm_tmpWeb; });
+    Tfrm_WebList* webListEditor = nullptr;
+    ErrorBox::guard([&] {
+        webListEditor = new Tfrm_WebList(mainForm->AppPath);
+        mainForm->setWebListEditor(webListEditor);
+    });
 
     const int rc = app.exec();
     // The host's windows live inside ours: it must be gone before ours are destroyed.
     WebKit::shutdownHost();
+    delete webListEditor;
     delete frm_tmpWeb;
     delete AboutBox;
     delete frm_BMEdit;

@@ -50,8 +50,7 @@ TBookmarkViews::TBookmarkViews(BookmarkModel& model, QMenu* menu, QTreeWidget* t
 
 QAction* TBookmarkViews::addEntryItem(QAction* item, const Entry& entry) {
     const int image = entry.folder ? ImageList::Folder : ImageList::Bookmark;
-    item->setIcon(images_.value(image));
-    item->setProperty(BookmarkData::ImageIndexProperty, image);
+    SetMenuItemImage(item, images_, image);
     if (!entry.folder) item->setStatusTip(entry.address);
     connect(item, &QAction::triggered, this, ErrorBox::guarded([this, item](bool) { iventMenuClick(item); }));
     return item;

@@ -20,7 +20,6 @@ class QTreeWidgetItem;
 namespace BookmarkData {
 inline constexpr int ValueRole = 0x0100;       // Qt::UserRole: address or folder marker
 inline constexpr int ImageIndexRole = 0x0101;  // image index (also the selected image)
-inline constexpr char ImageIndexProperty[] = "imageIndex";
 }  // namespace BookmarkData
 
 // The images a tree of bookmarks is drawn with, by index into `images`.

@@ -14,6 +14,11 @@ QAction* AddMenuItem(QMenu* parent, const QString& caption, int index) {
     return item;
 }
 
+void SetMenuItemImage(QAction* item, const QList<QIcon>& images, int index) {
+    item->setIcon(images.value(index));
+    item->setProperty(MenuItemImageProperty, index);
+}
+
 QAction* AddMenuItem(QAction* parent, const QString& caption, int index) {
     QMenu* submenu = parent->menu();
     if (!submenu) {

@@ -1,6 +1,7 @@
 #include "views/ViewWindow.h"
 
 #include "engines/EngineControls.h"
+#include "platform/Bidi.h"
 #include "platform/ErrorBox.h"
 #include "resources/ImageList.h"
 
@@ -29,14 +30,16 @@ void TViewWindow::embed(TEngineControl* c) {
     using ErrorBox::guarded;
     DWebBrowserEvents2* events = &c->events();
     connect(events, &DWebBrowserEvents2::StatusTextChange, this,
-            guarded([this](const QString& text) { emit StatusTextChange(text); }));
+            guarded([this](const QString& text) { emit StatusTextChange(neutralizeBidi(text)); }));
     connect(events, &DWebBrowserEvents2::ProgressChange, this,
             guarded([this](int progress, int progressMax) { emit ProgressChange(progress, progressMax); }));
     connect(events, &DWebBrowserEvents2::CommandStateChange, this,
             guarded([this](int command, bool enable) { emit CommandStateChange(command, enable); }));
     connect(events, &DWebBrowserEvents2::TitleChange, this, guarded([this](const QString& text) {
-                setWindowTitle(text);
-                emit TitleChange(text);
+                // A page's title must not reorder the program's own captions and tabs.
+                const QString title = neutralizeBidi(text);
+                setWindowTitle(title);
+                emit TitleChange(title);
             }));
     connect(events, &DWebBrowserEvents2::NewWindow2, this,
             guarded([this](Variant& ppDisp, bool& cancel) { emit NewWindow2(ppDisp, cancel); }));

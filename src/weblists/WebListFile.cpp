@@ -11,10 +11,10 @@ QStringList ReadWebList(const QString& path) {
     const QByteArray native = QFile::encodeName(path);
     if (::stat(native.constData(), &info) == 0 && !S_ISREG(info.st_mode) && !S_ISDIR(info.st_mode))
         throw EFOpenError(path, QStringLiteral("通常のファイルではありません"));
-    return TextLines::read(path);
+    return TextLines::readLossless(path);
 }
 
-void WriteWebList(const QString& path, const QStringList& lines) { TextLines::write(path, lines); }
+void WriteWebList(const QString& path, const QStringList& lines) { TextLines::writeLossless(path, lines); }
 
 QString WebListDisplayName(const QString& fileName) {
     // Four characters, not four UTF-16 units: a name ending in a character outside the

@@ -1,6 +1,6 @@
 #include "weblists/WebListMenu.h"
 
-#include "bookmarks/untBMB.h"
+#include "views/MenuItems.h"
 #include "platform/ErrorBox.h"
 #include "resources/ImageList.h"
 #include "weblists/WebListFile.h"
@@ -35,8 +35,7 @@ void TWebListMenu::EnumFiles(const QString& folder) {
         const QString name = files.nextFileInfo().fileName();
         QAction* item = AddMenuItem(menu_, QStringLiteral("&") + WebListDisplayName(name), k + FixedItems);
         item->setStatusTip(name);
-        item->setIcon(images_.value(ImageList::WebList));
-        item->setProperty(BookmarkData::ImageIndexProperty, ImageList::WebList);
+        SetMenuItemImage(item, images_, ImageList::WebList);
         const QString path = dir + name;
         connect(item, &QAction::triggered, this, ErrorBox::guarded([this, path](bool) { emit OpenWebList(path); }));
         ++k;

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# The real program on a virtual display: it starts on a fresh program folder, shows its
-# frame, and writes its settings when the user chooses File > Exit.
+# The real program on a virtual display: it starts on a fresh installation (the program,
+# an empty CloseURL.txt and WebList folder, no config.ini), shows its frame and, for a
+# first start, the options window; it writes its settings when the user chooses File > Exit.
 set -euo pipefail
 tavix="$1"
 here=$(cd "$(dirname "$0")" && pwd)
@@ -9,13 +10,23 @@ here=$(cd "$(dirname "$0")" && pwd)
 folder=$(mktemp -d)
 trap 'stop_xsession; rm -rf "$folder"' EXIT
 cp "$tavix" "$folder/tavix"
+: >"$folder/CloseURL.txt"
+mkdir "$folder/WebList"
 start_xsession
 trap 'stop_xsession; rm -rf "$folder"' EXIT
 
 "$folder/tavix" >"$folder/log.txt" 2>&1 &
 APP_PID=$!
 win=$(wait_for_window '^Tavix') || { echo "the main window never appeared"; cat "$folder/log.txt"; exit 1; }
+# A first start opens the options window; its Cancel closes it and writes nothing.
+opt=$(wait_for_window '^オプション$') || { echo "the first start opened no options window"; cat "$folder/log.txt"; exit 1; }
 sleep 1
+import -window root "$folder/first-start.png"
+xdotool mousemove --window "$opt" 444 237 click 1
+for _ in $(seq 50); do xdotool search --onlyvisible --name '^オプション$' >/dev/null 2>&1 || break; sleep 0.1; done
+if xdotool search --onlyvisible --name '^オプション$' >/dev/null 2>&1; then echo "Cancel left the options window open"; exit 1; fi
+[ ! -e "$folder/config.ini" ] || { echo "Cancel wrote config.ini"; exit 1; }
+sleep 0.5
 xdotool windowactivate --sync "$win" 2>/dev/null || true
 import -window root "$folder/shot.png"
 colours=$(convert "$folder/shot.png" -format '%k' info:)

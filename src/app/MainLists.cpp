@@ -1,0 +1,74 @@
+// The web lists and the options windows as the frame uses them.
+
+#include "app/Main.h"
+#include "platform/ErrorBox.h"
+#include "settings/Option.h"
+#include "views/TabControl.h"
+#include "weblists/EditWebList.h"
+#include "weblists/WebListFile.h"
+#include "weblists/WebListMenu.h"
+
+#include <QAction>
+#include <QPointer>
+#include <QTimer>
+
+namespace {
+
+QPointer<Tfrm_WebList>& webListEditor() {
+    static QPointer<Tfrm_WebList> editor;
+    return editor;
+}
+
+}  // namespace
+
+void TMainForm::EnumFiles(const QString& folder) { WebLists->EnumFiles(folder); }
+
+void TMainForm::OpenWebList(const QString& path) {
+    // Read whole first: a list that cannot be read opens nothing.
+    const QStringList lines = ReadWebList(path);
+    pendingWebList_ << lines;
+    if (!webListOpening_) openNextWebListLine();
+}
+
+void TMainForm::openNextWebListLine() {
+    if (pendingWebList_.isEmpty()) {
+        webListOpening_ = false;
+        return;
+    }
+    webListOpening_ = true;
+    const QString address = pendingWebList_.takeFirst();
+    bool failed = true;
+    // "londing" is the caption these windows have always started with.
+    ErrorBox::guard([&] {
+        OpenViewWindow(QStringLiteral("londing"), address);
+        failed = false;
+    });
+    // A failure ends the list, as it ends any command; the tab limit only skips a line.
+    if (failed) pendingWebList_.clear();
+    QTimer::singleShot(0, this, [this] { openNextWebListLine(); });
+}
+
+void TMainForm::setWebListEditor(Tfrm_WebList* editor) {
+    webListEditor() = editor;
+    connect(editor, &Tfrm_WebList::EnumFilesRequested, this,
+            ErrorBox::guarded([this](const QString& folder) { EnumFiles(folder); }));
+}
+
+void TMainForm::mnuWebList_EditClick() {
+    Tfrm_WebList* editor = webListEditor();
+    if (!editor) return;
+    if (editor->isMinimized()) editor->showNormal();
+    else editor->show();
+    editor->raise();
+    editor->activateWindow();
+}
+
+Tfrm_Option* TMainForm::CreateOptionWindow(bool show) {
+    const Tfrm_Option::Connector wire = [this](Tfrm_Option& window) {
+        connect(&window, &Tfrm_Option::GekkoEnabled, Moz_Item, &QAction::setEnabled);
+        connect(&window, &Tfrm_Option::TabWidthChanged, TabControl1, &TTabControl::setTabWidth);
+        connect(&window, &Tfrm_Option::TabTypeChanged, TabControl1,
+                [this](int tabType) { TabControl1->setButtonStyle(tabType != 0); });
+    };
+    return show ? Tfrm_Option::Open(AppPath, wire, this) : new Tfrm_Option(AppPath, this, wire);
+}

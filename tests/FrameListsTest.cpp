@@ -1,0 +1,164 @@
+// The frame with its options windows and web lists: what start-up opens, what the Options
+// command and OK change in the frame, and how a web list opens its pages.
+
+#include "FakeEngine.h"
+#include "TestSupport.h"
+#include "app/Main.h"
+#include "platform/ErrorBox.h"
+#include "settings/Option.h"
+#include "views/TabControl.h"
+#include "views/ViewWindow.h"
+#include "weblists/EditWebList.h"
+#include "weblists/WebListMenu.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMdiArea>
+#include <QMenu>
+#include <QPushButton>
+#include <QTest>
+#include <gtest/gtest.h>
+#include <memory>
+
+namespace {
+
+struct FrameListsTest : ::testing::Test {
+    ProgramFolder dir;
+    ErrorRecorder errors;
+    FakeEngines fakes;
+    std::unique_ptr<TMainForm> form;
+
+    void TearDown() override {
+        if (form)
+            for (QMdiSubWindow* w : form->MDIChildren()) delete w;
+        form.reset();
+    }
+    void start(const std::string& config = "[Option_Main]\r\nMozilla=2\r\n") {
+        if (!config.empty()) dir.write("config.ini", config);
+        form = std::make_unique<TMainForm>(dir.path());
+        form->resize(900, 700);
+    }
+    QList<Tfrm_Option*> optionWindows(bool visibleOnly) const {
+        QList<Tfrm_Option*> found;
+        for (Tfrm_Option* w : form->findChildren<Tfrm_Option*>())
+            if (!visibleOnly || w->isVisible()) found << w;
+        return found;
+    }
+    QStringList navigated() const {
+        QStringList addresses;
+        for (QMdiSubWindow* w : form->MDIChildren())
+            if (auto* view = qobject_cast<TViewWindow*>(w))
+                addresses << FakeEngine::of(view->control())->callsOf("Navigate").at(0).args.at(0).toString();
+        return addresses;
+    }
+    // Lets the list's windows come, one per turn of the event loop.
+    void settle(int turns = 50) {
+        for (int i = 0; i < turns; ++i) QCoreApplication::processEvents();
+    }
+};
+
+}  // namespace
+
+TEST_F(FrameListsTest, AFirstStartOpensTheOptionsWindowAndLaterStartsDoNot) {
+    start("");
+    ASSERT_EQ(optionWindows(true).size(), 1);
+    EXPECT_FALSE(form->Moz_Item->isEnabled());
+    EXPECT_TRUE(errors.messages.isEmpty());
+    form.reset();
+
+    start("[General]\r\nLastEngine=IE\r\n");
+    EXPECT_TRUE(optionWindows(true).isEmpty());
+    // Every Options command opens one more.
+    form->mnuOption->trigger();
+    form->mnuOption->trigger();
+    EXPECT_EQ(optionWindows(true).size(), 2);
+}
+
+TEST_F(FrameListsTest, TheOptionsWindowDrivesTheGeckoItemAndTheTabs) {
+    start("[Option_Main]\r\nMozilla=0\r\n");
+    EXPECT_FALSE(form->Moz_Item->isEnabled());
+    Tfrm_Option* w = form->CreateOptionWindow(true);
+    // The Gecko box acts on the menu at once, before any OK, and Cancel does not undo it.
+    w->chkMoz->click();
+    EXPECT_TRUE(form->Moz_Item->isEnabled());
+    w->Button2->click();
+    EXPECT_TRUE(form->Moz_Item->isEnabled());
+
+    w = form->CreateOptionWindow(true);
+    w->chkTabSize->setChecked(true);
+    w->chkTabSizeClick();
+    w->txtTabSize->setText(QStringLiteral("120"));
+    w->cmbTabType->setCurrentIndex(w->cmbTabType->findText(QStringLiteral("ボタン")));
+    w->Button1->click();
+    EXPECT_TRUE(errors.messages.isEmpty()) << errors.messages.join("\n").toStdString();
+    EXPECT_EQ(form->TabControl1->tabWidth(), 120);
+    EXPECT_TRUE(form->TabControl1->buttonStyle());
+    EXPECT_EQ(form->TabControl1->shape(), QTabBar::RoundedNorth);
+}
+
+TEST_F(FrameListsTest, TheWebListMenuListsTheFolderAtStartAndAfterTheEditorCloses) {
+    QDir(dir.path()).mkdir(QStringLiteral("WebList"));
+    dir.write("WebList/news.wlf", "http://a/\r\n");
+    start();
+    ASSERT_EQ(form->mnuWebList->actions().size(), 3);
+    EXPECT_EQ(form->mnuWebList->actions().at(2)->text(), QStringLiteral("&news"));
+
+    Tfrm_WebList editor(dir.path());
+    form->setWebListEditor(&editor);
+    form->mnuWebList_Edit->trigger();
+    EXPECT_TRUE(editor.isVisible());
+    dir.write("WebList/more.wlf", "http://b/\r\n");
+    editor.close();  // the close box hides without a rebuild
+    EXPECT_EQ(form->mnuWebList->actions().size(), 3);
+    form->mnuWebList_Edit->trigger();
+    editor.btnCloseClick();
+    EXPECT_EQ(form->mnuWebList->actions().size(), 4);
+    EXPECT_FALSE(editor.isVisible());
+}
+
+TEST_F(FrameListsTest, AWebListOpensItsLinesInOrderOneWindowAtATime) {
+    QDir(dir.path()).mkdir(QStringLiteral("WebList"));
+    dir.write("WebList/three.txt", "http://one/\r\nhttp://two/\nhttp://three/");
+    start();
+    QAction* item = form->mnuWebList->actions().at(2);
+    item->trigger();
+    // The first window comes at once; the rest follow while the frame goes on.
+    EXPECT_EQ(form->MDIChildren().size(), 1);
+    settle();
+    EXPECT_EQ(navigated(), QStringList({"http://one/", "http://two/", "http://three/"}));
+    for (QMdiSubWindow* w : form->MDIChildren()) EXPECT_EQ(w->windowTitle(), QStringLiteral("londing"));
+    EXPECT_TRUE(errors.messages.isEmpty());
+}
+
+TEST_F(FrameListsTest, TheTabLimitRefusesTheRestOfAListAndAnUnreadableListOpensNothing) {
+    QDir(dir.path()).mkdir(QStringLiteral("WebList"));
+    dir.write("WebList/four", "http://1/\r\nhttp://2/\r\nhttp://3/\r\nhttp://4/\r\n");
+    start("[Option_Main]\r\nMozilla=2\r\n[Option_Tab]\r\nLen=1\r\nMaxLen=2\r\n");
+    form->OpenWebList(dir.file("WebList/four"));
+    settle();
+    EXPECT_EQ(navigated(), QStringList({"http://1/", "http://2/"}));
+    EXPECT_TRUE(errors.messages.isEmpty());
+
+    for (QMdiSubWindow* w : form->MDIChildren()) delete w;
+    ErrorBox::guard([&] { form->OpenWebList(dir.file("WebList/gone")); });
+    settle();
+    EXPECT_TRUE(form->MDIChildren().isEmpty());
+    ASSERT_EQ(errors.messages.size(), 1);
+    EXPECT_TRUE(errors.messages[0].contains(QStringLiteral("gone")));
+}
+
+TEST_F(FrameListsTest, APagesTitleCannotReorderCaptionsOrTabs) {
+    start();
+    form->OpenViewWindow(QString(), QStringLiteral("http://a/"));
+    auto* view = qobject_cast<TViewWindow*>(form->MDIChildren().at(0));
+    FakeEngine::of(view->control())->events().fireTitleChange(QString::fromUtf8("\u202Emoc.knab\u202C ok"));
+    EXPECT_EQ(view->windowTitle(), QStringLiteral("moc.knab ok"));
+    EXPECT_EQ(form->TabControl1->tabText(0), QStringLiteral("moc.knab ok"));
+    FakeEngine::of(view->control())->events().fireStatusTextChange(QString::fromUtf8("\u2067x\u2069"));
+    EXPECT_EQ(form->StatusBar1->text(), QStringLiteral("x"));
+}
