@@ -59,6 +59,8 @@ inline constexpr StringKey MozPath{OptionMain, "MozPath", ""};
 inline constexpr BooleanKey BookMark{OptionWindow, "BookMark", false};
 inline constexpr BooleanKey AddressBar{OptionWindow, "AddressBar", false};
 inline constexpr BooleanKey NewWindowActive{OptionWindow, "NewWindow_Active", false};
+// Reopen the view windows of the last run (session.txt).
+inline constexpr BooleanKey Restore{OptionWindow, "Restore", false};
 
 // [Option_advertisemen]
 inline constexpr BooleanKey CloseURL{OptionAdvertisement, "CloseURL", false};

@@ -182,6 +182,7 @@ void Tfrm_Option::createWindowPage() {
     chkWin1 = checkBox(TabSheet2, "chkWin1", QStringLiteral("ブックマーク"), {24, 24, 97, 17});
     chkWin2 = checkBox(TabSheet2, "chkWin2", QStringLiteral("アドレスバー"), {24, 48, 81, 17});
     chkActive3 = checkBox(TabSheet2, "chkActive3", QStringLiteral("新しいウィンドウをアクティブにする"), {24, 72, 209, 17});
+    chkRestore = checkBox(TabSheet2, "chkRestore", QStringLiteral("前回のウィンドウを復元する"), {24, 96, 209, 17});
 }
 
 void Tfrm_Option::createPopupPage() {

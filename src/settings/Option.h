@@ -65,6 +65,7 @@ public:
     QCheckBox* chkWin1 = nullptr;
     QCheckBox* chkWin2 = nullptr;
     QCheckBox* chkActive3 = nullptr;
+    QCheckBox* chkRestore = nullptr;
 
     QCheckBox* chkPop = nullptr;
     QPlainTextEdit* PopList = nullptr;

@@ -91,6 +91,7 @@ void Tfrm_Option::ReadIni() {
     chkActive3->setChecked(ini.Read(Keys::NewWindowActive));
     chkWin1->setChecked(ini.Read(Keys::BookMark));
     chkWin2->setChecked(ini.Read(Keys::AddressBar));
+    chkRestore->setChecked(ini.Read(Keys::Restore));
     chkPop->setChecked(ini.Read(Keys::CloseURL));
 
     chkTabSize->setChecked(ini.Read(Keys::TabFix));
@@ -210,6 +211,8 @@ void Tfrm_Option::Button1Click() {
                                                                                     {BGColor2, &Keys::DeActivateBGColor}};
         for (const auto& [swatch, key] : colours)
             if (settledSwatches_.contains(swatch)) ini.Write(*key, swatch->colour());
+        // Written only by those who use it: everyone else's config.ini stays as it was.
+        if (chkRestore->isChecked() || ini.Read(Keys::Restore)) ini.Write(Keys::Restore, chkRestore->isChecked());
 
         if (ini.ReadInteger(Keys::TabFix) == 1) emit TabWidthChanged(ini.Read(Keys::TabMaxSize));
         emit TabTypeChanged(ini.Read(Keys::TabType));
