@@ -144,6 +144,7 @@ void TMainForm::createMenus() {
     IE_item->setCheckable(true);
     Moz_Item->setCheckable(true);
     IE_item->setChecked(true);
+    mnuOtherEngine = addItem(mnuTool, QStringLiteral("もう一方のエンジンで開く(&O)"));
     mnuOption = addItem(mnuTool, QStringLiteral("オプション"));
     mnuOption->setShortcut(QKeySequence(Qt::Key_F12));
 
@@ -317,6 +318,14 @@ void TMainForm::connectHandlers() {
     connect(mnuWindow, &QMenu::aboutToShow, this, guarded([this] { fillWindowMenu(); }));
     connect(mnuAbout, &QAction::triggered, this, guarded([this](bool) { mnuAboutClick(); }));
     connect(mnuOption, &QAction::triggered, this, guarded([this](bool) { mnuOptionClick(); }));
+    connect(mnuOtherEngine, &QAction::triggered, this, guarded([this](bool) {
+                if (auto* view = qobject_cast<TViewWindow*>(ActiveMDIChild())) OpenInOtherEngine(view);
+            }));
+    connect(Tabs, &TTabStrip::OpenInOtherEngineRequested, this,
+            guarded([this](TViewWindow* view) { OpenInOtherEngine(view); }));
+    connect(Moz_Item, &QAction::changed, this, [this] { UpdateOtherEngineItems(); });
+    connect(mnuTool, &QMenu::aboutToShow, this, [this] { UpdateOtherEngineItems(); });
+    connect(TabPopup, &QMenu::aboutToShow, this, [this] { UpdateOtherEngineItems(); });
     connect(mnuWebList_Edit, &QAction::triggered, this, guarded([this](bool) { mnuWebList_EditClick(); }));
     connect(WebLists, &TWebListMenu::OpenWebList, this, guarded([this](const QString& path) { OpenWebList(path); }));
     connect(BookmarkViews, &TBookmarkViews::BookmarkChosen, this,
@@ -389,6 +398,8 @@ void TMainForm::FormCreate() {
     mnuShow_Size->menuAction()->setEnabled(false);
     mnuEdit_Copy->setEnabled(false);
     mnuEdit_slrAll->setEnabled(false);
+    UpdateOtherEngineItems();
+    RestoreSession();
 }
 
 void TMainForm::ReadMojiSize() {
@@ -403,6 +414,8 @@ void TMainForm::CheckTextSize(int size) {
 }
 
 void TMainForm::FormClose() {
+    // The session goes first; its failure is reported and the settings are still saved.
+    ErrorBox::guard([this] { SaveSession(); });
     {
         Settings ini(configPath());
         ini.Write(Keys::LastEngine, IE_item->isChecked() ? QStringLiteral("IE") : QStringLiteral("Gecko"));

@@ -120,6 +120,7 @@ public:
     QMenu* mnuEngine = nullptr;
     QAction* IE_item = nullptr;
     QAction* Moz_Item = nullptr;
+    QAction* mnuOtherEngine = nullptr;
     QAction* mnuOption = nullptr;
     QMenu* mnuWindow = nullptr;
     QAction* mnuWindow_Cascade = nullptr;
@@ -204,6 +205,18 @@ public:
 
     // --- opening view windows and page commands -----------------------------------
     void OpenViewWindow(const QString& caption, const QString& address);
+    // The same in the engine given, whatever the engine menu says; returns the new
+    // window, or none when the tab limit refused it.
+    TViewWindow* OpenViewWindowIn(bool ie, const QString& caption, const QString& address);
+
+    // --- the other engine and the last session ----------------------------------------
+    // Opens the window's page in a new window of the other engine, in front.
+    void OpenInOtherEngine(TViewWindow* view);
+    // The other-engine commands follow the "Gekko" item and need a window.
+    void UpdateOtherEngineItems();
+    // With [Option_Window] Restore on: the open windows to session.txt, and back.
+    void SaveSession();
+    void RestoreSession();
     void FileNew1Execute();
     void ToolButton1Click();
     void FileOpen1Execute();

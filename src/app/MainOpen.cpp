@@ -33,13 +33,17 @@ TViewWindow* TMainForm::createViewWindow(const QString& caption, int id) {
 }
 
 void TMainForm::OpenViewWindow(const QString& caption, const QString& address) {
+    OpenViewWindowIn(IE_item->isChecked(), caption, address);
+}
+
+TViewWindow* TMainForm::OpenViewWindowIn(bool ie, const QString& caption, const QString& address) {
     const Settings ini(configPath());
     const QString mozPath = ini.Read(Keys::MozPath);
     const int mozilla = ini.ReadByte(Keys::Mozilla);
     const bool len = ini.Read(Keys::TabLen);
     const int maxLen = ini.ReadByte(Keys::TabMaxLen);
 
-    if (len && TabControl1->count() == maxLen) return;
+    if (len && TabControl1->count() == maxLen) return nullptr;
     // An empty folder names no place to go: the current folder stays, rather than
     // every new window failing.
     if (mozilla == 1 && !mozPath.isEmpty() && ::chdir(QFile::encodeName(mozPath).constData()) != 0)
@@ -51,8 +55,7 @@ void TMainForm::OpenViewWindow(const QString& caption, const QString& address) {
 
     TViewWindow* window = nullptr;
     try {
-        window = IE_item->isChecked() ? createViewWindow<Tfrm_IE>(caption, NextWindowID)
-                                      : createViewWindow<Tfrm_MZ>(caption, NextWindowID);
+        window = ie ? createViewWindow<Tfrm_IE>(caption, NextWindowID) : createViewWindow<Tfrm_MZ>(caption, NextWindowID);
     } catch (...) {
         // No window came into being: its tab goes again, so the strip stays in step
         // with the windows.
@@ -67,6 +70,7 @@ void TMainForm::OpenViewWindow(const QString& caption, const QString& address) {
         if (remembered >= 0) SelectTab(remembered);
         TabControl1Change();
     }
+    return window;
 }
 
 void TMainForm::FileNew1Execute() {

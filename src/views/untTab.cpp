@@ -27,6 +27,8 @@ TTabStrip::TTabStrip(const QString& appPath, QMdiArea* area, QWidget* parent)
     popAddBookMark = add->addAction(QStringLiteral("ブックマークに追加(&A)"));
     TabPopup->addSeparator();
     popTabClose = TabPopup->addAction(QStringLiteral("閉じる(&C)"));
+    TabPopup->addSeparator();
+    popOtherEngine = TabPopup->addAction(QStringLiteral("もう一方のエンジンで開く(&O)"));
 
     using ErrorBox::guarded;
     TabControl1->setDrawTab([this](QPainter& painter, int index, const QRect& rect, bool selected) {
@@ -40,6 +42,10 @@ TTabStrip::TTabStrip(const QString& appPath, QMdiArea* area, QWidget* parent)
     connect(popTabClose, &QAction::triggered, this, guarded([this](bool) { popTabCloseClick(); }));
     connect(popAddClose, &QAction::triggered, this, guarded([this](bool) { popAddCloseClick(); }));
     connect(popAddBookMark, &QAction::triggered, this, [this](bool) { emit AddBookmarkRequested(); });
+    connect(popOtherEngine, &QAction::triggered, this, [this](bool) {
+        if (!PopupTab) return;
+        if (TViewWindow* view = ViewOfTab(*PopupTab)) emit OpenInOtherEngineRequested(view);
+    });
 }
 
 QList<int> TTabStrip::WindowIDs() const {
@@ -70,6 +76,11 @@ TViewWindow* TTabStrip::viewWindowOf(int id) const {
     for (QMdiSubWindow* child : area_->subWindowList(QMdiArea::CreationOrder))
         if (auto* view = qobject_cast<TViewWindow*>(child); view && view->Tag == id) found = view;
     return found;
+}
+
+TViewWindow* TTabStrip::ViewOfTab(int p) const {
+    if (p < 0 || p >= TabControl1->count()) return nullptr;
+    return viewWindowOf(TabControl1->tabData(p).toInt());
 }
 
 std::optional<int> TTabStrip::TabPositionOf(int id) const {

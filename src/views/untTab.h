@@ -32,6 +32,7 @@ public:
     QAction* popAddClose = nullptr;
     QAction* popAddBookMark = nullptr;
     QAction* popTabClose = nullptr;
+    QAction* popOtherEngine = nullptr;
 
     // The tab the context menu was opened on; none when it opened beside the tabs.
     std::optional<int> PopupTab = 0;
@@ -42,6 +43,8 @@ public:
         TColor activeText, activeBackground, inactiveText, inactiveBackground;
     };
 
+    // The view window of tab p, or none.
+    TViewWindow* ViewOfTab(int p) const;
     // The window ids, in tab order.
     QList<int> WindowIDs() const;
     // Appends the tab "loading" for a window id, as the program's own change.
@@ -67,6 +70,8 @@ public:
 signals:
     // "ブックマークに追加(&A)" was chosen.
     void AddBookmarkRequested();
+    // "もう一方のエンジンで開く(&O)" was chosen on this tab's window.
+    void OpenInOtherEngineRequested(TViewWindow* view);
 
 private:
     TViewWindow* viewWindowOf(int id) const;

@@ -1,0 +1,63 @@
+// Opening a page in the other engine, and bringing back the windows of the last run.
+
+#include "app/Main.h"
+#include "platform/ErrorBox.h"
+#include "settings/SessionFile.h"
+#include "settings/Settings.h"
+#include "views/TabControl.h"
+#include "views/childIE.h"
+#include "views/untTab.h"
+
+#include <QAction>
+#include <QMdiArea>
+
+namespace {
+
+bool isIE(const TViewWindow* view) { return qobject_cast<const Tfrm_IE*>(view) != nullptr; }
+
+}  // namespace
+
+void TMainForm::UpdateOtherEngineItems() {
+    const bool enabled = Moz_Item->isEnabled();
+    mnuOtherEngine->setEnabled(enabled && ActiveMDIChild() != nullptr);
+    Tabs->popOtherEngine->setEnabled(enabled);
+}
+
+void TMainForm::OpenInOtherEngine(TViewWindow* view) {
+    if (!Moz_Item->isEnabled()) return;
+    const bool toIE = !isIE(view);
+    QString address = view->LocationURL();
+    // An empty page opens as the other engine's own empty page, as New opens it.
+    if (address == QStringLiteral("about:blank")) address.clear();
+    if (!toIE && address.isEmpty()) address = QStringLiteral("about:blank");
+    TViewWindow* window =
+        OpenViewWindowIn(toIE, toIE ? SessionFile::IECaption : SessionFile::GeckoCaption, address);
+    if (!window) return;
+    if (const auto position = TabPositionOf(window->Tag)) ShowTab(*position);
+}
+
+void TMainForm::SaveSession() {
+    if (!Settings(configPath()).Read(Keys::Restore)) return;
+    std::vector<SessionEntry> entries;
+    for (int p = 0; p < TabControl1->count(); ++p) {
+        TViewWindow* view = Tabs->ViewOfTab(p);
+        if (!view) continue;
+        entries.push_back({isIE(view) ? SessionFile::IECaption : SessionFile::GeckoCaption, view->LocationURL(),
+                           view == ActiveMDIChild()});
+    }
+    SessionFile(AppPath).write(entries);
+}
+
+void TMainForm::RestoreSession() {
+    if (!Settings(configPath()).Read(Keys::Restore)) return;
+    const std::vector<SessionEntry> entries = SessionFile(AppPath).read();
+    TViewWindow* front = nullptr;
+    for (const SessionEntry& entry : entries) {
+        // Without Gekko a Gecko page comes back in the other engine.
+        const bool ie = entry.caption == SessionFile::IECaption || !Moz_Item->isEnabled();
+        TViewWindow* window = OpenViewWindowIn(ie, ie ? SessionFile::IECaption : SessionFile::GeckoCaption, entry.address);
+        if (window && entry.active) front = window;
+    }
+    if (front)
+        if (const auto position = TabPositionOf(front->Tag)) ShowTab(*position);
+}

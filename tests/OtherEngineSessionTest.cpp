@@ -1,0 +1,163 @@
+// Opening a page in the other engine, and the session brought back at the next start.
+
+#include "FakeEngine.h"
+#include "TestSupport.h"
+#include "app/Main.h"
+#include "views/TabControl.h"
+#include "views/ViewWindow.h"
+#include "views/untTab.h"
+
+#include <QAction>
+#include <QDir>
+#include <QFile>
+#include <QMdiArea>
+#include <QMenu>
+#include <gtest/gtest.h>
+#include <memory>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+struct OtherEngineTest : ::testing::Test {
+    ProgramFolder dir;
+    ErrorRecorder errors;
+    FakeEngines fakes;
+    std::unique_ptr<TMainForm> form;
+
+    void TearDown() override { stop(); }
+    void start(const std::string& config) {
+        dir.write("config.ini", config);
+        form = std::make_unique<TMainForm>(dir.path());
+        form->resize(900, 700);
+    }
+    void stop() {
+        if (!form) return;
+        form->close();
+        for (QMdiSubWindow* w : form->MDIChildren()) delete w;
+        form.reset();
+    }
+    TViewWindow* open(bool ie, const QString& address) {
+        TViewWindow* w = form->OpenViewWindowIn(ie, QStringLiteral("cap"), address);
+        if (w) FakeEngine::of(w->control())->locationURL = address;
+        return w;
+    }
+    // Each window as "engine address", in tab order.
+    QStringList windows() const {
+        QStringList list;
+        for (int p = 0; p < form->TabControl1->count(); ++p) {
+            TViewWindow* view = form->Tabs->ViewOfTab(p);
+            const QString engine = view->objectName() == QStringLiteral("frm_ie") ? "IE" : "Gecko";
+            list << engine + " " + FakeEngine::of(view->control())->callsOf("Navigate").at(0).args.at(0).toString();
+        }
+        return list;
+    }
+    TViewWindow* active() const { return qobject_cast<TViewWindow*>(form->ActiveMDIChild()); }
+};
+
+}  // namespace
+
+TEST_F(OtherEngineTest, TheCommandsFollowTheGeckoItemAndNeedAWindow) {
+    start("[Option_Main]\r\nMozilla=0\r\n");
+    ASSERT_EQ(form->Tabs->TabPopup->actions().last(), form->Tabs->popOtherEngine);
+    EXPECT_EQ(form->Tabs->popOtherEngine->text(), QStringLiteral("もう一方のエンジンで開く(&O)"));
+    open(true, QStringLiteral("http://a/"));
+    emit form->mnuTool->aboutToShow();
+    EXPECT_FALSE(form->mnuOtherEngine->isEnabled());
+    EXPECT_FALSE(form->Tabs->popOtherEngine->isEnabled());
+    stop();
+
+    start("[Option_Main]\r\nMozilla=2\r\n");
+    emit form->mnuTool->aboutToShow();
+    EXPECT_FALSE(form->mnuOtherEngine->isEnabled());  // no window
+    open(true, QStringLiteral("http://a/"));
+    emit form->mnuTool->aboutToShow();
+    EXPECT_TRUE(form->mnuOtherEngine->isEnabled());
+    EXPECT_TRUE(form->Tabs->popOtherEngine->isEnabled());
+    // The Gecko item turned off (by the options window) takes the commands with it.
+    form->Moz_Item->setEnabled(false);
+    EXPECT_FALSE(form->mnuOtherEngine->isEnabled());
+    EXPECT_FALSE(form->Tabs->popOtherEngine->isEnabled());
+}
+
+TEST_F(OtherEngineTest, ABackgroundTabOpensInTheOtherEngineInFront) {
+    start("[Option_Main]\r\nMozilla=2\r\n");
+    TViewWindow* a = open(true, QStringLiteral("http://a/"));
+    open(true, QStringLiteral("http://b/"));
+    ASSERT_EQ(active(), a);
+    form->Tabs->PopupTab = 1;
+    form->Tabs->popOtherEngine->trigger();
+    EXPECT_EQ(windows(), QStringList({"IE http://a/", "IE http://b/", "Gecko http://b/"}));
+    EXPECT_EQ(active(), form->Tabs->ViewOfTab(2));
+    EXPECT_EQ(form->TabControl1->currentIndex(), 2);
+    EXPECT_EQ(active()->windowTitle(), QStringLiteral("Gecko"));
+
+    // Back again from the active window through the Tools menu; blank pages stay blank
+    // in each engine's own way.
+    FakeEngine::of(active()->control())->locationURL = QStringLiteral("about:blank");
+    emit form->mnuTool->aboutToShow();  // the user opens the menu
+    form->mnuOtherEngine->trigger();
+    EXPECT_EQ(windows().last(), QStringLiteral("IE "));
+    FakeEngine::of(active()->control())->locationURL.clear();
+    emit form->mnuTool->aboutToShow();
+    form->mnuOtherEngine->trigger();
+    EXPECT_EQ(windows().last(), QStringLiteral("Gecko about:blank"));
+    EXPECT_TRUE(errors.messages.isEmpty());
+}
+
+TEST_F(OtherEngineTest, TheTabLimitRefusesTheOtherEngineLikeAnyWindow) {
+    start("[Option_Main]\r\nMozilla=2\r\n[Option_Tab]\r\nLen=1\r\nMaxLen=1\r\n");
+    open(true, QStringLiteral("http://a/"));
+    emit form->mnuTool->aboutToShow();
+    form->mnuOtherEngine->trigger();
+    EXPECT_EQ(windows(), QStringList{"IE http://a/"});
+    EXPECT_TRUE(errors.messages.isEmpty());
+}
+
+TEST_F(OtherEngineTest, TheSessionComesBackInOrderWithTheWindowInFront) {
+    start("[Option_Main]\r\nMozilla=2\r\n[Option_Window]\r\nRestore=1\r\n");
+    open(true, QStringLiteral("http://a/"));
+    TViewWindow* b = open(false, QStringLiteral("http://b/"));
+    open(true, QStringLiteral("http://c/"));
+    form->MDIClient->setActiveSubWindow(b);
+    stop();
+    EXPECT_EQ(dir.read("session.txt"), "Internet Explorer\thttp://a/\r\nGecko\thttp://b/\t*\r\nInternet Explorer\thttp://c/\r\n");
+    const std::string config = dir.read("config.ini");
+
+    start(config);
+    EXPECT_EQ(windows(), QStringList({"IE http://a/", "Gecko http://b/", "IE http://c/"}));
+    EXPECT_EQ(active(), form->Tabs->ViewOfTab(1));
+    EXPECT_TRUE(errors.messages.isEmpty());
+    stop();
+
+    // Without Gekko the Gecko page comes back in the IE engine.
+    std::string withoutGecko = config;
+    withoutGecko.replace(withoutGecko.find("Mozilla=2"), 9, "Mozilla=0");
+    dir.write("session.txt", "Gecko\thttp://b/\r\n");
+    start(withoutGecko);
+    EXPECT_EQ(windows(), QStringList{"IE http://b/"});
+}
+
+TEST_F(OtherEngineTest, WithRestoreOffTheSessionIsNeitherReadNorWritten) {
+    dir.write("session.txt", "Internet Explorer\thttp://old/\r\n");
+    start("[Option_Main]\r\nMozilla=2\r\n");
+    EXPECT_TRUE(form->MDIChildren().isEmpty());
+    open(true, QStringLiteral("http://a/"));
+    stop();
+    EXPECT_EQ(dir.read("session.txt"), "Internet Explorer\thttp://old/\r\n");
+    EXPECT_EQ(dir.read("config.ini").find("Restore"), std::string::npos);
+}
+
+TEST_F(OtherEngineTest, ADamagedSessionOpensNothingQuietlyAndAnUnreadableOneIsReported) {
+    dir.write("session.txt", "Internet Explorer\thttp://a/\r\ngarbage\r\n");
+    start("[Option_Window]\r\nRestore=1\r\n");
+    EXPECT_TRUE(form->MDIChildren().isEmpty());
+    EXPECT_TRUE(errors.messages.isEmpty());
+    stop();
+    // A folder in the file's place cannot be read, by root either.
+    QFile::remove(dir.file("session.txt"));
+    ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("session.txt")));
+    start("[Option_Window]\r\nRestore=1\r\n");
+    EXPECT_TRUE(form->MDIChildren().isEmpty());
+    EXPECT_EQ(errors.messages.size(), 1);
+}
