@@ -12,12 +12,14 @@
 #include "settings/Option.h"
 #include "views/TabControl.h"
 #include "views/ViewWindow.h"
+#include "views/untTab.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
+#include <QFile>
 #include <QAbstractItemView>
 #include <QGuiApplication>
 #include <QLineEdit>
@@ -161,5 +163,58 @@ TEST_F(ListsE2E, AWebListChosenFromTheMenuOpensItsPagesInOrder) {
         << tabs().join(", ").toStdString();
     EXPECT_EQ(server.requests().count("/one"), 1);
     EXPECT_EQ(server.requests().count("/three"), 1);
+    EXPECT_TRUE(errors.messages.isEmpty()) << errors.messages.join("\n").toStdString();
+}
+
+TEST_F(ListsE2E, AChromiumPageOpenedInWebKitShowsTheSameTitle) {
+    dir.write("config.ini", "[General]\r\nLastEngine=IE\r\n[Option_Main]\r\nMozilla=2\r\n");
+    form->OpenViewWindow(QStringLiteral("cap"), server.url("/one"));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return tabs() == QStringList{"Page one"}; }, Timeout));
+    form->Moz_Item->setEnabled(true);
+    const QPoint onTab = form->TabControl1->tabRect(0).center();
+    const QPoint global = form->TabControl1->mapToGlobal(onTab);
+    xdotool({QStringLiteral("mousemove"), QString::number(global.x()), QString::number(global.y()),
+             QStringLiteral("click"), QStringLiteral("3")});
+    ASSERT_TRUE(QTest::qWaitFor([&] { return form->TabPopup->isVisible(); }, Timeout));
+    clickOn(form->TabPopup, form->TabPopup->actionGeometry(form->Tabs->popOtherEngine).center());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return tabs() == QStringList({"Page one", "Page one"}); }, Timeout))
+        << tabs().join(", ").toStdString();
+    auto* gecko = qobject_cast<TViewWindow*>(form->ActiveMDIChild());
+    ASSERT_NE(gecko, nullptr);
+    EXPECT_EQ(gecko->objectName(), QStringLiteral("frm_MZ"));
+    EXPECT_EQ(gecko->LocationURL(), server.url("/one"));
+}
+
+TEST_F(ListsE2E, PagesOfBothEnginesComeBackAfterARestartOnlyWithRestoreOn) {
+    for (const bool restore : {true, false}) {
+        dir.write("config.ini", std::string("[Option_Main]\r\nMozilla=2\r\n[Option_Window]\r\nRestore=") +
+                                    (restore ? "1" : "0") + "\r\n");
+        QFile::remove(dir.file("session.txt"));
+        form->OpenViewWindowIn(true, QStringLiteral("Internet Explorer"), server.url("/one"));
+        form->OpenViewWindowIn(false, QStringLiteral("Gecko"), server.url("/two"));
+        form->OpenViewWindowIn(true, QStringLiteral("Internet Explorer"), server.url("/three"));
+        ASSERT_TRUE(QTest::qWaitFor([&] { return tabs() == QStringList({"Page one", "Page two", "Page three"}); },
+                                    Timeout))
+            << tabs().join(", ").toStdString();
+        form->close();
+        for (QMdiSubWindow* w : form->MDIChildren()) delete w;
+        form.reset();
+        EXPECT_EQ(QFile::exists(dir.file("session.txt")), restore);
+
+        form = std::make_unique<TMainForm>(dir.path());
+        form->setGeometry(20, 20, 1100, 720);
+        form->show();
+        if (restore) {
+            ASSERT_TRUE(QTest::qWaitFor([&] { return tabs() == QStringList({"Page one", "Page two", "Page three"}); },
+                                        Timeout))
+                << tabs().join(", ").toStdString();
+            EXPECT_EQ(form->Tabs->ViewOfTab(1)->objectName(), QStringLiteral("frm_MZ"));
+        } else {
+            QTest::qWait(1000);
+            EXPECT_TRUE(form->MDIChildren().isEmpty());
+        }
+        for (QMdiSubWindow* w : form->MDIChildren()) w->close();
+        QCoreApplication::processEvents();
+    }
     EXPECT_TRUE(errors.messages.isEmpty()) << errors.messages.join("\n").toStdString();
 }
