@@ -103,12 +103,8 @@ void Tfrm_WebList::saveTo(const QString& path) {
 }
 
 void Tfrm_WebList::btnLoadClick() {
-    WebListDialogs::Request request;
-    request.kind = WebListDialogs::Request::Open;
-    request.folder = webListFolder_;
-    request.fileName = openDialogFileName_;
-    request.filter = kFilter;
-    const QString path = WebListDialogs::run(this, request);
+    const QString path =
+        WebListDialogs::run(this, {WebListDialogs::Request::Open, webListFolder_, openDialogFileName_, kFilter});
     if (path.isEmpty()) return;
     openDialogFileName_ = path;
     // Read first: a file that cannot be read leaves the memo and the name as they were.
@@ -119,12 +115,8 @@ void Tfrm_WebList::btnLoadClick() {
 }
 
 void Tfrm_WebList::btnSaveAsClick() {
-    WebListDialogs::Request request;
-    request.kind = WebListDialogs::Request::Save;
-    request.folder = webListFolder_;
-    request.fileName = saveDialogFileName_;
-    request.filter = kFilter;
-    const QString path = WebListDialogs::run(this, request);
+    const QString path =
+        WebListDialogs::run(this, {WebListDialogs::Request::Save, webListFolder_, saveDialogFileName_, kFilter});
     if (path.isEmpty()) return;
     saveDialogFileName_ = path;
     saveTo(path);
