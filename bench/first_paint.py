@@ -9,7 +9,8 @@ For each program given, interleaved, RUNS times (env RUNS, default 5):
   reported    exec -> the program's own first-paint stamp (TAVIX_REPORT_STARTUP; only
               programs that print it)
   chromium    Chromium processes of the program 1.5 s after the paint
-  first load  Enter in the address box -> the page's onload reached the server
+  first load  Enter in the address box -> the page's onload reached the server (the address
+              is typed with TYPE_DELAY_MS between keys, default 5)
 Usage: first_paint.py <label>=<tavix> [<label>=<tavix> ...]
 """
 import ctypes
@@ -125,7 +126,7 @@ def run_once(tavix, tag):
         path = "/first-%s" % tag
         subprocess.run(["xdotool", "mousemove", "--window", win, "250", "67", "click", "1"])
         time.sleep(0.2)
-        subprocess.run(["xdotool", "type", "--delay", "5", "http://127.0.0.1:%d%s" % (port, path)])
+        subprocess.run(["xdotool", "type", "--delay", os.environ.get("TYPE_DELAY_MS", "5"), "http://127.0.0.1:%d%s" % (port, path)])
         t1 = time.monotonic()
         subprocess.run(["xdotool", "key", "Return"])
         key = "/loaded?" + path

@@ -1,6 +1,7 @@
 #include "app/Main.h"
 
 #include "app/About.h"
+#include "app/tmpWeb.h"
 #include "bookmarks/BookMark.h"
 #include "bookmarks/BookmarkModel.h"
 #include "bookmarks/untBMB.h"
@@ -392,6 +393,14 @@ bool TMainForm::eventFilter(QObject* watched, QEvent* event) {
         return false;
     }
     if (watched == txtAddress && event->type() == QEvent::KeyPress) {
+        // The user is typing an address: a page will need the engine soon, and bringing
+        // it up now rather than at Enter takes its start-up off the page's load time.
+        if (!engineWarmed_ && IE_item->isChecked()) {
+            engineWarmed_ = true;
+            QTimer::singleShot(0, this, [] {
+                if (frm_tmpWeb) ErrorBox::guard([] { frm_tmpWeb->browser(); });
+            });
+        }
         // Every key in the address box beeps, Enter too, as it always has.
         const int key = static_cast<QKeyEvent*>(event)->key();
         const bool enter = key == Qt::Key_Return || key == Qt::Key_Enter;

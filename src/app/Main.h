@@ -326,6 +326,7 @@ private:
     int jBarWidth_ = 153;  // the width asked for; the bar shows at most JBarLimit()
     bool firstPainted_ = false;
     bool listsStarted_ = false;
+    bool engineWarmed_ = false;
     TStartup startup_ = TStartup::AllAtOnce;
     const TViewWindow* addressOwner_ = nullptr;  // the window whose address the box shows
     QList<TBand*> bandOrder_;  // last known order, for while a band is hidden
