@@ -6,6 +6,7 @@
 #include "settings/Settings.h"
 #include "views/TabControl.h"
 
+#include <QFile>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -180,3 +181,52 @@ TEST(AboutBox, ShowsTheVersion) {
     EXPECT_TRUE(box.OKButton->isDefault());
 }
 
+
+// However wide the J bar is asked to be, the frame keeps its size and the bar leaves the
+// collapse button and some page area in view; the close writes back only what fitted.
+TEST_F(BarsFixture, AJBarWiderThanTheFrameNeverWidensIt) {
+    for (const char* asked : {"5000", "2147483647"}) {
+        start(std::string("[Bar]\r\nJBarSize=") + asked + "\r\nJBarMax=9000\r\n");
+        EXPECT_EQ(form->width(), 800) << asked;
+        EXPECT_LE(form->JBar->width(), form->width() - 100) << asked;
+        EXPECT_LE(form->btnBar->mapTo(form.get(), QPoint(form->btnBar->width(), 0)).x(), form->width()) << asked;
+        EXPECT_GE(form->MDIClient->width(), 100) << asked;
+        form->close();
+        EXPECT_LT(ini(Keys::JBarSize), 800) << asked;
+        EXPECT_LT(ini(Keys::JBarMax), 800) << asked;
+        form.reset();
+        QFile::remove(dir.file("config.ini"));
+    }
+}
+
+TEST_F(BarsFixture, ADragPastTheFrameGivesTheWidestBarThatFits) {
+    start();
+    form->resize(543, 333);
+    QCoreApplication::processEvents();
+    QTest::mousePress(form->JBarPanel, Qt::LeftButton, {}, QPoint(140, 40));
+    QTest::mouseRelease(form->JBarPanel, Qt::LeftButton, {}, QPoint(900, 40));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(form->width(), 543);
+    const int widest = form->JBarWidth();
+    EXPECT_LT(widest, 543 - 100);
+    EXPECT_GT(widest, 300);
+    EXPECT_EQ(form->JBar->width(), widest);
+
+    // A narrower frame narrows the bar; the frame made wide again gives it back, and no
+    // wider than the drag got.
+    form->resize(400, 333);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(form->width(), 400);
+    EXPECT_LT(form->JBar->width(), 400 - 100);
+    form->resize(1000, 600);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(form->JBarWidth(), widest);
+
+    // Collapsing and restoring keeps to the same bound.
+    form->btnBarClick();
+    EXPECT_EQ(form->JBarRemembered(), widest);
+    form->btnBarClick();
+    EXPECT_EQ(form->JBarWidth(), widest);
+    form->close();
+    EXPECT_EQ(ini(Keys::JBarSize), widest);
+}

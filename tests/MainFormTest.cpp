@@ -3,10 +3,16 @@
 
 #include "FrameFixture.h"
 #include "app/Main.h"
+#include "settings/Option.h"
 #include "settings/Settings.h"
 #include "views/TabControl.h"
 
+#include <QApplication>
+#include <QDir>
 #include <QFile>
+#include <QLineEdit>
+#include <QScreen>
+#include <QTest>
 #include <QMenu>
 #include <QToolButton>
 #include <QToolBar>
@@ -152,4 +158,49 @@ TEST_F(MainFormFixture, AReadOnlyConfigIsReportedAndKept) {
     ASSERT_EQ(errors.messages.size(), 1);
     EXPECT_EQ(errors.messages[0], dir.file("config.ini") + QStringLiteral(" に書き込めません"));
     EXPECT_EQ(dir.read("config.ini"), "[General]\r\nLastMojiSize=3\r\n");
+}
+
+// Nothing keeps the frame's size between runs: every start opens it as a desktop opens a
+// new main window, three quarters of the available screen, centred, the address box
+// ready for typing.
+TEST_F(MainFormFixture, EveryStartTakesThreeQuartersOfTheScreenCentred) {
+    dir.write("config.ini", "[General]\r\nLastEngine=IE\r\n");
+    TMainForm frame(dir.path());
+    QCoreApplication::processEvents();
+    const QRect available = QGuiApplication::primaryScreen()->availableGeometry();
+    EXPECT_EQ(frame.width(), available.width() * 3 / 4);
+    EXPECT_EQ(frame.height(), available.height() * 3 / 4);
+    EXPECT_LE(std::abs(frame.geometry().center().x() - available.center().x()), 1);
+    EXPECT_LE(std::abs(frame.geometry().center().y() - available.center().y()), 1);
+    EXPECT_EQ(frame.focusWidget(), static_cast<QWidget*>(frame.txtAddress));
+}
+
+// The bookmarks, the web lists and a first start's options window wait for the frame's
+// first paint, and then come in their usual order.
+TEST_F(MainFormFixture, TheListsFollowTheFirstPaint) {
+    dir.write("bookmark.xml",
+              "<?xml version=\"1.0\" encoding=\"Shift_JIS\"?>\n<bookmark>"
+              "<file><name>A</name><url>http://a/</url></file></bookmark>");
+    QDir(dir.path()).mkdir(QStringLiteral("WebList"));
+    dir.write("WebList/news.wlf", "http://a/\r\n");
+    TMainForm frame(dir.path(), nullptr, TStartup::AfterFirstPaint);
+    QStringList order;
+    QObject::connect(&frame, &TMainForm::FirstPaint, [&] {
+        order << QStringLiteral("paint");
+        // Nothing of the lists has been read when the picture is up.
+        EXPECT_EQ(frame.mnuBookMark->actions().size(), 2);
+        EXPECT_EQ(frame.mnuWebList->actions().size(), 2);
+    });
+    QObject::connect(&frame, &TMainForm::StartupFinished, [&] { order << QStringLiteral("lists"); });
+    EXPECT_EQ(frame.mnuBookMark->actions().size(), 2);
+    EXPECT_TRUE(frame.IE_item->isChecked());  // the settings are read before the paint
+    ASSERT_TRUE(QTest::qWaitFor([&] { return order.size() == 2; }, 5000));
+    EXPECT_EQ(order, QStringList({QStringLiteral("paint"), QStringLiteral("lists")}));
+    EXPECT_EQ(frame.mnuBookMark->actions().size(), 3);
+    EXPECT_EQ(frame.mnuWebList->actions().size(), 3);
+    // A first start (no config.ini) opened its options window after the lists' bookmarks.
+    const auto options = frame.findChildren<Tfrm_Option*>();
+    ASSERT_EQ(options.size(), 1);
+    EXPECT_TRUE(options[0]->isVisible());
+    EXPECT_TRUE(errors.messages.isEmpty());
 }

@@ -17,6 +17,7 @@
 #include <QMdiArea>
 #include <QMenu>
 #include <QProgressBar>
+#include <QApplication>
 #include <QTest>
 #include <QToolButton>
 #include <gtest/gtest.h>
@@ -404,4 +405,68 @@ TEST_F(ViewFixture, PopupsAreFilteredByTheListWhileTheSwitchIsOn) {
     popup(QStringLiteral("http://other/"));
     EXPECT_EQ(form->MDIChildren().size(), 5);
     EXPECT_EQ(errors.messages.size(), 1);
+}
+
+// While the user edits the address box, the page in front neither retitling itself nor
+// being activated again takes the text away; another window coming to the front, or
+// Enter, brings the box back in step with the pages.
+TEST_F(ViewFixture, TheAddressBoxKeepsWhatTheUserIsTyping) {
+    TViewWindow* w = open();
+    FakeEngine* e = engineOf(w);
+    e->locationURL = QStringLiteral("http://a/page");
+    e->events().fireTitleChange(QStringLiteral("a"));
+    ASSERT_EQ(form->txtAddress->text(), QStringLiteral("http://a/page"));
+
+    form->show();
+    QApplication::setActiveWindow(form.get());
+    form->txtAddress->setFocus();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return form->txtAddress->hasFocus(); }));
+    // Focus alone is not editing: the page still shows its address.
+    e->locationURL = QStringLiteral("http://a/other");
+    e->events().fireTitleChange(QStringLiteral("b"));
+    EXPECT_EQ(form->txtAddress->text(), QStringLiteral("http://a/other"));
+
+    // Selecting the text to type over it already counts.
+    form->txtAddress->selectAll();
+    e->events().fireTitleChange(QStringLiteral("b2"));
+    EXPECT_EQ(form->txtAddress->selectedText(), QStringLiteral("http://a/other"));
+    QTest::keyClicks(form->txtAddress, QStringLiteral("http://typed/"));
+    e->events().fireTitleChange(QStringLiteral("c"));
+    EXPECT_EQ(form->txtAddress->text(), QStringLiteral("http://typed/"));
+    form->ViewActivate(w);
+    EXPECT_EQ(form->txtAddress->text(), QStringLiteral("http://typed/"));
+    EXPECT_EQ(tabs(), QStringList({QStringLiteral("c")}));  // the tab still follows
+
+    // Enter takes the typed address; from then on the box follows the page again.
+    QTest::keyClick(form->txtAddress, Qt::Key_Return);
+    EXPECT_EQ(e->callsOf("Navigate").last().args, ieNavigate("http://typed/"));
+    e->locationURL = QStringLiteral("http://typed/");
+    e->events().fireTitleChange(QStringLiteral("typed"));
+    EXPECT_EQ(form->txtAddress->text(), QStringLiteral("http://typed/"));
+    e->locationURL = QStringLiteral("http://typed/next");
+    e->events().fireTitleChange(QStringLiteral("next"));
+    EXPECT_EQ(form->txtAddress->text(), QStringLiteral("http://typed/next"));
+
+    // Another window coming to the front shows its own address, typing or not.
+    QTest::keyClicks(form->txtAddress, QStringLiteral("xyz"));
+    TViewWindow* second = open(QStringLiteral("http://b/"));
+    engineOf(second)->locationURL = QStringLiteral("http://b/");
+    form->ViewActivate(second);
+    EXPECT_EQ(form->txtAddress->text(), QStringLiteral("http://b/"));
+}
+
+TEST_F(ViewFixture, ANewViewWindowLiesInsideTheMDIArea) {
+    form->resize(420, 300);
+    form->show();
+    QCoreApplication::processEvents();
+    const QRect area = form->MDIClient->viewport()->rect();
+    ASSERT_LT(area.width(), 427);
+    for (int i = 0; i < 3; ++i) {
+        TViewWindow* w = open();
+        ASSERT_NE(w, nullptr);
+        QCoreApplication::processEvents();
+        EXPECT_TRUE(area.contains(w->geometry())) << i << ": " << w->x() << "," << w->y() << " " << w->width()
+                                                  << "x" << w->height() << " in " << area.width() << "x"
+                                                  << area.height();
+    }
 }

@@ -1,6 +1,7 @@
 #include "app/Main.h"
 
 #include "app/About.h"
+#include "app/tmpWeb.h"
 #include "bookmarks/BookMark.h"
 #include "bookmarks/BookmarkModel.h"
 #include "bookmarks/untBMB.h"
@@ -26,11 +27,21 @@
 #include <QMdiSubWindow>
 #include <QMenuBar>
 #include <QProgressBar>
+#include <QScreen>
+#include <QStyle>
+#include <QTimer>
 #include <QPushButton>
 #include <QToolButton>
 #include <QTreeWidget>
 
 TMainForm* MainForm = nullptr;
+
+namespace {
+
+// How long the lists wait for the frame's first paint at most.
+constexpr int UnpaintedStartupMs = 2000;
+
+}  // namespace
 
 std::optional<TWindowState> WinSizeToState(int winSize) {
     switch (winSize) {
@@ -51,14 +62,19 @@ int StateToWinSize(TWindowState state) {
 }
 
 
-TMainForm::TMainForm(const QString& appPath, QWidget* parent) : QMainWindow(parent) {
+TMainForm::TMainForm(const QString& appPath, QWidget* parent, TStartup startup)
+    : QMainWindow(parent), startup_(startup) {
     MainForm = this;
     setObjectName(QStringLiteral("MainForm"));
     AppPath = appPath;
     if (AppPath.isEmpty()) AppPath = QCoreApplication::applicationDirPath();
     if (!AppPath.endsWith(u'/')) AppPath += u'/';
     createControls();
+    installEventFilter(this);
     ErrorBox::guard([this] { FormCreate(); });
+    // A frame that never paints (started minimised, say) must not stay without its lists.
+    if (startup_ == TStartup::AfterFirstPaint)
+        QTimer::singleShot(UnpaintedStartupMs, this, [this] { startAfterFirstPaint(); });
 }
 
 TMainForm::~TMainForm() {
@@ -69,7 +85,10 @@ void TMainForm::createControls() {
     setWindowTitle(QStringLiteral("Tavix"));
     setWindowIcon(ImageList::appIcon());
     setFont(Fonts::japaneseUi(12));
-    resize(543, 333);
+    // The frame's least size is its own, not the sum of its bars': a wide J bar or band
+    // must never hold the frame wide (the J bar narrows with the frame instead).
+    setMinimumSize(320, 240);
+    PlaceOnScreen();
     ImageList1 = ImageList::create();
 
     MDIClient = new QMdiArea(this);
@@ -360,8 +379,37 @@ void TMainForm::connectHandlers() {
     connect(EditPaste1, &QAction::triggered, this, [focusedEdit] { if (auto* e = focusedEdit()) e->paste(); });
 }
 
+void TMainForm::PlaceOnScreen() {
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    if (!screen) {
+        resize(543, 333);
+        return;
+    }
+    const QRect available = screen->availableGeometry();
+    const QSize size(available.width() * 3 / 4, available.height() * 3 / 4);
+    setGeometry(QStyle::alignedRect(Qt::LeftToRight, Qt::AlignCenter, size, available));
+}
+
 bool TMainForm::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == this && event->type() == QEvent::Paint && !firstPainted_) {
+        // The paint that puts the first picture on the screen ends in a flush within this
+        // same turn of the event loop; what follows waits for the next turn.
+        firstPainted_ = true;
+        QTimer::singleShot(0, this, [this] {
+            emit FirstPaint();
+            if (startup_ == TStartup::AfterFirstPaint) startAfterFirstPaint();
+        });
+        return false;
+    }
     if (watched == txtAddress && event->type() == QEvent::KeyPress) {
+        // The user is typing an address: a page will need the engine soon, and bringing
+        // it up now rather than at Enter takes its start-up off the page's load time.
+        if (!engineWarmed_ && IE_item->isChecked()) {
+            engineWarmed_ = true;
+            QTimer::singleShot(0, this, [] {
+                if (frm_tmpWeb) ErrorBox::guard([] { frm_tmpWeb->browser(); });
+            });
+        }
         // Every key in the address box beeps, Enter too, as it always has.
         const int key = static_cast<QKeyEvent*>(event)->key();
         const bool enter = key == Qt::Key_Return || key == Qt::Key_Enter;
@@ -373,14 +421,34 @@ bool TMainForm::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void TMainForm::FormCreate() {
+    FormCreateFrame();
+    if (startup_ == TStartup::AllAtOnce) {
+        listsStarted_ = true;
+        FormCreateLists();
+        emit StartupFinished();
+    }
+}
+
+void TMainForm::startAfterFirstPaint() {
+    if (listsStarted_) return;
+    listsStarted_ = true;
+    ErrorBox::guard([this] { FormCreateLists(); });
+    emit StartupFinished();
+}
+
+void TMainForm::FormCreateLists() {
+    // Builds the Bookmarks menu and the J bar tree in one reading.
+    BookMarks->load();
+    if (!QFileInfo::exists(configPath())) mnuOptionClick();
+    EnumFiles(AppPath + QStringLiteral("WebList"));
+    RestoreSession();
+}
+
+void TMainForm::FormCreateFrame() {
     NextWindowID = -1;
 
     BandPositionRead();
     show();
-    // Builds the Bookmarks menu and the J bar tree in one reading.
-    BookMarks->load();
-    if (!QFileInfo::exists(configPath())) mnuOptionClick();
-
     {
         Settings ini(configPath());
         const bool ie = ini.Read(Keys::LastEngine) == QStringLiteral("IE");
@@ -391,7 +459,6 @@ void TMainForm::FormCreate() {
         if (auto state = WinSizeToState(ini.Read(Keys::WinSize))) ViewWindowState = *state;
         TabControl1->setButtonStyle(ini.Read(Keys::TabType) != 0);
     }
-    EnumFiles(AppPath + QStringLiteral("WebList"));
     ViewToolBar();
     mnuFile_SaveAs->setEnabled(false);
     ReadMojiSize();
@@ -399,7 +466,7 @@ void TMainForm::FormCreate() {
     mnuEdit_Copy->setEnabled(false);
     mnuEdit_slrAll->setEnabled(false);
     UpdateOtherEngineItems();
-    RestoreSession();
+    txtAddress->setFocus();
 }
 
 void TMainForm::ReadMojiSize() {
@@ -439,6 +506,7 @@ void TMainForm::resizeEvent(QResizeEvent* event) {
 }
 
 void TMainForm::FormResize() {
+    applyJBarWidth();
     StatusPanel->fit();
     AddressPanel->fit();
     TabControl1->resize(TabBar->width(), TabBar->height());

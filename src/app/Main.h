@@ -38,11 +38,19 @@ class Variant;
 std::optional<TWindowState> WinSizeToState(int winSize);
 int StateToWinSize(TWindowState state);
 
+// When the frame reads what it does not need for its first picture: the bookmarks, the
+// options window of a first start and the web lists.
+enum class TStartup {
+    AllAtOnce,        // before the constructor returns
+    AfterFirstPaint,  // once the frame has painted, from the event loop
+};
+
 class TMainForm : public QMainWindow {
     Q_OBJECT
 public:
     // appPath: the program folder, ending in "/"; empty means the executable's folder.
-    explicit TMainForm(const QString& appPath = QString(), QWidget* parent = nullptr);
+    explicit TMainForm(const QString& appPath = QString(), QWidget* parent = nullptr,
+                       TStartup startup = TStartup::AllAtOnce);
     ~TMainForm() override;
 
     // --- shared state -------------------------------------------------------------
@@ -143,6 +151,16 @@ public:
 
     // --- start-up and close -------------------------------------------------------
     void FormCreate();
+    // The part of start-up the first picture needs: bars, settings, menus' states.
+    void FormCreateFrame();
+    // The part that may follow the first paint, in this order: the bookmarks, the
+    // options window of a first start, the web lists. An error skips the rest of it.
+    void FormCreateLists();
+    bool FirstPainted() const { return firstPainted_; }
+    // The size a desktop gives a new main window: three quarters of the screen's
+    // available area, centred on it. Nothing keeps the frame's size between runs, so
+    // every start takes it.
+    void PlaceOnScreen();
     void ReadMojiSize();
     void FormClose();
 
@@ -159,7 +177,8 @@ public:
     void JBarMouseUp(int x);
     void JBarResize();
     void CoolBar1MouseUp();
-    int JBarWidth() const { return jBarWidth_; }
+    // The J bar's current width: the width asked for, as far as the frame allows.
+    int JBarWidth() const;
     void SetJBarWidth(int width);
     int JBarRemembered() const;  // the collapse button's remembered width
     // The bands of the cool bar from top-left to bottom-right.
@@ -269,9 +288,22 @@ public:
     QMdiSubWindow* ActiveMDIChild() const;
     QList<QMdiSubWindow*> MDIChildren() const;
 
+    // --- the address box --------------------------------------------------------------
+    // Whether the user is editing the address box: it has the focus and its text changed
+    // since the program last set it, or text in it is selected. Page events then leave
+    // it alone.
+    bool AddressBeingEdited() const;
+    // Shows a page's address in the address box unless the user is editing it.
+    void ShowAddress(const QString& address, const TViewWindow* view);
+
 signals:
     // The frame has closed; the program ends, whatever view windows are open.
     void closed();
+    // The frame's first picture is on the screen (emitted from the event loop, after the
+    // paint that put it there).
+    void FirstPaint();
+    // The steps left for after the first paint have run.
+    void StartupFinished();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -296,9 +328,20 @@ private:
     TViewWindow* createViewWindow(const QString& caption, int id);
     bool eventFilter(QObject* watched, QEvent* event) override;
     void applyJBarWidth();
+    // The widest J bar the frame's width allows: the collapse button and some page area
+    // stay visible whatever width was asked for.
+    int JBarLimit() const;
+    // A view window in the normal state lies wholly inside the MDI area.
+    void FitIntoMDIArea(QMdiSubWindow* window) const;
+    void startAfterFirstPaint();
     QAction* addItem(QMenu* menu, const QString& caption, int image = -1);
 
-    int jBarWidth_ = 153;
+    int jBarWidth_ = 153;  // the width asked for; the bar shows at most JBarLimit()
+    bool firstPainted_ = false;
+    bool listsStarted_ = false;
+    bool engineWarmed_ = false;
+    TStartup startup_ = TStartup::AllAtOnce;
+    const TViewWindow* addressOwner_ = nullptr;  // the window whose address the box shows
     QList<TBand*> bandOrder_;  // last known order, for while a band is hidden
     QList<QAction*> windowListItems_;
     void openNextWebListLine();

@@ -14,6 +14,9 @@ namespace {
 
 // The J bar's narrow form, with just the collapse button showing.
 constexpr int CollapsedJBarWidth = 11;
+// However wide the J bar is asked to be, this much of the page area stays in view beside
+// it, so that neither the pages nor the bar's collapse button leave the frame.
+constexpr int KeptPageAreaWidth = 120;
 
 }  // namespace
 
@@ -65,8 +68,11 @@ void TMainForm::BandPositionRead() {
         mnuShow_Status->setChecked(ini.Read(Keys::ShowStatusBar));
         mnuShow_Tab->setChecked(ini.Read(Keys::ShowTabBar));
         mnuShow_J->setChecked(ini.Read(Keys::ShowJBar));
-        jBarWidth_ = ini.Read(Keys::JBarSize);
-        btnBar->setProperty("tag", ini.Read(Keys::JBarMax));
+        // A width the frame cannot hold is taken as the widest it can; the frame itself
+        // never grows to fit the bar.
+        jBarWidth_ = std::min(ini.Read(Keys::JBarSize), JBarLimit());
+        const int remembered = ini.Read(Keys::JBarMax);
+        btnBar->setProperty("tag", remembered == 0 ? 0 : std::min(remembered, JBarLimit()));
     }
     applyJBarWidth();
 
@@ -102,7 +108,7 @@ void TMainForm::BandPositionWrite() {
     ini.Write(Keys::ShowStatusBar, mnuShow_Status->isChecked());
     ini.Write(Keys::ShowTabBar, mnuShow_Tab->isChecked());
     ini.Write(Keys::ShowJBar, mnuShow_J->isChecked());
-    ini.Write(Keys::JBarSize, jBarWidth_);
+    ini.Write(Keys::JBarSize, JBarWidth());
     ini.Write(Keys::JBarMax, JBarRemembered());
 }
 
@@ -139,22 +145,29 @@ void TMainForm::mnuShow_JClick() { toggle(mnuShow_J, JBar); }
 
 int TMainForm::JBarRemembered() const { return btnBar->property("tag").toInt(); }
 
+int TMainForm::JBarLimit() const { return std::max(CollapsedJBarWidth, width() - KeptPageAreaWidth); }
+
+int TMainForm::JBarWidth() const { return std::min(jBarWidth_, JBarLimit()); }
+
 void TMainForm::SetJBarWidth(int width) {
-    jBarWidth_ = width;
+    jBarWidth_ = std::min(width, JBarLimit());
     applyJBarWidth();
 }
 
 void TMainForm::applyJBarWidth() {
     // However narrow the stored width, the collapse button stays on screen so that the
-    // user can always bring the bar back.
-    JBar->setFixedWidth(std::max(jBarWidth_, 10));
-    JBarPanel->setFixedWidth(std::max(jBarWidth_, 10));
+    // user can always bring the bar back. A frame made narrower narrows the bar with it;
+    // made wider again, it gives the bar back the width it had.
+    const int shown = std::max(JBarWidth(), 10);
+    if (JBar->minimumWidth() == shown && JBar->maximumWidth() == shown) return;
+    JBar->setFixedWidth(shown);
+    JBarPanel->setFixedWidth(shown);
     JBarResize();
 }
 
 void TMainForm::btnBarClick() {
     if (JBarRemembered() == 0) {
-        btnBar->setProperty("tag", jBarWidth_);
+        btnBar->setProperty("tag", JBarWidth());
         SetJBarWidth(CollapsedJBarWidth);
     } else {
         SetJBarWidth(JBarRemembered());

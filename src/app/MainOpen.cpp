@@ -16,6 +16,7 @@
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QToolButton>
+#include <algorithm>
 #include <cerrno>
 #include <unistd.h>
 
@@ -29,7 +30,21 @@ TViewWindow* TMainForm::createViewWindow(const QString& caption, int id) {
                            ViewWindowState};
     ErrorBox::guard([window, &start] { window->FormCreate(start); });
     window->setWindowTitle(caption);
+    FitIntoMDIArea(window);
     return window;
+}
+
+void TMainForm::FitIntoMDIArea(QMdiSubWindow* window) const {
+    if (window->windowState() & (Qt::WindowMinimized | Qt::WindowMaximized)) return;
+    const QRect area = MDIClient->viewport()->rect();
+    if (area.isEmpty()) return;
+    // The layout's size where it fits, less where the area is smaller; and no part of
+    // the window (its caption and left edge least of all) beyond the area's edges.
+    QRect r = window->geometry();
+    r.setSize(r.size().boundedTo(area.size()));
+    r.moveLeft(std::clamp(r.left(), 0, area.width() - r.width()));
+    r.moveTop(std::clamp(r.top(), 0, area.height() - r.height()));
+    window->setGeometry(r);
 }
 
 void TMainForm::OpenViewWindow(const QString& caption, const QString& address) {
@@ -96,6 +111,8 @@ void TMainForm::btnMoveClick() {
     int addressBar = Settings(configPath()).ReadByte(Keys::AddressBar);
     if (MDIChildren().isEmpty()) addressBar = 1;
     const QString target = txtAddress->text();
+    // Taken: from now on the box follows the pages again.
+    txtAddress->setModified(false);
     if (addressBar == 1) FileNew1Execute();
     const EngineTarget engine = DispatchRule(ActiveMDIChild());
     if (!engine) return;

@@ -34,9 +34,22 @@ void TMainForm::connectView(TViewWindow* view) {
 
 bool TMainForm::IsInFront(const TViewWindow* view) const { return ActiveMDIChild() == view; }
 
+bool TMainForm::AddressBeingEdited() const {
+    // A selection the user made is the start of typing over it.
+    return txtAddress->hasFocus() && (txtAddress->isModified() || txtAddress->hasSelectedText());
+}
+
+void TMainForm::ShowAddress(const QString& address, const TViewWindow* view) {
+    // A page reporting its title or being activated again must not take away what the
+    // user is typing; a window coming to the front in its place does.
+    if (AddressBeingEdited() && view == addressOwner_) return;
+    addressOwner_ = view;
+    txtAddress->setText(address);
+}
+
 void TMainForm::ViewActivate(TViewWindow* view) {
     view->FormActivate();
-    txtAddress->setText(view->LocationURL());
+    ShowAddress(view->LocationURL(), view);
     ProgressBar1->setValue(view->SavedProgress);
     showRememberedButtons(view);
     enablePageMenus(true);
@@ -49,7 +62,7 @@ void TMainForm::ViewActivate(TViewWindow* view) {
 void TMainForm::ViewTitleChange(TViewWindow* view) {
     Tabs->SetTabText(view->Tag, view->windowTitle());
     // The address box belongs to the page in front.
-    if (IsInFront(view)) txtAddress->setText(view->LocationURL());
+    if (IsInFront(view)) ShowAddress(view->LocationURL(), view);
 }
 
 void TMainForm::ViewStatusTextChange(TViewWindow* view, const QString& text) {
@@ -96,6 +109,7 @@ void TMainForm::ViewClose(TViewWindow* view) {
     mnuShow_Size->menuAction()->setEnabled(false);
     RemoveTabOf(view->Tag);
     txtAddress->clear();
+    if (addressOwner_ == view) addressOwner_ = nullptr;
 }
 
 void TMainForm::SubChange(bool flag) {

@@ -20,10 +20,19 @@ constexpr int ReceiverLingerMs = 60000;
 
 }  // namespace
 
-Tfrm_tmpWeb::Tfrm_tmpWeb(QWidget* parent) : QWidget(parent) {
+Tfrm_tmpWeb::Tfrm_tmpWeb(QWidget* parent, Browser browser) : QWidget(parent) {
     setObjectName(QStringLiteral("frm_tmpWeb"));
     setWindowTitle(QStringLiteral("frm_tmpWeb"));
     resize(310, 104);
+    if (browser == Browser::Now) createBrowser();
+}
+
+TWebBrowser* Tfrm_tmpWeb::browser() {
+    if (!WebBrowser1) createBrowser();
+    return WebBrowser1;
+}
+
+void Tfrm_tmpWeb::createBrowser() {
     WebBrowser1 = new TWebBrowser(this);
     WebBrowser1->setGeometry(8, 8, 281, 65);
     connect(&WebBrowser1->events(), &DWebBrowserEvents2::BeforeNavigate2, this,

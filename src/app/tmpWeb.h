@@ -13,9 +13,17 @@ class IDispatch;
 class Tfrm_tmpWeb : public QWidget {
     Q_OBJECT
 public:
-    explicit Tfrm_tmpWeb(QWidget* parent = nullptr);
+    // Whether the receiver's browser comes into being with it or at its first use: the
+    // browser starts the engine's processes, which a receiver that may never receive a
+    // popup has no need of.
+    enum class Browser { Now, OnFirstUse };
 
+    explicit Tfrm_tmpWeb(QWidget* parent = nullptr, Browser browser = Browser::Now);
+
+    // Made at once or by browser(), per the constructor's choice.
     TWebBrowser* WebBrowser1 = nullptr;
+    // The receiver's browser, made on the first call when it does not exist yet.
+    TWebBrowser* browser();
 
     void WebBrowser1BeforeNavigate2(IDispatch* dispatch, const Variant& url, const Variant& flags,
                                     const Variant& targetFrameName, const Variant& postData, const Variant& headers,
@@ -31,6 +39,9 @@ signals:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+
+private:
+    void createBrowser();
 };
 
 // The receiver made at start-up.

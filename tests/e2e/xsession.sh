@@ -37,3 +37,53 @@ wait_for_window() {
   done
   return 1
 }
+
+# Starts pageserver.py; sets PAGE_PORT and PAGE_LOG (every requested path, one a line).
+start_pageserver() {
+  local dir="$1" here
+  here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+  PAGE_LOG="$dir/requests.txt"
+  : >"$PAGE_LOG"
+  rm -f "$dir/port.txt"
+  python3 "$here/pageserver.py" "$dir/port.txt" "$PAGE_LOG" &
+  PAGE_PID=$!
+  for _ in $(seq 100); do [ -s "$dir/port.txt" ] && break; sleep 0.05; done
+  PAGE_PORT=$(cat "$dir/port.txt")
+}
+
+stop_pageserver() {
+  [ -n "${PAGE_PID:-}" ] && kill "$PAGE_PID" 2>/dev/null
+  PAGE_PID=""
+  return 0
+}
+
+# A program folder in $1 holding a copy of the program $2 and, when $3 is given, a
+# config.ini with that text (CR LF line ends are added).
+make_program_folder() {
+  cp "$2" "$1/tavix"
+  : >"$1/CloseURL.txt"
+  mkdir -p "$1/WebList"
+  if [ -n "${3:-}" ]; then printf '%s\n' "$3" | sed 's/$/\r/' >"$1/config.ini"; fi
+}
+
+# Waits (polling every 20 ms, at most $2 seconds, default 30) until a visible window
+# named exactly "Tavix" exists; prints its id.
+wait_for_frame() {
+  local id n=$(( ${2:-30} * 50 ))
+  for _ in $(seq "$n"); do
+    id=$(xdotool search --onlyvisible --name "${1:-^Tavix\$}" 2>/dev/null | head -n 1)
+    [ -n "$id" ] && { echo "$id"; return 0; }
+    sleep 0.02
+  done
+  return 1
+}
+
+# Waits until the page server saw a request for exactly $1 (at most $2 seconds).
+wait_for_request() {
+  local n=$(( ${2:-10} * 20 ))
+  for _ in $(seq "$n"); do
+    grep -qxF "$1" "$PAGE_LOG" && return 0
+    sleep 0.05
+  done
+  return 1
+}
