@@ -6,6 +6,7 @@
 
 #include "BenchSupport.h"
 #include "app/Main.h"
+#include "settings/Settings.h"
 
 #include <QFile>
 #include <cstdio>

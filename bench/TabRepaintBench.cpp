@@ -18,6 +18,7 @@
 #include <QStyleOptionTab>
 #include <QStylePainter>
 #include <QTest>
+#include <QTimer>
 #include <algorithm>
 #include <cstdio>
 
@@ -99,7 +100,7 @@ int main(int argc, char** argv) {
     TMainForm form(dir.path());
     form.resize(FrameWidth, 800);
     form.show();
-    QTest::qWaitForWindowExposed(&form);
+    if (!QTest::qWaitForWindowExposed(&form)) std::fprintf(stderr, "the frame was not exposed\n");
     TTabControl* strip = form.TabControl1;
     fill(strip, form.Tabs);
     strip->setTabWidth(TabWidth);
@@ -114,7 +115,7 @@ int main(int argc, char** argv) {
     };
     walking.resize(strip->width(), strip->height());
     walking.show();
-    QTest::qWaitForWindowExposed(&walking);
+    if (!QTest::qWaitForWindowExposed(&walking)) std::fprintf(stderr, "the strip was not exposed\n");
     QCoreApplication::processEvents();
 
     const auto drawnIn = [](TTabControl* s) {
@@ -129,6 +130,7 @@ int main(int argc, char** argv) {
         after = std::min(after, msPerRepaint(strip));
     }
     const int shownWidth = strip->width();
+    const int inView = drawnIn(strip);
     strip->resize(Tabs * TabWidth + 40, strip->height());
     walking.resize(strip->size());
     for (int round = 0; round < 3; ++round) {
@@ -137,7 +139,7 @@ int main(int argc, char** argv) {
     }
 
     std::printf("tab strip: %d tabs, %d px wide in a %d px frame, %d tabs in view; config.ini %lld bytes; best of 5 "
-                "rounds of %d repaints\n", Tabs, shownWidth, FrameWidth, drawnIn(strip),
+                "rounds of %d repaints\n", Tabs, shownWidth, FrameWidth, inView,
                 static_cast<long long>(QFileInfo(form.configPath()).size()), Repaints);
     std::printf("  in the frame, before: %7.2f ms   after: %7.2f ms per repaint\n", before, after);
     std::printf("  all %d tabs,  before: %7.2f ms   after: %7.2f ms per render\n", Tabs, beforeAll, afterAll);
