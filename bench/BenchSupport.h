@@ -47,8 +47,8 @@ inline long pssKiB(int pid) {
     return 0;
 }
 
-// This process and all its descendants.
-inline QList<int> processTree() {
+// A process (this one by default) and all its descendants.
+inline QList<int> processTree(int root = static_cast<int>(::getpid())) {
     QHash<int, int> parentOf;
     for (const QString& entry : QDir(QStringLiteral("/proc")).entryList(QDir::Dirs)) {
         bool numeric = false;
@@ -61,7 +61,7 @@ inline QList<int> processTree() {
         const QList<QByteArray> fields = text.mid(text.lastIndexOf(')') + 2).split(' ');
         parentOf[pid] = fields.value(1).toInt();
     }
-    QList<int> tree{static_cast<int>(::getpid())};
+    QList<int> tree{root};
     for (int i = 0; i < tree.size(); ++i)
         for (auto it = parentOf.cbegin(); it != parentOf.cend(); ++it)
             if (it.value() == tree[i]) tree << it.key();
@@ -74,15 +74,30 @@ struct Memory {
     int processes = 0;
 };
 
-inline Memory memoryOfTree() {
+// `except`: processes to leave out with everything they started (a page server the
+// benchmark runs itself, say).
+inline Memory memoryOfTree(const QList<int>& except = {}) {
     Memory m;
-    for (int pid : processTree()) {
+    QList<int> tree = processTree();
+    for (int root : except)
+        for (int pid : processTree(root)) tree.removeAll(pid);
+    for (int pid : tree) {
         const long pss = pssKiB(pid);
         m.totalKiB += pss;
         if (pid == ::getpid()) m.shellKiB = pss;
         ++m.processes;
     }
     return m;
+}
+
+// One row of bench/run's table: the figure, its value, the unit, how it was measured and
+// the goal it is held against (may be empty). bench/run collects every line that starts
+// with "BENCH" and a tab from every bench program's output; the rest is only logged.
+inline void row(const QString& figure, double value, const char* unit, const QString& how,
+                const QString& goal = {}) {
+    std::printf("BENCH\t%s\t%.3g\t%s\t%s\t%s\n", qPrintable(figure), value, unit, qPrintable(how),
+                qPrintable(goal));
+    std::fflush(stdout);
 }
 
 }  // namespace Bench

@@ -6,8 +6,11 @@
 #include "platform/PrivateProfile.h"
 
 #include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <gtest/gtest.h>
 #include <thread>
+#include <vector>
 
 namespace {
 
@@ -96,4 +99,100 @@ TEST(PrivateProfile, AFileThatCannotBeReadIsNeverReplaced) {
     QDir(dir.path()).mkdir("config.ini");  // a folder where the file should be
     EXPECT_FALSE(PrivateProfile::read(dir.file("config.ini"), "S", "K"));
     EXPECT_THROW(PrivateProfile::write(dir.file("config.ini"), "S", "K", "v"), EWriteError);
+}
+
+namespace {
+
+struct Write {
+    const char* section;
+    const char* key;
+    std::string value;
+};
+
+// Keys of every kind: changed in place, new in an existing section (whose last line has
+// no line end), new sections, a value with line ends, the same key twice, and case.
+const std::vector<Write> Writes = {
+    {"General", "LastEngine", "Gecko"}, {"Bar", "JBarSize", "153"},      {"Band0", "ID", "1"},
+    {"general", "WINSIZE", "2"},        {"Band0", "Width", "a\r\nb=1"}, {"Bar", "JBarSize", "154"},
+    {"Tail", "K", ""},                  {"Bar", "NewKey", "x"},
+};
+const std::string Start = "; kept\r\n[General]\r\nLastEngine=IE\r\nWinSize=1\r\n\r\n[Bar]\nJBar=1";
+
+}  // namespace
+
+TEST(PrivateProfileBatch, GivesTheBytesOfTheSameWritesOneAtATime) {
+    ProgramFolder one, batched;
+    one.write("config.ini", Start);
+    batched.write("config.ini", Start);
+    for (const Write& w : Writes) PrivateProfile::write(one.file("config.ini"), w.section, w.key, w.value);
+    {
+        PrivateProfile::Batch batch(batched.file("config.ini"));
+        for (const Write& w : Writes) {
+            PrivateProfile::write(batched.file("config.ini"), w.section, w.key, w.value);
+            // Reads inside the batch see its writes; the file does not change yet.
+            EXPECT_EQ(PrivateProfile::read(batched.file("config.ini"), w.section, w.key), w.value.find('\n') == std::string::npos ? w.value : "a  b=1");
+        }
+        EXPECT_EQ(batched.read("config.ini"), Start);
+        // A batch opened inside joins the outer one and does not write on its own.
+        {
+            PrivateProfile::Batch inner(batched.file("config.ini"));
+            PrivateProfile::write(batched.file("config.ini"), "Inner", "K", "1");
+            inner.commit();
+        }
+        EXPECT_EQ(batched.read("config.ini"), Start);
+        batch.commit();
+    }
+    PrivateProfile::write(one.file("config.ini"), "Inner", "K", "1");
+    EXPECT_EQ(batched.read("config.ini"), one.read("config.ini"));
+    // Other files are written at once as ever while a batch is open.
+    PrivateProfile::Batch batch(batched.file("config.ini"));
+    PrivateProfile::write(one.file("other.ini"), "S", "K", "v");
+    EXPECT_EQ(one.read("other.ini"), "[S]\r\nK=v\r\n");
+
+    // A missing file is created by the batch as by the first of the writes.
+    ProgramFolder fresh, freshBatched;
+    for (const Write& w : Writes) PrivateProfile::write(fresh.file("config.ini"), w.section, w.key, w.value);
+    {
+        PrivateProfile::Batch b(freshBatched.file("config.ini"));
+        for (const Write& w : Writes) PrivateProfile::write(freshBatched.file("config.ini"), w.section, w.key, w.value);
+        b.commit();
+    }
+    EXPECT_EQ(freshBatched.read("config.ini"), fresh.read("config.ini"));
+}
+
+TEST(PrivateProfileBatch, AFailureInTheMiddleLeavesWhatTheEarlierWritesLeft) {
+    ProgramFolder one, batched;
+    one.write("config.ini", Start);
+    batched.write("config.ini", Start);
+    const auto run = [](const QString& path, bool batch) {
+        std::optional<PrivateProfile::Batch> b;
+        if (batch) b.emplace(path);
+        for (std::size_t i = 0; i < Writes.size(); ++i) {
+            if (i == 4) throw EWriteError(path);  // what a failing write does to the closing
+            PrivateProfile::write(path, Writes[i].section, Writes[i].key, Writes[i].value);
+        }
+        if (b) b->commit();
+    };
+    EXPECT_THROW(run(one.file("config.ini"), false), EWriteError);
+    EXPECT_THROW(run(batched.file("config.ini"), true), EWriteError);
+    EXPECT_EQ(batched.read("config.ini"), one.read("config.ini"));
+    EXPECT_NE(batched.read("config.ini"), Start);
+
+    // A file that cannot be read fails the batch's first write, as it fails a single
+    // write, and the commit then replaces nothing.
+    ProgramFolder bad;
+    QDir(bad.path()).mkdir("config.ini");
+    PrivateProfile::Batch b(bad.file("config.ini"));
+    EXPECT_THROW(PrivateProfile::write(bad.file("config.ini"), "S", "K", "v"), EWriteError);
+    EXPECT_NO_THROW(b.commit());
+    EXPECT_TRUE(QFileInfo(bad.file("config.ini")).isDir());
+
+    // A commit that cannot replace the file reports it and leaves the file as it was.
+    ProgramFolder locked;
+    locked.write("config.ini", Start);
+    QFile::setPermissions(locked.file("config.ini"), QFile::ReadOwner);
+    PrivateProfile::Batch c(locked.file("config.ini"));
+    PrivateProfile::write(locked.file("config.ini"), "S", "K", "v");
+    EXPECT_THROW(c.commit(), EWriteError);
+    EXPECT_EQ(locked.read("config.ini"), Start);
 }

@@ -165,3 +165,41 @@ TEST_F(TabStripFixture, TabColoursComeFromTheFileAtEveryPaint) {
     QCoreApplication::processEvents();
     EXPECT_EQ(errors.messages, QStringList({QStringLiteral("'reddish' は整数ではありません")}));
 }
+
+TEST_F(TabStripFixture, AStripOfHundredsDrawsOnlyTheTabsInView) {
+    dir.write("config.ini", "[Option_Tab]\r\nfix=1\r\nMaxSize=75\r\nActivateBGColor=clRed\r\n");
+    TTabControl* strip = form->TabControl1;
+    for (int i = 0; i < 300; ++i) form->Tabs->AddTab(1000 + i);
+    strip->setTabWidth(75);
+    strip->resize(800, 28);
+    // Scrolled far to the right, as selecting a late tab does.
+    strip->setCurrentIndex(250);
+    QCoreApplication::processEvents();
+
+    // The search finds what walking every tab finds, for areas anywhere on the strip.
+    for (const QRect& area : {strip->rect(), QRect(0, 0, 1, 28), QRect(300, 0, 150, 28), QRect(799, 0, 1, 28),
+                              QRect(-500, 0, 100, 28), QRect(5000, 0, 10, 28)}) {
+        int first = -1, last = -1;
+        for (int i = 0; i < strip->count(); ++i)
+            if (strip->tabRect(i).intersects(area)) {
+                if (first < 0) first = i;
+                last = i;
+            }
+        const auto found = strip->tabsWithin(area);
+        if (first < 0) EXPECT_GT(found.first, found.second);
+        else EXPECT_EQ(found, std::make_pair(first, last));
+    }
+    const auto [first, last] = strip->tabsWithin(strip->rect());
+    EXPECT_LE(last - first + 1, 800 / 75 + 2);
+    EXPECT_TRUE(first <= 250 && 250 <= last);
+
+    // The program's face still lands on the selected tab, scrolled as it is.
+    QImage image(strip->size(), QImage::Format_ARGB32);
+    strip->render(&image);
+    const QRect selected = strip->tabRect(250);
+    EXPECT_EQ(QColor(image.pixel(selected.left() + 6, selected.center().y())), QColor(Qt::red));
+    // A colour changed on disk shows at the next paint.
+    dir.write("config.ini", "[Option_Tab]\r\nfix=1\r\nMaxSize=75\r\nActivateBGColor=clLime\r\n");
+    strip->render(&image);
+    EXPECT_EQ(QColor(image.pixel(selected.left() + 6, selected.center().y())), QColor(Qt::green));
+}

@@ -160,6 +160,40 @@ std::shared_ptr<const Parsed> parsedFile(const QString& path) {
     return parsed;
 }
 
+// The open batch of each path that has one.
+struct Pending {
+    std::optional<std::string> contents;  // read at the batch's first write
+    bool changed = false;
+    std::shared_ptr<const Parsed> parsed;  // of contents, for reads inside the batch
+};
+
+std::map<QString, Pending>& pending() {
+    static std::map<QString, Pending> batches;
+    return batches;
+}
+
+Pending* pendingFor(const QString& path) {
+    const auto it = pending().find(path);
+    return it == pending().end() ? nullptr : &it->second;
+}
+
+std::string readForWrite(const QString& path) {
+    try {
+        return AtomicFile::readIfExists(path).value_or(std::string());
+    } catch (const std::exception&) {
+        // Replacing a file we cannot read would lose whatever it holds.
+        throw EWriteError(path);
+    }
+}
+
+std::optional<std::string> find(const Parsed& parsed, std::string_view section, std::string_view key) {
+    const auto s = parsed.sections.find(lower(section));
+    if (s == parsed.sections.end()) return std::nullopt;
+    const auto k = s->second.find(lower(key));
+    if (k == s->second.end()) return std::nullopt;
+    return k->second;
+}
+
 std::string sanitized(std::string_view text) {
     // A line end inside a value would start a new line of the file and could plant keys.
     std::string out(text);
@@ -171,83 +205,112 @@ std::string sanitized(std::string_view text) {
 }  // namespace
 
 std::optional<std::string> lookup(std::string_view contents, std::string_view section, std::string_view key) {
-    const auto parsed = parse(contents);
-    const auto s = parsed->sections.find(lower(section));
-    if (s == parsed->sections.end()) return std::nullopt;
-    const auto k = s->second.find(lower(key));
-    if (k == s->second.end()) return std::nullopt;
-    return k->second;
+    return find(*parse(contents), section, key);
 }
 
 std::optional<std::string> read(const QString& path, std::string_view section, std::string_view key) {
+    if (Pending* batch = pendingFor(path); batch && batch->contents) {
+        if (!batch->parsed) batch->parsed = parse(*batch->contents);
+        return find(*batch->parsed, section, key);
+    }
     const auto parsed = parsedFile(path);
     if (!parsed) return std::nullopt;
-    const auto s = parsed->sections.find(lower(section));
-    if (s == parsed->sections.end()) return std::nullopt;
-    const auto k = s->second.find(lower(key));
-    if (k == s->second.end()) return std::nullopt;
-    return k->second;
+    return find(*parsed, section, key);
 }
 
-std::string withValue(std::string_view contents, std::string_view section, std::string_view key,
-                      std::string_view value) {
+void applyValue(std::string& contents, std::string_view section, std::string_view key, std::string_view value) {
     const std::string newLine = std::string(key) + "=" + sanitized(value);
-    const std::vector<Line> lines = splitLines(contents);
 
     // Find the first section of that name, its first matching key and its last
-    // non-blank line.
-    std::optional<std::size_t> header;
-    std::optional<std::size_t> keyIndex;
-    std::size_t lastFilled = 0;
-    for (std::size_t i = 0; i < lines.size(); ++i) {
-        const std::string_view content = contents.substr(lines[i].begin, lines[i].end - lines[i].begin);
+    // non-blank line. The scan ends with that section: a large file is read only as
+    // far as the key's place.
+    std::optional<Line> header;
+    std::optional<Line> keyLineFound;
+    Line lastFilled{};
+    const std::string_view all(contents);
+    std::size_t start = 0;
+    while (start < all.size()) {
+        std::size_t i = start;
+        while (i < all.size() && all[i] != '\r' && all[i] != '\n') ++i;
+        std::size_t termEnd = i;
+        if (i < all.size()) termEnd += (all[i] == '\r' && i + 1 < all.size() && all[i + 1] == '\n') ? 2 : 1;
+        const Line line{start, i, termEnd};
+        start = termEnd;
+        const std::string_view content = all.substr(line.begin, line.end - line.begin);
         if (auto name = sectionName(content)) {
             if (header) break;
             if (equalNoCase(*name, section)) {
-                header = i;
-                lastFilled = i;
+                header = line;
+                lastFilled = line;
             }
             continue;
         }
         if (!header) continue;
-        if (!trim(content).empty()) lastFilled = i;
-        if (!keyIndex) {
-            if (auto kv = keyLine(content); kv && equalNoCase(kv->key, key)) keyIndex = i;
+        if (!trim(content).empty()) lastFilled = line;
+        if (!keyLineFound) {
+            if (auto kv = keyLine(content); kv && equalNoCase(kv->key, key)) keyLineFound = line;
         }
     }
 
-    std::string out;
-    out.reserve(contents.size() + newLine.size() + section.size() + 8);
-    if (keyIndex) {
-        const Line& l = lines[*keyIndex];
-        out.append(contents.substr(0, l.begin));
-        out.append(newLine);
-        out.append(contents.substr(l.end));
-        return out;
+    if (keyLineFound) {
+        contents.replace(keyLineFound->begin, keyLineFound->end - keyLineFound->begin, newLine);
+        return;
     }
     if (header) {
-        const Line& l = lines[lastFilled];
-        out.append(contents.substr(0, l.end));
-        out.append(l.termEnd > l.end ? contents.substr(l.end, l.termEnd - l.end) : std::string_view("\r\n"));
-        out.append(newLine).append("\r\n");
-        out.append(contents.substr(l.termEnd));
-        return out;
+        // After the section's last line, whose own line end stays; one is added when it
+        // has none (the file's last line).
+        const Line& l = lastFilled;
+        if (l.termEnd > l.end) contents.insert(l.termEnd, newLine + "\r\n");
+        else contents.insert(l.end, "\r\n" + newLine + "\r\n");
+        return;
     }
+    if (!contents.empty() && contents.back() != '\n' && contents.back() != '\r') contents.append("\r\n");
+    contents.append("[").append(section).append("]\r\n").append(newLine).append("\r\n");
+}
+
+std::string withValue(std::string_view contents, std::string_view section, std::string_view key,
+                      std::string_view value) {
+    std::string out;
+    out.reserve(contents.size() + key.size() + value.size() + section.size() + 8);
     out.append(contents);
-    if (!out.empty() && out.back() != '\n' && out.back() != '\r') out.append("\r\n");
-    out.append("[").append(section).append("]\r\n").append(newLine).append("\r\n");
+    applyValue(out, section, key, value);
     return out;
 }
 
 void write(const QString& path, std::string_view section, std::string_view key, std::string_view value) {
-    std::optional<std::string> contents;
-    try {
-        contents = AtomicFile::readIfExists(path);
-    } catch (const std::exception&) {
-        // Replacing a file we cannot read would lose whatever it holds.
-        throw EWriteError(path);
+    if (Pending* batch = pendingFor(path)) {
+        if (!batch->contents) batch->contents = readForWrite(path);
+        applyValue(*batch->contents, section, key, value);
+        batch->changed = true;
+        batch->parsed.reset();
+        return;
     }
-    AtomicFile::write(path, withValue(contents.value_or(std::string()), section, key, value));
+    AtomicFile::write(path, withValue(readForWrite(path), section, key, value));
+}
+
+Batch::Batch(const QString& path) : path_(path) {
+    outer_ = pending().try_emplace(path).second;
+}
+
+Batch::~Batch() {
+    if (done_ || !outer_) return;
+    try {
+        commit();
+    } catch (...) {
+        // Reached only while another exception is on its way out (or commit() was
+        // never called): that one is reported, and the file is as before the batch.
+    }
+}
+
+void Batch::commit() {
+    if (done_) return;
+    done_ = true;
+    if (!outer_) return;
+    const auto it = pending().find(path_);
+    if (it == pending().end()) return;
+    const Pending batch = std::move(it->second);
+    pending().erase(it);
+    if (batch.changed) AtomicFile::write(path_, *batch.contents);
 }
 
 }  // namespace PrivateProfile

@@ -11,6 +11,10 @@
 //    other bytes of the file stay exactly as they were, whatever they hold.
 // Reads keep a parsed copy per file, checked against size, modification time and inode
 // at every read, so a change on disk is seen at the next read.
+//
+// A Batch lets a run of writes (the settings saved at closing) replace the file once
+// instead of once per key: the file comes out byte for byte as the same writes one at a
+// time would leave it.
 
 #include <QString>
 #include <optional>
@@ -32,5 +36,33 @@ void write(const QString& path, std::string_view section, std::string_view key, 
 std::optional<std::string> lookup(std::string_view contents, std::string_view section, std::string_view key);
 std::string withValue(std::string_view contents, std::string_view section, std::string_view key,
                       std::string_view value);
+// The same change made in place.
+void applyValue(std::string& contents, std::string_view section, std::string_view key, std::string_view value);
+
+// While a Batch on a path is open, write() to that path changes a copy in memory (the
+// file is read at the first write) and read() sees that copy; commit() puts it on disk
+// with one atomic replacement. A batch opened while another on the same path is open
+// joins it: the outer one commits.
+//
+// When a write fails (the file cannot be read) it throws as ever and the file is
+// untouched. When the caller's work between writes throws, the destructor still puts
+// the writes made so far on disk, so the file is as the earlier writes one at a time
+// would have left it; a failure of that last replacement is not reported, as the
+// exception already on its way is. Outside an exception, call commit(): it throws
+// EWriteError when the file cannot be replaced, which then stays as it was.
+class Batch {
+public:
+    explicit Batch(const QString& path);
+    ~Batch();
+    Batch(const Batch&) = delete;
+    Batch& operator=(const Batch&) = delete;
+
+    void commit();
+
+private:
+    QString path_;
+    bool outer_ = false;
+    bool done_ = false;
+};
 
 }  // namespace PrivateProfile

@@ -14,8 +14,10 @@ public:
 
     const QString& path() const { return path_; }
 
-    // Whether a line of the list is exactly this address. Throws EFOpenError when the
-    // list is missing or unreadable.
+    // Whether a line of the list is exactly this address. The list is read once and kept
+    // parsed while the file stays the same (inode, size, modification time), so a change
+    // counts from the next check. Throws EFOpenError when the list is missing or
+    // unreadable.
     bool contains(const QString& address) const;
     // Adds the address as the list's last line: the file's bytes stay as they are and
     // the line follows with CR LF (after a CR LF for a last line that has no line end).

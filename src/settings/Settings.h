@@ -5,6 +5,7 @@
 
 #include "settings/Colours.h"
 #include "settings/KeyTable.h"
+#include "platform/PrivateProfile.h"
 
 #include <QString>
 #include <cstdint>
@@ -13,6 +14,11 @@
 class Settings {
 public:
     explicit Settings(QString path) : path_(std::move(path)) {}
+
+    // Many keys saved at once (at closing): every write to the file through any Settings
+    // while the batch is open lands in one replacement of the file at commit(), with the
+    // same bytes as the writes one at a time. See PrivateProfile::Batch.
+    using Batch = PrivateProfile::Batch;
 
     const QString& path() const { return path_; }
 

@@ -5,6 +5,15 @@
 #include <QStyleOptionTab>
 #include <QStylePainter>
 
+namespace {
+
+bool verticalTabs(QTabBar::Shape shape) {
+    return shape == QTabBar::RoundedWest || shape == QTabBar::RoundedEast || shape == QTabBar::TriangularWest ||
+           shape == QTabBar::TriangularEast;
+}
+
+}  // namespace
+
 TTabControl::TTabControl(QWidget* parent) : QTabBar(parent) {
     setObjectName(QStringLiteral("TabControl1"));
     setShape(QTabBar::RoundedSouth);
@@ -40,13 +49,48 @@ QSize TTabControl::minimumTabSizeHint(int index) const {
     return size;
 }
 
+std::pair<int, int> TTabControl::tabsWithin(const QRect& area) const {
+    if (layoutDirection() == Qt::RightToLeft || verticalTabs(shape())) {
+        // Not a left-to-right row: walk them all.
+        int first = -1, last = -1;
+        for (int i = 0; i < count(); ++i)
+            if (tabRect(i).intersects(area)) {
+                if (first < 0) first = i;
+                last = i;
+            }
+        return first < 0 ? std::pair{0, -1} : std::pair{first, last};
+    }
+    int low = 0, high = count();
+    // The first tab whose right edge reaches the area...
+    while (low < high) {
+        const int mid = (low + high) / 2;
+        if (tabRect(mid).right() < area.left()) low = mid + 1;
+        else high = mid;
+    }
+    const int first = low;
+    // ...and the last whose left edge does not pass it.
+    high = count();
+    while (low < high) {
+        const int mid = (low + high) / 2;
+        if (tabRect(mid).left() <= area.right()) low = mid + 1;
+        else high = mid;
+    }
+    const int last = low - 1;
+    if (first > last || !tabRect(first).intersects(area)) return {0, -1};
+    return {first, last};
+}
+
 void TTabControl::paintEvent(QPaintEvent* event) {
     if (!drawTab_) {
         QTabBar::paintEvent(event);
         return;
     }
+    // Only the tabs in the painted area: the rest are scrolled away or not asked for.
+    const auto [first, last] = tabsWithin(event->rect());
+    if (first > last) return;
+    if (beforeDrawTabs_) beforeDrawTabs_();
     QStylePainter painter(this);
-    for (int i = 0; i < count(); ++i) {
+    for (int i = first; i <= last; ++i) {
         const QRect r = tabRect(i);
         if (!r.intersects(event->rect())) continue;
         if (!buttons_) {

@@ -5,6 +5,7 @@
 
 #include <QTabBar>
 #include <functional>
+#include <utility>
 
 class TTabControl : public QTabBar {
     Q_OBJECT
@@ -22,6 +23,14 @@ public:
 
     using DrawTab = std::function<void(QPainter&, int index, const QRect& rect, bool selected)>;
     void setDrawTab(DrawTab draw) { drawTab_ = std::move(draw); update(); }
+    // Runs once at the start of every paint that draws tabs, before the first DrawTab:
+    // what every tab of one paint shares (its colours) is read there, once.
+    void setBeforeDrawTabs(std::function<void()> before) { beforeDrawTabs_ = std::move(before); }
+
+    // The first and last tab that lie in `area` (widget coordinates), or {0, -1} when
+    // none does. The tabs run left to right, so a strip of hundreds of tabs, most of
+    // them scrolled away, is searched, not walked.
+    std::pair<int, int> tabsWithin(const QRect& area) const;
 
 protected:
     QSize tabSizeHint(int index) const override;
@@ -32,4 +41,5 @@ private:
     int tabWidth_ = 0;
     bool buttons_ = false;
     DrawTab drawTab_;
+    std::function<void()> beforeDrawTabs_;
 };

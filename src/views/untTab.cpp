@@ -31,8 +31,11 @@ TTabStrip::TTabStrip(const QString& appPath, QMdiArea* area, QWidget* parent)
     popOtherEngine = TabPopup->addAction(QStringLiteral("もう一方のエンジンで開く(&O)"));
 
     using ErrorBox::guarded;
+    // Every tab of one paint shares the colours, read once per paint (at every paint, so
+    // a change in config.ini shows at the next one).
+    TabControl1->setBeforeDrawTabs([this] { paintColours_ = PaintTabColours(); });
     TabControl1->setDrawTab([this](QPainter& painter, int index, const QRect& rect, bool selected) {
-        TabControl1DrawTab(painter, index, rect, selected);
+        drawTabFace(painter, index, rect, selected, paintColours_);
     });
     connect(TabControl1, &QTabBar::currentChanged, this, guarded([this](int) { TabControl1Change(); }));
     connect(TabControl1, &QWidget::customContextMenuRequested, this, guarded([this](const QPoint& pos) {
@@ -174,8 +177,12 @@ TTabStrip::TabColours TTabStrip::PaintTabColours() {
 }
 
 void TTabStrip::TabControl1DrawTab(QPainter& painter, int index, const QRect& rect, bool selected) {
+    drawTabFace(painter, index, rect, selected, PaintTabColours());
+}
+
+void TTabStrip::drawTabFace(QPainter& painter, int index, const QRect& rect, bool selected,
+                            const TabColours& colours) {
     const QString caption = TabControl1->tabText(index);
-    const TabColours colours = PaintTabColours();
     const QColor background = toQColor(selected ? colours.activeBackground : colours.inactiveBackground);
     const QColor text = toQColor(selected ? colours.activeText : colours.inactiveText);
     painter.fillRect(rect, background);

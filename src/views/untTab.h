@@ -76,8 +76,10 @@ signals:
 private:
     TViewWindow* viewWindowOf(int id) const;
     TabColours PaintTabColours();
+    void drawTabFace(QPainter& painter, int index, const QRect& rect, bool selected, const TabColours& colours);
 
     QString appPath_;
     QMdiArea* area_;
     QString lastTabColourError_;
+    TabColours paintColours_{clWindowText, clBtnFace, clWindowText, clBtnFace};
 };

@@ -1,0 +1,228 @@
+// Web lists of 50 and 300 local addresses opened from the menu of the real frame on the
+// X display (never the offscreen platform): the frame is built as main() builds it, and
+// xdotool clicks "Webリスト(&L)" and then the list's item, as a user does. Measured in
+// the frame's own event loop: the time from the click's release on the item until
+// every page's title is in its tab, the longest gap between two ticks of a 5 ms timer
+// meanwhile (the longest the frame did not answer), and the memory (PSS, the shell with
+// all its Chromium processes) per window added after the first. The reference program
+// (bench/ref) opens the same addresses from the same page server in a window of the
+// same size, one view per event-loop turn, and reports the same figures.
+//
+//   WebListBench [count...]    (default 50 300; needs DISPLAY, xdotool and python3)
+
+#include "BenchSupport.h"
+#include "app/Main.h"
+#include "engines/blink/BlinkEngine.h"
+#include "engines/webkit/WebKitEngine.h"
+#include "views/TabControl.h"
+
+#include <QMdiSubWindow>
+#include <QMenuBar>
+#include <QMouseEvent>
+#include <QProcess>
+#include <QTcpServer>
+#include <QTest>
+#include <QTimer>
+#include <cstdio>
+#include <cstdlib>
+#include <functional>
+
+namespace {
+
+constexpr int Width = 1024, Height = 768;
+
+QByteArray pageBody(int n) {
+    QByteArray body = "<html><head><meta charset=utf-8><title>ページ " + QByteArray::number(n) +
+                      "</title><style>body{font-family:sans-serif} p{margin:4px}</style></head><body><h1>見出し</h1>";
+    for (int i = 0; i < 60; ++i)
+        body += "<p>これは計測用の段落です。<a href='/p" + QByteArray::number(i) + ".html'>リンク " +
+                QByteArray::number(i) + "</a> 日本語の文章がここに続きます。</p>";
+    return body + "</body></html>";
+}
+
+QString title(int n) { return QStringLiteral("ページ %1").arg(n); }
+
+struct Figures {
+    double allTitlesMs = -1, maxBlockMs = -1, mibPerWindow = -1;
+};
+
+// Runs a command without waiting for it: the frame's loop must go on meanwhile.
+void xdotool(const QStringList& args) { QProcess::startDetached(QStringLiteral("xdotool"), args); }
+
+void clickAt(const QPoint& global) {
+    xdotool({QStringLiteral("mousemove"), QStringLiteral("--sync"), QString::number(global.x()),
+             QString::number(global.y()), QStringLiteral("click"), QStringLiteral("1")});
+}
+
+// The release of the click on a menu item: the moment the user chose the list.
+class ClickWatch : public QObject {
+public:
+    double at = -1;
+
+protected:
+    bool eventFilter(QObject* target, QEvent* event) override {
+        if (at < 0 && event->type() == QEvent::MouseButtonRelease && target->inherits("QMenu")) at = Bench::nowMs();
+        return false;
+    }
+};
+
+Figures runTavix(const QString& folder, const QString& listName, int count, int serverPid) {
+    Figures f;
+    auto* form = new TMainForm(folder);
+    form->move(0, 0);
+    form->resize(Width, Height);
+    form->show();
+    if (!QTest::qWaitForWindowExposed(form)) std::fprintf(stderr, "the frame was not exposed\n");
+    QTest::qWait(1000);
+
+    QAction* item = nullptr;
+    for (QAction* a : form->mnuWebList->actions())
+        if (a->text() == QStringLiteral("&") + listName) item = a;
+    if (!item) {
+        std::fprintf(stderr, "the menu has no item for %s\n", qPrintable(listName));
+        return f;
+    }
+    ClickWatch watch;
+    const QRect bar = form->menuBar()->actionGeometry(form->mnuWebList->menuAction());
+    clickAt(form->menuBar()->mapToGlobal(bar.center()));
+    if (!QTest::qWaitFor([&] { return form->mnuWebList->isVisible(); }, 10000)) {
+        std::fprintf(stderr, "the web list menu did not open\n");
+        return f;
+    }
+    QTest::qWait(200);
+    // Armed only now: the release of the click that opened the menu goes to the menu too.
+    qApp->installEventFilter(&watch);
+    clickAt(form->mnuWebList->mapToGlobal(form->mnuWebList->actionGeometry(item).center()));
+
+    double lastTick = Bench::nowMs(), maxGap = 0, doneAt = -1;
+    long afterFirstKiB = 0;
+    int loaded = 0;
+    QTimer ticks;
+    ticks.setTimerType(Qt::PreciseTimer);
+    ticks.setInterval(5);
+    QObject::connect(&ticks, &QTimer::timeout, [&] {
+        const double now = Bench::nowMs();
+        if (watch.at >= 0) maxGap = std::max(maxGap, now - lastTick);
+        lastTick = now;
+        TTabControl* tabs = form->TabControl1;
+        while (loaded < count && loaded < tabs->count() && tabs->tabText(loaded) == title(loaded))
+            if (++loaded == 1) afterFirstKiB = Bench::memoryOfTree({serverPid}).totalKiB;
+        if (loaded == count && doneAt < 0) doneAt = now;
+    });
+    ticks.start();
+    const bool done = QTest::qWaitFor([&] { return doneAt >= 0; }, 240000);
+    ticks.stop();
+    qApp->removeEventFilter(&watch);
+    if (!done || watch.at < 0) {
+        std::fprintf(stderr, "%s: %d of %d titles after 240 s\n", qPrintable(listName), loaded, count);
+    } else {
+        f.allTitlesMs = doneAt - watch.at;
+        f.maxBlockMs = maxGap;
+        QTest::qWait(2000);   // let the renderers settle
+        f.mibPerWindow = (Bench::memoryOfTree({serverPid}).totalKiB - afterFirstKiB) / 1024.0 / (count - 1);
+    }
+    for (QMdiSubWindow* w : form->MDIChildren()) delete w;
+    delete form;
+    QTest::qWait(1000);
+    return f;
+}
+
+Figures runRef(const QString& addresses) {
+    Figures f;
+    QProcess ref;
+    ref.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    ref.start(QStringLiteral(TAVIX_BENCH_REF), {addresses, QString::number(Width), QString::number(Height)});
+    ref.waitForStarted();
+    if (!QTest::qWaitFor([&] { return ref.state() == QProcess::NotRunning; }, 300000)) ref.kill();
+    for (const QByteArray& line : ref.readAllStandardOutput().split('\n')) {
+        const QList<QByteArray> kv = line.split(' ');
+        if (kv.size() != 2) continue;
+        if (kv[0] == "all-titles-ms") f.allTitlesMs = kv[1].toDouble();
+        if (kv[0] == "max-block-ms") f.maxBlockMs = kv[1].toDouble();
+        if (kv[0] == "mib-per-added-view") f.mibPerWindow = kv[1].toDouble();
+    }
+    return f;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("DISPLAY")) {
+        std::fprintf(stderr, "WebListBench needs an X display (bench/run starts one)\n");
+        return 2;
+    }
+    qputenv("QT_QPA_PLATFORM", "xcb");
+    // As main() prepares the program.
+    if (::geteuid() == 0) ::setenv("QTWEBENGINE_DISABLE_SANDBOX", "1", 0);
+    ::setenv("QT_QUICK_BACKEND", "software", 0);
+    ::setenv("QTWEBENGINE_CHROMIUM_FLAGS", Blink::defaultChromiumFlags(), 0);
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    TavixApplication app(argc, argv);
+    Bench::reportErrorsOnTerminal();
+    Blink::registerEngine();
+    WebKit::setHostProgram(QStringLiteral(TAVIX_WEBKIT_HOST));
+    WebKit::registerEngine();
+
+    QList<int> counts;
+    for (int i = 1; i < argc; ++i) counts << std::atoi(argv[i]);
+    if (counts.isEmpty()) counts = {50, 300};
+    const int most = *std::max_element(counts.begin(), counts.end());
+
+    // One page server for both programs, in a process of its own so that serving does
+    // not run in either program's event loop.
+    Bench::Folder pages;
+    for (int i = 0; i < most; ++i) pages.write(QStringLiteral("p%1.html").arg(i), pageBody(i));
+    QTcpServer probe;
+    probe.listen(QHostAddress::LocalHost, 0);
+    const quint16 port = probe.serverPort();
+    probe.close();
+    QProcess server;
+    server.setStandardOutputFile(QProcess::nullDevice());
+    server.setStandardErrorFile(QProcess::nullDevice());
+    server.start(QStringLiteral("python3"), {QStringLiteral("-m"), QStringLiteral("http.server"), QString::number(port),
+                                             QStringLiteral("--bind"), QStringLiteral("127.0.0.1"),
+                                             QStringLiteral("--directory"), pages.path()});
+    server.waitForStarted();
+    QTest::qWait(800);
+    const auto url = [&](int n) { return QStringLiteral("http://127.0.0.1:%1/p%2.html").arg(port).arg(n); };
+
+    Bench::Folder program;
+    program.write(QStringLiteral("config.ini"), "");
+    program.write(QStringLiteral("CloseURL.txt"), "");
+    QDir().mkpath(program.path() + QStringLiteral("WebList"));
+    for (int count : counts) {
+        QByteArray list, addresses;
+        for (int i = 0; i < count; ++i) {
+            list += url(i).toUtf8() + "\r\n";
+            addresses += url(i).toUtf8() + "\t" + title(i).toUtf8() + "\n";
+        }
+        program.write(QStringLiteral("WebList/list%1.wlf").arg(count), list);
+        program.write(QStringLiteral("ref%1.txt").arg(count), addresses);
+    }
+    const QString how = QStringLiteral("xdotool on Xvfb+openbox, window %1x%2, pages from one local server")
+                            .arg(Width).arg(Height);
+    for (int count : counts) {
+        const Figures ref = runRef(program.path() + QStringLiteral("ref%1.txt").arg(count));
+        const Figures tavix =
+            runTavix(program.path(), QStringLiteral("list%1").arg(count), count, static_cast<int>(server.processId()));
+        std::printf("web list of %d: Tavix %.0f ms, block %.0f ms, %.2f MiB/window; ref %.0f ms, block %.0f ms, "
+                    "%.2f MiB/view\n", count, tavix.allTitlesMs, tavix.maxBlockMs, tavix.mibPerWindow,
+                    ref.allTitlesMs, ref.maxBlockMs, ref.mibPerWindow);
+        const QString n = QString::number(count);
+        Bench::row(QStringLiteral("web list %1: click to all titles, Tavix").arg(n), tavix.allTitlesMs / 1000, "s",
+                   QStringLiteral("menu item click (release) to the last title in its tab; ") + how);
+        Bench::row(QStringLiteral("web list %1: all titles, Tavix / ref").arg(n), tavix.allTitlesMs / ref.allTitlesMs,
+                   "ratio", QStringLiteral("ref: one QWebEngineView per page in a QMdiArea, one per loop turn"));
+        Bench::row(QStringLiteral("web list %1: longest event-loop block, Tavix").arg(n), tavix.maxBlockMs, "ms",
+                   QStringLiteral("largest gap between ticks of a 5 ms timer in the frame's loop, click to done"));
+        Bench::row(QStringLiteral("web list %1: longest event-loop block, ref").arg(n), ref.maxBlockMs, "ms",
+                   QStringLiteral("the same timer in ref"));
+        Bench::row(QStringLiteral("web list %1: memory per added window, Tavix").arg(n), tavix.mibPerWindow, "MiB",
+                   QStringLiteral("PSS of the process tree (server excluded), after window 1 to 2 s after the last, / (n-1)"));
+        Bench::row(QStringLiteral("web list %1: memory per added window, Tavix / ref").arg(n),
+                   tavix.mibPerWindow / ref.mibPerWindow, "ratio", QStringLiteral("the same in ref"));
+    }
+    server.kill();
+    server.waitForFinished();
+    return 0;
+}

@@ -1,0 +1,140 @@
+// The reference: a bare Qt Widgets program with a QMdiArea and one QWebEngineView per
+// page, nothing else. The benchmarks run it next to Tavix on the same pages, so that
+// start-up and per-page figures come as ratios from one run.
+//
+//   ref <address-file> <width> <height>
+// Shows its window at width x height, prints the time from the start of main() to its
+// first painted window, then (when the file names addresses) opens one view per address,
+// one per event-loop turn, and prints the same figures WebListBench takes for Tavix:
+// the time until every view's title is the page's, the longest gap between two ticks
+// of a 5 ms timer meanwhile, and the memory (PSS) per added view. Each page's title is
+// the expected one given after a tab on its line: "address<TAB>title".
+
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QTimer>
+#include <QWebEngineView>
+#include <cstdio>
+#include <unistd.h>
+
+namespace {
+
+QElapsedTimer clock_;
+
+long pssOfTree() {
+    QHash<int, int> parentOf;
+    for (const QString& entry : QDir(QStringLiteral("/proc")).entryList(QDir::Dirs)) {
+        bool numeric = false;
+        const int pid = entry.toInt(&numeric);
+        if (!numeric) continue;
+        QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
+        if (!stat.open(QIODevice::ReadOnly)) continue;
+        const QByteArray text = stat.readAll();
+        parentOf[pid] = text.mid(text.lastIndexOf(')') + 2).split(' ').value(1).toInt();
+    }
+    QList<int> tree{static_cast<int>(::getpid())};
+    for (int i = 0; i < tree.size(); ++i)
+        for (auto it = parentOf.cbegin(); it != parentOf.cend(); ++it)
+            if (it.value() == tree[i]) tree << it.key();
+    long total = 0;
+    for (int pid : tree) {
+        QFile f(QStringLiteral("/proc/%1/smaps_rollup").arg(pid));
+        if (!f.open(QIODevice::ReadOnly)) continue;
+        for (const QByteArray& line : f.readAll().split('\n'))
+            if (line.startsWith("Pss:")) total += line.mid(4).trimmed().split(' ').value(0).toLong();
+    }
+    return total;
+}
+
+class Window : public QMdiArea {
+public:
+    bool painted = false;
+
+protected:
+    void paintEvent(QPaintEvent* event) override {
+        QMdiArea::paintEvent(event);
+        if (!painted) {
+            painted = true;
+            std::printf("first-paint-ms %.1f\n", clock_.nsecsElapsed() / 1e6);
+            std::fflush(stdout);
+        }
+    }
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    clock_.start();
+    if (::geteuid() == 0) ::setenv("QTWEBENGINE_DISABLE_SANDBOX", "1", 0);
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    QApplication app(argc, argv);
+    if (argc < 4) {
+        std::fprintf(stderr, "usage: ref <address-file> <width> <height>\n");
+        return 2;
+    }
+    QList<QPair<QString, QString>> pages;
+    QFile list(QString::fromLocal8Bit(argv[1]));
+    if (list.open(QIODevice::ReadOnly))
+        for (const QByteArray& line : list.readAll().split('\n'))
+            if (const QList<QByteArray> f = line.trimmed().split('\t'); f.size() == 2)
+                pages.append({QString::fromUtf8(f[0]), QString::fromUtf8(f[1])});
+
+    Window area;
+    area.resize(QString::fromLatin1(argv[2]).toInt(), QString::fromLatin1(argv[3]).toInt());
+    area.move(0, 0);
+    area.show();
+
+    QList<QWebEngineView*> views;
+    double start = 0, afterFirstKiB = 0;
+    double lastTick = 0, maxGap = 0;
+    int loaded = 0;
+    QTimer ticks;
+    ticks.setTimerType(Qt::PreciseTimer);
+    ticks.setInterval(5);
+    QObject::connect(&ticks, &QTimer::timeout, [&] {
+        const double now = clock_.nsecsElapsed() / 1e6;
+        maxGap = std::max(maxGap, now - lastTick);
+        lastTick = now;
+        while (loaded < views.size() && views[loaded]->title() == pages[loaded].second) {
+            if (++loaded == 1) afterFirstKiB = pssOfTree();
+        }
+        if (loaded < pages.size()) return;
+        ticks.stop();
+        std::printf("all-titles-ms %.1f\nmax-block-ms %.1f\n", now - start, maxGap);
+        QTimer::singleShot(2000, [&] {
+            const long settled = pssOfTree();
+            std::printf("pss-settled-kib %ld\nmib-per-added-view %.2f\n", settled,
+                        pages.size() > 1 ? (settled - afterFirstKiB) / 1024.0 / (pages.size() - 1) : 0.0);
+            std::fflush(stdout);
+            app.quit();
+        });
+    });
+    std::function<void()> openNext = [&] {
+        if (views.size() == pages.size()) return;
+        auto* view = new QWebEngineView;
+        views << view;
+        QMdiSubWindow* window = area.addSubWindow(view);
+        view->load(QUrl(pages[views.size() - 1].first));
+        window->show();
+        QTimer::singleShot(0, openNext);
+    };
+    if (pages.isEmpty()) {
+        QTimer::singleShot(1000, &app, &QApplication::quit);
+    } else {
+        // Opening starts a second after the first paint, as a user's click would.
+        QTimer::singleShot(0, [&] {
+            QTimer::singleShot(1000, [&] {
+                start = lastTick = clock_.nsecsElapsed() / 1e6;
+                ticks.start();
+                openNext();
+            });
+        });
+    }
+    const int rc = app.exec();
+    qDeleteAll(area.subWindowList());
+    return rc;
+}
