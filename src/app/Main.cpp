@@ -483,6 +483,9 @@ void TMainForm::CheckTextSize(int size) {
 void TMainForm::FormClose() {
     // The session goes first; its failure is reported and the settings are still saved.
     ErrorBox::guard([this] { SaveSession(); });
+    // Every key of the close lands in one replacement of the file: a large config.ini
+    // is written once, not once per key.
+    Settings::Batch batch(configPath());
     {
         Settings ini(configPath());
         ini.Write(Keys::LastEngine, IE_item->isChecked() ? QStringLiteral("IE") : QStringLiteral("Gecko"));
@@ -490,6 +493,7 @@ void TMainForm::FormClose() {
         ini.Write(Keys::WinSize, StateToWinSize(ViewWindowState));
     }
     BandPositionWrite();
+    batch.commit();
 }
 
 void TMainForm::closeEvent(QCloseEvent* event) {
