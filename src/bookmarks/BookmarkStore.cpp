@@ -12,6 +12,7 @@
 #include <QRegularExpression>
 #include <QStringDecoder>
 #include <QXmlStreamReader>
+#include <utility>
 
 namespace BookmarkStore {
 namespace {
@@ -97,32 +98,191 @@ bool decode(const std::string& bytes, QString& text, QString& problem) {
     return true;
 }
 
-// The text of an entry's child: an element's text content, or the data of any other
-// node (a comment standing where an entry was expected still has a text).
-QString textOf(const QDomNode& node) {
-    if (node.isElement()) return node.toElement().text();
-    if (node.isCharacterData()) return node.toCharacterData().data();
-    if (node.isProcessingInstruction()) return node.toProcessingInstruction().data();
-    return {};
+// The XML reader checks each attribute of an element against all the others, so one
+// element with 100,000 attributes takes it minutes. The store uses no attributes at all;
+// an element with more than this many makes the store unreadable (shown empty, kept
+// aside on save) instead of stalling the start.
+constexpr qsizetype kMostAttributes = 1000;
+
+// Finds an element with too many attributes in one linear pass over the text: start
+// tags are told apart from comments, character data, processing instructions,
+// declarations and end tags, and the attributes of a start tag are its "=" signs outside
+// quoted values. Returns the offset of the element's "<", or -1.
+qsizetype crowdedElement(QStringView text) {
+    const qsizetype n = text.size();
+    auto skipPast = [&](qsizetype from, QStringView end) {
+        const qsizetype at = text.indexOf(end, from);
+        return at < 0 ? n : at + end.size();
+    };
+    qsizetype i = 0;
+    while ((i = text.indexOf(u'<', i)) >= 0) {
+        const QStringView rest = text.sliced(i);
+        if (rest.startsWith(u"<!--")) {
+            i = skipPast(i + 4, u"-->");
+        } else if (rest.startsWith(u"<![CDATA[")) {
+            i = skipPast(i + 9, u"]]>");
+        } else if (rest.startsWith(u"<?")) {
+            i = skipPast(i + 2, u"?>");
+        } else if (rest.startsWith(u"<!")) {
+            // A declaration, with its internal subset and quoted literals.
+            int brackets = 0;
+            QChar quote;
+            for (++i; i < n; ++i) {
+                const QChar c = text[i];
+                if (!quote.isNull()) {
+                    if (c == quote) quote = QChar();
+                } else if (c == u'"' || c == u'\'') {
+                    quote = c;
+                } else if (c == u'[') {
+                    ++brackets;
+                } else if (c == u']') {
+                    --brackets;
+                } else if (c == u'>' && brackets <= 0) {
+                    break;
+                }
+            }
+        } else {
+            const qsizetype start = i;
+            qsizetype attributes = 0;
+            QChar quote;
+            for (++i; i < n; ++i) {
+                const QChar c = text[i];
+                if (!quote.isNull()) {
+                    if (c == quote) quote = QChar();
+                } else if (c == u'"' || c == u'\'') {
+                    quote = c;
+                } else if (c == u'=') {
+                    if (++attributes > kMostAttributes) return start;
+                } else if (c == u'>' || c == u'<') {
+                    break;
+                }
+            }
+        }
+    }
+    return -1;
 }
 
-Entry entryOf(const QDomNode& element) {
-    Entry entry;
-    entry.name = textOf(element.firstChild());
-    // Exact comparison: "Directory" is a bookmark.
-    entry.folder = element.isElement() && element.toElement().tagName() == QStringLiteral("directory");
-    if (!entry.folder) {
-        entry.address = textOf(element.lastChild());
-        return entry;
+// Builds the entries from the token stream with an explicit stack of open folders, so
+// the depth of the file costs memory in its own proportion and never call stack.
+//
+// The entries form a tree through folders only: below a folder's name element or a
+// bookmark's elements nothing is an entry, and all that counts there is the text. So
+// one text collector at a time serves every name and address, and the text of an
+// element (all the text inside it, in order) is gathered in one pass.
+class EntryBuilder {
+public:
+    explicit EntryBuilder(std::vector<Entry>& top) : top_(top) {}
+
+    void run(QXmlStreamReader& reader) {
+        while (!reader.atEnd()) {
+            switch (reader.readNext()) {
+            case QXmlStreamReader::StartElement:
+                startElement(reader.qualifiedName());
+                break;
+            case QXmlStreamReader::EndElement:
+                endElement();
+                break;
+            case QXmlStreamReader::Characters:
+                // Text of nothing but white space is layout, not a node: XML white
+                // space in any text, any Unicode space outside character data (as the
+                // DOM the store has always been read with counts it).
+                if (!reader.isWhitespace() && (reader.isCDATA() || !reader.text().trimmed().isEmpty())) {
+                    if (collecting_ > 0) collected_ += reader.text();
+                    else leaf(reader.text());
+                }
+                break;
+            // An element's text is its text and character data alone.
+            case QXmlStreamReader::Comment:
+                if (collecting_ == 0) leaf(reader.text());
+                break;
+            case QXmlStreamReader::ProcessingInstruction:
+                if (collecting_ == 0) leaf(reader.processingInstructionData());
+                break;
+            case QXmlStreamReader::EntityReference:
+                if (collecting_ == 0) leaf(QStringView());
+                break;
+            default:
+                break;
+            }
+        }
     }
-    const QDomNodeList children = element.childNodes();
-    const int count = children.count();
-    entry.entries.reserve(count > 1 ? static_cast<std::size_t>(count - 1) : 0);
-    // The name is child 0; the folder's entries follow it.
-    for (QDomNode child = element.firstChild().nextSibling(); !child.isNull(); child = child.nextSibling())
-        entry.entries.push_back(entryOf(child));
-    return entry;
-}
+
+private:
+    // An open element that holds entries (the root, a folder) or texts (a bookmark).
+    struct Open {
+        Entry* entry;  // null for the root
+        qsizetype children = 0;
+    };
+
+    std::vector<Entry>& top_;
+    std::vector<Open> open_;
+    bool rootSeen_ = false;
+    // Depth inside the element whose text is being gathered (0: none), which child of
+    // the innermost open element it is, and its text so far.
+    qsizetype collecting_ = 0;
+    qsizetype collectedChild_ = 0;
+    QString collected_;
+
+    // The entry list a new child of the innermost open element joins, or null when the
+    // child is the folder's name or one of a bookmark's texts.
+    std::vector<Entry>* entryList() {
+        Open& o = open_.back();
+        if (!o.entry) return &top_;
+        if (o.entry->folder && o.children > 0) return &o.entry->entries;
+        return nullptr;
+    }
+
+    // The text of the entry's child number `child`: the first gives the name; every one
+    // may be a bookmark's last, which gives the address.
+    static void takeText(Entry& entry, qsizetype child, const QString& text) {
+        if (child == 0) entry.name = text;
+        if (!entry.folder) entry.address = text;
+    }
+
+    // A child that is not an element: an entry of its own (which has no children, so no
+    // name and no address), or a text of the innermost entry.
+    void leaf(QStringView text) {
+        if (open_.empty()) return;  // outside the root
+        Open& o = open_.back();
+        if (std::vector<Entry>* list = entryList()) list->emplace_back();
+        else takeText(*o.entry, o.children, text.toString());
+        ++o.children;
+    }
+
+    void startElement(QStringView tag) {
+        if (collecting_ > 0) {
+            ++collecting_;
+            return;
+        }
+        if (open_.empty()) {
+            if (!rootSeen_) open_.push_back({nullptr});
+            rootSeen_ = true;
+            return;
+        }
+        Open& o = open_.back();
+        if (std::vector<Entry>* list = entryList()) {
+            ++o.children;
+            Entry& entry = list->emplace_back();
+            // Exact comparison: "Directory" is a bookmark.
+            entry.folder = tag == u"directory";
+            // The folder being filled stays the last of its list until it ends, so
+            // this address holds while it is open.
+            open_.push_back({&entry});
+            return;
+        }
+        collecting_ = 1;
+        collectedChild_ = o.children++;
+        collected_.resize(0);
+    }
+
+    void endElement() {
+        if (collecting_ > 0) {
+            if (--collecting_ == 0) takeText(*open_.back().entry, collectedChild_, std::exchange(collected_, {}));
+            return;
+        }
+        if (!open_.empty()) open_.pop_back();
+    }
+};
 
 }  // namespace
 
@@ -139,42 +299,32 @@ QString storePath(const QString& appPath) {
     return appPath + others.front();
 }
 
-bool parse(const std::string& bytes, QDomDocument& document, QString& problem) {
+bool parse(const std::string& bytes, std::vector<Entry>& entries, QString& problem) {
+    entries.clear();
     QString text;
     if (!decode(bytes, text, problem)) return false;
-    QString message;
-    int line = 0;
-    int column = 0;
-    document = QDomDocument();
-    if (!document.setContent(text, &message, &line, &column)) {
-        problem = QStringLiteral("%1 行 %2 桁: %3").arg(line).arg(column).arg(message);
+    if (const qsizetype crowded = crowdedElement(text); crowded >= 0) {
+        problem = QStringLiteral("%1: 要素の属性が %2 個を超えています").arg(position(text, crowded)).arg(kMostAttributes);
         return false;
     }
-    if (document.documentElement().isNull()) {
-        problem = QStringLiteral("ルート要素がありません");
+    QXmlStreamReader reader(text);
+    // Element names are compared as written, prefix and all ("x:directory" is a
+    // bookmark), and a prefix needs no declaration.
+    reader.setNamespaceProcessing(false);
+    EntryBuilder builder(entries);
+    builder.run(reader);
+    if (reader.hasError()) {
+        problem = QStringLiteral("%1 行 %2 桁: %3").arg(reader.lineNumber()).arg(reader.columnNumber()).arg(reader.errorString());
+        entries.clear();
         return false;
     }
     return true;
 }
 
 bool wellFormed(const std::string& bytes) {
-    QString text;
-    QString problem;
-    if (!decode(bytes, text, problem)) return false;
-    QXmlStreamReader reader(text);
-    bool root = false;
-    while (!reader.atEnd())
-        if (reader.readNext() == QXmlStreamReader::StartElement) root = true;
-    return root && !reader.hasError();
-}
-
-std::vector<Entry> entriesOf(const QDomDocument& document) {
     std::vector<Entry> entries;
-    const QDomElement root = document.documentElement();
-    entries.reserve(static_cast<std::size_t>(root.childNodes().count()));
-    for (QDomNode child = root.firstChild(); !child.isNull(); child = child.nextSibling())
-        entries.push_back(entryOf(child));
-    return entries;
+    QString problem;
+    return parse(bytes, entries, problem);
 }
 
 ReadResult read(const QString& appPath) {
@@ -185,20 +335,20 @@ ReadResult read(const QString& appPath) {
         bytes = AtomicFile::readIfExists(path);
     } catch (const TavixError& e) {
         result.exists = true;
+        result.source = {true, -1, 0};  // unknown: never equal to what a later check finds
         result.problem = QStringLiteral("ブックマーク ファイル %1 を読み込めません。%2").arg(path, e.message());
         return result;
     }
     if (!bytes) return result;
     result.exists = true;
-    QDomDocument document;
+    result.source = fingerprintOf(&*bytes);
     QString problem;
-    if (!parse(*bytes, document, problem)) {
+    if (!parse(*bytes, result.entries, problem)) {
         result.problem = QStringLiteral("ブックマーク ファイル %1 を読み込めません (%2)。"
                                         "ブックマークは空で表示します。保存するときは、このファイルを別名で残します。")
                              .arg(path, problem);
         return result;
     }
-    result.entries = entriesOf(document);
     return result;
 }
 
