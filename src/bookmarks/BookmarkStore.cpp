@@ -12,6 +12,10 @@
 #include <QRegularExpression>
 #include <QStringDecoder>
 #include <QXmlStreamReader>
+#include <cerrno>
+#include <iconv.h>
+#include <optional>
+#include <string_view>
 #include <utility>
 
 namespace BookmarkStore {
@@ -104,62 +108,96 @@ bool decode(const std::string& bytes, QString& text, QString& problem) {
 // aside on save) instead of stalling the start.
 constexpr qsizetype kMostAttributes = 1000;
 
-// Finds an element with too many attributes in one linear pass over the text: start
-// tags are told apart from comments, character data, processing instructions,
-// declarations and end tags, and the attributes of a start tag are its "=" signs outside
-// quoted values. Returns the offset of the element's "<", or -1.
-qsizetype crowdedElement(QStringView text) {
-    const qsizetype n = text.size();
-    auto skipPast = [&](qsizetype from, QStringView end) {
-        const qsizetype at = text.indexOf(end, from);
-        return at < 0 ? n : at + end.size();
+// Finds an element with too many attributes in one linear pass over the text (UTF-16
+// or UTF-8): start tags are told apart from comments, character data, processing
+// instructions, declarations and end tags, and the attributes of a start tag are its
+// "=" signs outside quoted values. Returns the offset of the element's "<", or -1.
+template <typename Ch>
+qsizetype crowdedElement(std::basic_string_view<Ch> text) {
+    using View = std::basic_string_view<Ch>;
+    const std::size_t n = text.size();
+    auto starts = [&](std::size_t at, const char* ascii) {
+        for (std::size_t k = 0; ascii[k]; ++k)
+            if (at + k >= n || text[at + k] != static_cast<Ch>(ascii[k])) return false;
+        return true;
     };
-    qsizetype i = 0;
-    while ((i = text.indexOf(u'<', i)) >= 0) {
-        const QStringView rest = text.sliced(i);
-        if (rest.startsWith(u"<!--")) {
-            i = skipPast(i + 4, u"-->");
-        } else if (rest.startsWith(u"<![CDATA[")) {
-            i = skipPast(i + 9, u"]]>");
-        } else if (rest.startsWith(u"<?")) {
-            i = skipPast(i + 2, u"?>");
-        } else if (rest.startsWith(u"<!")) {
-            // A declaration, with its internal subset and quoted literals.
-            int brackets = 0;
-            QChar quote;
-            for (++i; i < n; ++i) {
-                const QChar c = text[i];
-                if (!quote.isNull()) {
-                    if (c == quote) quote = QChar();
-                } else if (c == u'"' || c == u'\'') {
-                    quote = c;
-                } else if (c == u'[') {
-                    ++brackets;
-                } else if (c == u']') {
-                    --brackets;
-                } else if (c == u'>' && brackets <= 0) {
-                    break;
-                }
-            }
+    auto skipPast = [&](std::size_t from, const char* ascii) {
+        const Ch first = static_cast<Ch>(ascii[0]);
+        for (std::size_t at = text.find(first, from); at != View::npos; at = text.find(first, at + 1))
+            if (starts(at, ascii)) return at + std::char_traits<char>::length(ascii);
+        return n;
+    };
+    std::size_t i = 0;
+    while ((i = text.find(static_cast<Ch>('<'), i)) != View::npos) {
+        if (starts(i, "<!--")) {
+            i = skipPast(i + 4, "-->");
+        } else if (starts(i, "<![CDATA[")) {
+            i = skipPast(i + 9, "]]>");
+        } else if (starts(i, "<?")) {
+            i = skipPast(i + 2, "?>");
         } else {
-            const qsizetype start = i;
+            // A declaration (with its internal subset), an end tag or a start tag.
+            const bool declaration = starts(i, "<!");
+            const std::size_t start = i;
             qsizetype attributes = 0;
-            QChar quote;
+            int brackets = 0;
+            Ch quote = 0;
             for (++i; i < n; ++i) {
-                const QChar c = text[i];
-                if (!quote.isNull()) {
-                    if (c == quote) quote = QChar();
-                } else if (c == u'"' || c == u'\'') {
+                const Ch c = text[i];
+                if (quote) {
+                    if (c == quote) quote = 0;
+                } else if (c == '"' || c == '\'') {
                     quote = c;
-                } else if (c == u'=') {
-                    if (++attributes > kMostAttributes) return start;
-                } else if (c == u'>' || c == u'<') {
+                } else if (declaration && (c == '[' || c == ']')) {
+                    brackets += c == '[' ? 1 : -1;
+                } else if (!declaration && c == '=') {
+                    if (++attributes > kMostAttributes) return static_cast<qsizetype>(start);
+                } else if ((c == '>' && brackets <= 0) || (!declaration && c == '<')) {
                     break;
                 }
             }
         }
     }
     return -1;
+}
+
+// A store in Shift_JIS (as every store the program writes) goes to the XML reader as
+// UTF-8 in one conversion, declared as such, rather than through UTF-16 twice over.
+// Empty when the store is not declared Shift_JIS or holds a byte sequence that is not
+// valid in it (the general path then finds and reports it).
+std::optional<QByteArray> shiftJisAsUtf8(const std::string& bytes) {
+    if (bytes.rfind("<?xml", 0) != 0) return std::nullopt;
+    const std::size_t end = bytes.find("?>");
+    if (end == std::string::npos) return std::nullopt;
+    static const QRegularExpression pattern(QStringLiteral(R"(encoding\s*=\s*["']([^"']*)["'])"));
+    const auto match = pattern.match(QString::fromLatin1(bytes.data(), static_cast<qsizetype>(end)));
+    if (!match.hasMatch() || !isShiftJisName(match.captured(1))) return std::nullopt;
+
+    iconv_t cd = iconv_open("UTF-8", "CP932");
+    if (cd == reinterpret_cast<iconv_t>(-1)) return std::nullopt;
+    QByteArray utf8(static_cast<qsizetype>(bytes.size() + bytes.size() / 2 + 16), Qt::Uninitialized);
+    char* in = const_cast<char*>(bytes.data());
+    std::size_t inLeft = bytes.size();
+    std::size_t done = 0;
+    bool ok = true;
+    while (inLeft > 0) {
+        char* out = utf8.data() + done;
+        std::size_t outLeft = static_cast<std::size_t>(utf8.size()) - done;
+        const std::size_t r = iconv(cd, &in, &inLeft, &out, &outLeft);
+        done = static_cast<std::size_t>(out - utf8.data());
+        if (r != static_cast<std::size_t>(-1)) continue;
+        if (errno != E2BIG) {
+            ok = false;
+            break;
+        }
+        utf8.resize(utf8.size() * 2);
+    }
+    iconv_close(cd);
+    if (!ok) return std::nullopt;
+    utf8.truncate(static_cast<qsizetype>(done));
+    // The declaration is ASCII, so its offsets are the same in both encodings.
+    utf8.replace(match.capturedStart(1), match.capturedLength(1), "UTF-8");
+    return utf8;
 }
 
 // Builds the entries from the token stream with an explicit stack of open folders, so
@@ -301,13 +339,24 @@ QString storePath(const QString& appPath) {
 
 bool parse(const std::string& bytes, std::vector<Entry>& entries, QString& problem) {
     entries.clear();
+    QXmlStreamReader reader;
     QString text;
-    if (!decode(bytes, text, problem)) return false;
-    if (const qsizetype crowded = crowdedElement(text); crowded >= 0) {
-        problem = QStringLiteral("%1: 要素の属性が %2 個を超えています").arg(position(text, crowded)).arg(kMostAttributes);
+    qsizetype crowded = -1;
+    if (std::optional<QByteArray> utf8 = shiftJisAsUtf8(bytes)) {
+        crowded = crowdedElement(std::string_view(utf8->constData(), static_cast<std::size_t>(utf8->size())));
+        if (crowded >= 0) text = QString::fromUtf8(utf8->left(crowded)) + u'<';
+        else reader.addData(*utf8);
+    } else {
+        if (!decode(bytes, text, problem)) return false;
+        crowded = crowdedElement(std::u16string_view(reinterpret_cast<const char16_t*>(text.utf16()),
+                                                     static_cast<std::size_t>(text.size())));
+        if (crowded >= 0) text.truncate(crowded + 1);
+        else reader.addData(text);
+    }
+    if (crowded >= 0) {
+        problem = QStringLiteral("%1: 要素の属性が %2 個を超えています").arg(position(text, text.size() - 1)).arg(kMostAttributes);
         return false;
     }
-    QXmlStreamReader reader(text);
     // Element names are compared as written, prefix and all ("x:directory" is a
     // bookmark), and a prefix needs no declaration.
     reader.setNamespaceProcessing(false);
