@@ -8,6 +8,7 @@
 #include "bookmarks/untBMB.h"
 
 #include <QAction>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -48,6 +49,18 @@ QStringList describe(const std::vector<Entry>& entries, const QString& indent = 
     return lines;
 }
 
+// Gives every folder of the editor's tree its nodes, as opening each would, without
+// expanding any.
+void fillAll(Tfrm_BMEdit& editor) {
+    QList<QTreeWidgetItem*> pending;
+    for (int i = 0; i < editor.TreeView1->topLevelItemCount(); ++i) pending << editor.TreeView1->topLevelItem(i);
+    while (!pending.isEmpty()) {
+        QTreeWidgetItem* node = pending.takeLast();
+        editor.fillNode(node);
+        for (int i = 0; i < node->childCount(); ++i) pending << node->child(i);
+    }
+}
+
 struct BookmarkEditorTest : ::testing::Test {
     ProgramFolder dir;
     ErrorRecorder errors;
@@ -64,10 +77,12 @@ struct BookmarkEditorTest : ::testing::Test {
         form.reset();
         Tfrm_BMEdit::setInputBox({});
     }
-    void start(const std::string& store = kStore) {
+    // The commands are tested on a tree whose folders have all been opened once.
+    void start(const std::string& store = kStore, bool filled = true) {
         if (!store.empty()) dir.write("bookmark.xml", store);
         form = std::make_unique<TMainForm>(dir.path());
         editor = std::make_unique<Tfrm_BMEdit>(*form->BookMarks);
+        if (filled) fillAll(*editor);
     }
     QTreeWidget* tree() const { return editor->TreeView1; }
     QTreeWidgetItem* top(int i) const { return tree()->topLevelItem(i); }
@@ -408,6 +423,7 @@ TEST_F(BookmarkEditorTest, DeepTreeComesBackAfterARestart) {
     BookmarkModel fresh(dir.path());
     fresh.load();
     Tfrm_BMEdit again(fresh);
+    fillAll(again);
     QStringList after;
     for (int i = 0; i < again.TreeView1->topLevelItemCount(); ++i) after << describe(again.TreeView1->topLevelItem(i), {});
     // Folders that were empty (E from the store, the new sub-folder) come back as
@@ -427,4 +443,98 @@ TEST_F(BookmarkEditorTest, SavingOverABrokenStoreKeepsItAside) {
     editor->btnOK->click();
     EXPECT_EQ(dir.read("bookmark.xml.broken"), broken);
     EXPECT_EQ(describe(stored()), QStringList{"n = txtURL"});
+}
+
+// Another program adds a bookmark while the editor holds its tree: OK keeps that file
+// aside, says where, and stores the editor's tree; the next OK needs no copy.
+TEST_F(BookmarkEditorTest, FileChangedBehindTheEditorIsKeptAsideOnOk) {
+    start();
+    const std::string theirs =
+        "<?xml version=\"1.0\" encoding=\"Shift_JIS\"?>\n<bookmark><file><name>theirs</name><url>T</url></file>" +
+        kStore.substr(kStore.find("<bookmark>") + 10);
+    dir.write("bookmark.xml", theirs);
+    select(top(0));
+    editor->txtName->setText(QStringLiteral("mine"));
+    editor->btnAdd->click();
+    editor->btnOK->click();
+    EXPECT_EQ(dir.read("bookmark.xml.changed"), theirs);
+    EXPECT_EQ(describe(stored()).first(), QStringLiteral("mine = txtURL"));
+    ASSERT_EQ(errors.messages.size(), 1);
+    EXPECT_TRUE(errors.messages[0].contains(dir.file("bookmark.xml.changed"))) << errors.messages[0].toStdString();
+
+    editor->btnDel->click();
+    editor->btnOK->click();
+    EXPECT_FALSE(QFileInfo::exists(dir.file("bookmark.xml.changed.2")));
+    EXPECT_EQ(errors.messages.size(), 1);
+}
+
+// A broken store repaired while the program runs: the repaired file is valid at save
+// time, yet it is not what the (empty) tree was read from, so it is kept.
+TEST_F(BookmarkEditorTest, StoreRepairedWhileRunningIsKeptAsideOnOk) {
+    start("<bookmark><file><name>half");
+    ASSERT_EQ(errors.messages.size(), 1);
+    std::vector<BookmarkStore::Node> twenty;
+    for (int i = 0; i < 20; ++i) twenty.emplace_back(QStringLiteral("good %1").arg(i), QStringLiteral("http://g/%1").arg(i));
+    BookmarkStore::WriteBookMarkFile(dir.path(), twenty);
+    const std::string repaired = dir.read("bookmark.xml");
+    editor->txtName->setText(QStringLiteral("one"));
+    editor->btnAdd->click();
+    editor->btnOK->click();
+    EXPECT_EQ(describe(stored()), QStringList{"one = txtURL"});
+    EXPECT_EQ(dir.read("bookmark.xml.changed"), repaired);
+    EXPECT_EQ(errors.messages.size(), 2);
+}
+
+// Folders never opened in the editor are written whole: an OK without changes gives the
+// store back byte for byte.
+TEST_F(BookmarkEditorTest, OkWritesFoldersThatWereNeverOpened) {
+    ProgramFolder source;
+    BookmarkStore::WriteBookMarkFile(source.path(), {BookmarkStore::Node(QStringLiteral("F"), BookmarkStore::folderMarker(),
+                                                                         {BookmarkStore::Node(QStringLiteral("B"), QStringLiteral("U")),
+                                                                          BookmarkStore::Node(QStringLiteral("G"), QStringLiteral("x"),
+                                                                                              {BookmarkStore::Node(QStringLiteral("C"), QStringLiteral("V"))})}),
+                                                     BookmarkStore::Node(QStringLiteral("H"), QStringLiteral("W"))});
+    const std::string bytes = source.read("bookmark.xml");
+    start(bytes, false);
+    EXPECT_EQ(top(0)->childCount(), 0);  // not opened yet
+    EXPECT_EQ(top(0)->childIndicatorPolicy(), QTreeWidgetItem::ShowIndicator);
+    editor->btnOK->click();
+    EXPECT_EQ(dir.read("bookmark.xml"), bytes);
+    // Opening a folder shows its entries, each folder again waiting to be opened.
+    top(0)->setExpanded(true);
+    ASSERT_EQ(top(0)->childCount(), 2);
+    EXPECT_EQ(describe(top(0)->child(1), {}), QStringList{QStringLiteral("G 0 フォルダ")});
+    top(0)->child(1)->setExpanded(true);
+    EXPECT_EQ(describe(top(0)->child(1), {}), (QStringList{QStringLiteral("G 0 フォルダ"), "  C 1 V"}));
+}
+
+// A store nested 20,000 folders deep: the editor opens, goes a few levels down, and OK
+// writes every level back.
+TEST_F(BookmarkEditorTest, DeepStoreOpensAndSavesWhole) {
+    std::string store = "<bookmark>";
+    for (int i = 0; i < 20000; ++i) store += "<directory><name>" + std::to_string(i) + "</name>";
+    store += "<file><name>bottom</name><url>u</url></file>";
+    for (int i = 0; i < 20000; ++i) store += "</directory>";
+    start(store + "</bookmark>", false);
+    QTreeWidgetItem* node = top(0);
+    for (int i = 0; i < 3; ++i) {
+        node->setExpanded(true);
+        ASSERT_EQ(node->childCount(), 1);
+        node = node->child(0);
+    }
+    select(node);
+    editor->txtName->setText(QStringLiteral("added"));
+    editor->btnAdd->click();  // into folder 3, which is filled first
+    editor->btnOK->click();
+    const std::vector<Entry> back = stored();
+    const Entry* e = &back.at(0);
+    int depth = 1;
+    while (!e->entries.empty()) {
+        if (depth == 4) EXPECT_EQ(e->entries.front().name, QStringLiteral("added"));
+        e = &e->entries.back();
+        ++depth;
+    }
+    EXPECT_EQ(depth, 20001);
+    EXPECT_EQ(e->name, QStringLiteral("bottom"));
+    EXPECT_TRUE(errors.messages.isEmpty());
 }

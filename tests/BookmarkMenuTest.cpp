@@ -115,9 +115,14 @@ TEST_F(BookmarkMenuTest, MenuMirrorsTheStore) {
     EXPECT_TRUE(MenuItemHint(f).isEmpty());
     EXPECT_EQ(f->property(MenuItemImageProperty).toInt(), 11);
     ASSERT_NE(f->menu(), nullptr);
+    // A submenu gets its items as it is about to show, once.
+    EXPECT_TRUE(f->menu()->actions().isEmpty());
+    emit f->menu()->aboutToShow();
+    emit f->menu()->aboutToShow();
     EXPECT_EQ(captions(f->menu()->actions()), (QStringList{"&B", "&G"}));
     QAction* g = f->menu()->actions()[1];
     ASSERT_NE(g->menu(), nullptr);
+    emit g->menu()->aboutToShow();
     EXPECT_EQ(captions(g->menu()->actions()), QStringList{"&C"});
     EXPECT_EQ(MenuItemHint(g->menu()->actions()[0]), QStringLiteral("U3"));
 
@@ -154,8 +159,18 @@ TEST_F(BookmarkMenuTest, TreeMirrorsTheStoreCollapsed) {
     EXPECT_EQ(f->data(0, BookmarkData::ValueRole).toString(), QStringLiteral("フォルダ"));
     EXPECT_EQ(f->data(0, BookmarkData::ImageIndexRole).toInt(), 11);
     EXPECT_FALSE(f->isExpanded());
+    // A folder's nodes are made when it is first opened; until then it shows the mark.
+    EXPECT_EQ(f->childCount(), 0);
+    EXPECT_EQ(f->childIndicatorPolicy(), QTreeWidgetItem::ShowIndicator);
+    f->setExpanded(true);
     ASSERT_EQ(f->childCount(), 2);
+    EXPECT_FALSE(f->child(1)->isExpanded());
+    f->child(1)->setExpanded(true);
     EXPECT_EQ(f->child(1)->child(0)->text(0), QStringLiteral("C"));
+    EXPECT_EQ(f->child(1)->child(0)->data(0, BookmarkData::ValueRole).toString(), QStringLiteral("U3"));
+    f->setExpanded(false);
+    f->setExpanded(true);
+    EXPECT_EQ(f->childCount(), 2);
     EXPECT_EQ(tree()->topLevelItem(2)->childCount(), 0);
     EXPECT_EQ(tree()->topLevelItem(2)->data(0, BookmarkData::ImageIndexRole).toInt(), 11);
 }
@@ -290,8 +305,10 @@ TEST_F(BookmarkMenuTest, CapacityAndBeyondReachTheMenu) {
         ASSERT_EQ(items.size(), top);
         EXPECT_EQ(items.last()->text(), QStringLiteral("&big"));
         ASSERT_NE(items.last()->menu(), nullptr);
+        emit items.last()->menu()->aboutToShow();
         EXPECT_EQ(items.last()->menu()->actions().size(), top + 2);
         EXPECT_EQ(tree()->topLevelItemCount(), top);
+        tree()->topLevelItem(top - 1)->setExpanded(true);
         EXPECT_EQ(tree()->topLevelItem(top - 1)->childCount(), top + 2);
         form.reset();
     }
@@ -321,5 +338,35 @@ TEST_F(BookmarkMenuTest, ChoosingOpensThroughTheViewWindows) {
     EXPECT_EQ(form->MDIChildren().size(), 2);
     EXPECT_EQ(fakes.last()->callsOf("Navigate").back().args.at(0).toString(), QStringLiteral("U1"));
     for (QMdiSubWindow* w : form->MDIChildren()) delete w;
+    EXPECT_TRUE(errors.messages.isEmpty());
+}
+
+// A store nested 100,000 folders deep: the frame starts, and the menu and the tree go
+// down level by level as they are opened.
+TEST_F(BookmarkMenuTest, DeepStoreStartsAndOpensLevelByLevel) {
+    std::string store = "<bookmark>";
+    for (int i = 0; i < 100000; ++i)
+        store += "<directory><name>" + std::to_string(i) + "</name><file><name>b" + std::to_string(i) + "</name><url>u" +
+                 std::to_string(i) + "</url></file>";
+    for (int i = 0; i < 100000; ++i) store += "</directory>";
+    start(store + "</bookmark>");
+    ASSERT_EQ(bookmarkItems().size(), 1);
+    QAction* folder = bookmarkItems()[0];
+    QTreeWidgetItem* node = tree()->topLevelItem(0);
+    for (int level = 0; level < 30; ++level) {
+        ASSERT_NE(folder->menu(), nullptr);
+        emit folder->menu()->aboutToShow();
+        const QList<QAction*> items = folder->menu()->actions();
+        ASSERT_EQ(captions(items), (QStringList{QStringLiteral("&b%1").arg(level), QStringLiteral("&%1").arg(level + 1)}));
+        EXPECT_EQ(MenuItemHint(items[0]), QStringLiteral("u%1").arg(level));
+        folder = items[1];
+        node->setExpanded(true);
+        ASSERT_EQ(node->childCount(), 2);
+        node = node->child(1);
+        EXPECT_EQ(node->text(0), QString::number(level + 1));
+    }
+    tree()->setCurrentItem(node->parent()->child(0));
+    ASSERT_EQ(opened.size(), 1);
+    EXPECT_EQ(opened[0].address, QStringLiteral("u29"));
     EXPECT_TRUE(errors.messages.isEmpty());
 }

@@ -284,6 +284,33 @@ TEST_F(BookmarkStoreTest, SavingOverABrokenStoreKeepsItAside) {
     EXPECT_FALSE(QFileInfo::exists(dir.file("bookmark.xml.broken.3")));
 }
 
+TEST_F(BookmarkStoreTest, SavingOverAChangedStoreKeepsItAside) {
+    WriteBookMarkFile(dir.path(), {bookmark("read", "u")});
+    const Fingerprint readFrom = read(dir.path()).source;
+    // Unchanged since it was read: replaced without a copy.
+    SaveResult saved = WriteBookMarkFile(dir.path(), {bookmark("mine", "u")}, &readFrom);
+    EXPECT_FALSE(saved.changedOnDisk);
+    EXPECT_TRUE(saved.keptAside.isEmpty());
+    EXPECT_EQ(saved.written, read(dir.path()).source);
+    // Same size, other bytes: changed.
+    const std::string theirs = dir.read("bookmark.xml").replace(dir.read("bookmark.xml").find("mine"), 4, "them");
+    dir.write("bookmark.xml", theirs);
+    saved = WriteBookMarkFile(dir.path(), {bookmark("again", "u")}, &saved.written);
+    EXPECT_TRUE(saved.changedOnDisk);
+    EXPECT_EQ(saved.keptAside, dir.file("bookmark.xml.changed"));
+    EXPECT_EQ(dir.read("bookmark.xml.changed"), theirs);
+    // A store made by another program where there was none is changed too.
+    QFile::remove(dir.file("bookmark.xml"));
+    const Fingerprint none = read(dir.path()).source;
+    dir.write("bookmark.xml", theirs);
+    saved = WriteBookMarkFile(dir.path(), {bookmark("x", "u")}, &none);
+    EXPECT_EQ(saved.keptAside, dir.file("bookmark.xml.changed.2"));
+    // Deleted meanwhile: nothing to keep.
+    const Fingerprint before = read(dir.path()).source;
+    QFile::remove(dir.file("bookmark.xml"));
+    EXPECT_TRUE(WriteBookMarkFile(dir.path(), {bookmark("y", "u")}, &before).keptAside.isEmpty());
+}
+
 TEST_F(BookmarkStoreTest, FailedSaveLeavesTheStoreAsItWas) {
     QFile::remove(dir.file("CloseURL.txt"));  // the folder holds the store alone
     WriteBookMarkFile(dir.path(), {bookmark("kept", "u")});
@@ -310,8 +337,9 @@ TEST_F(BookmarkStoreTest, WellFormedAgreesWithTheParser) {
         "", "<a></b>", "<?xml version=\"1.0\" encoding=\"Shift_JIS\"?><b>\xF0\x9F\x98\x80</b>",
         "<?xml version=\"1.0\" encoding=\"nope\"?><b/>", "<b/><c/>", "<!-- only a comment -->", "<b>&undefined;</b>"};
     for (const std::string& bytes : samples) {
-        QDomDocument document;
+        std::vector<Entry> entries;
         QString problem;
-        EXPECT_EQ(wellFormed(bytes), parse(bytes, document, problem)) << bytes;
+        EXPECT_EQ(wellFormed(bytes), parse(bytes, entries, problem)) << bytes;
+        EXPECT_EQ(problem.isEmpty(), wellFormed(bytes)) << bytes;
     }
 }

@@ -56,16 +56,36 @@ QTreeWidgetItem* sibling(const QTreeWidgetItem* node, int index) {
     return node->treeWidget()->topLevelItem(index);
 }
 
-void collectExpanded(QTreeWidgetItem* node, QList<QTreeWidgetItem*>& out) {
-    if (node->isExpanded()) out << node;
-    for (int i = 0; i < node->childCount(); ++i) collectExpanded(node->child(i), out);
+// The expanded nodes of a subtree, walked without recursion.
+void collectExpanded(QTreeWidgetItem* top, QList<QTreeWidgetItem*>& out) {
+    QList<QTreeWidgetItem*> pending{top};
+    while (!pending.isEmpty()) {
+        QTreeWidgetItem* node = pending.takeLast();
+        if (node->isExpanded()) out << node;
+        for (int i = node->childCount() - 1; i >= 0; --i) pending << node->child(i);
+    }
 }
 
-BookmarkStore::Node toNode(const QTreeWidgetItem* item) {
-    BookmarkStore::Node node{item->text(0), Tfrm_BMEdit::value(item), {}};
-    node.children.reserve(static_cast<std::size_t>(item->childCount()));
-    for (int i = 0; i < item->childCount(); ++i) node.children.push_back(toNode(item->child(i)));
-    return node;
+// The writer's node for a tree node and its subtree, walked without recursion. A folder
+// never opened takes its entries from the reading it points at.
+BookmarkStore::Node toNode(const QTreeWidgetItem* top) {
+    auto shallow = [](const QTreeWidgetItem* item) { return BookmarkStore::Node(item->text(0), Tfrm_BMEdit::value(item)); };
+    BookmarkStore::Node result = shallow(top);
+    std::vector<std::pair<const QTreeWidgetItem*, BookmarkStore::Node*>> work{{top, &result}};
+    while (!work.empty()) {
+        const auto [item, node] = work.back();
+        work.pop_back();
+        if (const BookmarkStore::Entry* pending = PendingEntry(item)) {
+            node->children = BookmarkStore::nodeOf(*pending).children;
+            continue;
+        }
+        node->children.reserve(static_cast<std::size_t>(item->childCount()));
+        for (int i = 0; i < item->childCount(); ++i) node->children.push_back(shallow(item->child(i)));
+        // Reserved up front, so these addresses hold while the lower levels are filled.
+        for (int i = 0; i < item->childCount(); ++i)
+            work.emplace_back(item->child(i), &node->children[static_cast<std::size_t>(i)]);
+    }
+    return result;
 }
 
 }  // namespace
@@ -73,7 +93,9 @@ BookmarkStore::Node toNode(const QTreeWidgetItem* item) {
 Tfrm_BMEdit::Tfrm_BMEdit(BookmarkModel& model, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                           Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint),
-      model_(model) {
+      model_(model),
+      reading_(model.reading()),
+      readFrom_(reading_->source) {
     frm_BMEdit = this;
     createControls();
     connectHandlers();
@@ -155,6 +177,7 @@ void Tfrm_BMEdit::createControls() {
 
 void Tfrm_BMEdit::connectHandlers() {
     using ErrorBox::guarded;
+    connect(TreeView1, &QTreeWidget::itemExpanded, this, guarded([this](QTreeWidgetItem* node) { fillNode(node); }));
     connect(TreeView1, &QTreeWidget::currentItemChanged, this,
             guarded([this](QTreeWidgetItem* current, QTreeWidgetItem*) { TreeView1Change(TreeView1, current); }));
     connect(TreeView1, &QWidget::customContextMenuRequested, this, guarded([this](const QPoint& pos) {
@@ -189,9 +212,13 @@ QTreeWidgetItem* Tfrm_BMEdit::newNode(const QString& text, int image, const QStr
 void Tfrm_BMEdit::FormCreate() {
     const BookmarkImages images{ImageList1, FolderImage, PageImage};
     QList<QTreeWidgetItem*> top;
-    top.reserve(static_cast<qsizetype>(model_.entries().size()));
-    for (const BookmarkStore::Entry& entry : model_.entries()) top << BookMarkSubTreeRead(entry, images);
+    top.reserve(static_cast<qsizetype>(reading_->entries.size()));
+    for (const BookmarkStore::Entry& entry : reading_->entries) top << BookMarkSubTreeRead(entry, images);
     TreeView1->addTopLevelItems(top);
+}
+
+void Tfrm_BMEdit::fillNode(QTreeWidgetItem* node) const {
+    if (node) FillBookmarkNode(node, {ImageList1, FolderImage, PageImage});
 }
 
 void Tfrm_BMEdit::TreeView1Change(QObject*, QTreeWidgetItem* node) {
@@ -212,6 +239,7 @@ QTreeWidgetItem* Tfrm_BMEdit::takeCurrentNode() {
 }
 
 QTreeWidgetItem* Tfrm_BMEdit::addPlaceholder(QTreeWidgetItem* folder) {
+    fillNode(folder);
     if (folder->childCount() > 0) return nullptr;
     QTreeWidgetItem* placeholder = newNode(kPlaceholder, PageImage, QString());
     folder->insertChild(0, placeholder);
@@ -337,7 +365,7 @@ std::vector<BookmarkStore::Node> Tfrm_BMEdit::nodes() const {
 
 void Tfrm_BMEdit::btnOKClick() {
     // A failed save throws: nothing is rebuilt and the editor stays as it is.
-    model_.save(nodes());
+    readFrom_ = model_.save(nodes(), &readFrom_).written;
     hide();
 }
 

@@ -2,7 +2,13 @@
 // Tfrm_BMEdit: the bookmark editor. A non-modal window created once at start-up and then
 // only shown and hidden. Its tree is loaded from the store once, when it is created;
 // every change made in it stays there until an OK writes the whole tree back.
+//
+// A folder's nodes are made when the folder is first expanded or a command needs them;
+// OK writes never-opened folders straight from the reading the tree was built from.
+// OK also tells the store what the file held when the tree was read, so a file another
+// program changed meanwhile is kept aside, not silently overwritten.
 
+#include "bookmarks/BookmarkModel.h"
 #include "bookmarks/BookmarkStore.h"
 
 #include <QIcon>
@@ -18,7 +24,6 @@ class QObject;
 class QPushButton;
 class QTreeWidget;
 class QTreeWidgetItem;
-class BookmarkModel;
 
 class Tfrm_BMEdit : public QWidget {
     Q_OBJECT
@@ -77,8 +82,12 @@ public:
     // Node data: the value (address or folder marker) and the image index.
     static QString value(const QTreeWidgetItem* node);
     static int imageIndex(const QTreeWidgetItem* node);
-    // The tree as the writer takes it.
+    // The tree as the writer takes it, never-opened folders included.
     std::vector<BookmarkStore::Node> nodes() const;
+    // Gives a folder node its children if it has not got them yet (see untBMB.h).
+    void fillNode(QTreeWidgetItem* node) const;
+    // What the store's file held when the tree was read, or last saved from it.
+    const BookmarkStore::Fingerprint& readFrom() const { return readFrom_; }
 
     // The modal input box; tests answer it instead. Returns the text, or the initial
     // text when cancelled.
@@ -105,6 +114,9 @@ private:
     void startRename(QTreeWidgetItem* node);
 
     BookmarkModel& model_;
+    // The reading the tree was built from: folders not yet opened point into it.
+    BookmarkModel::Reading reading_;
+    BookmarkStore::Fingerprint readFrom_;
     bool placing_ = false;
 };
 

@@ -12,6 +12,11 @@
 #include <QRegularExpression>
 #include <QStringDecoder>
 #include <QXmlStreamReader>
+#include <cerrno>
+#include <iconv.h>
+#include <optional>
+#include <string_view>
+#include <utility>
 
 namespace BookmarkStore {
 namespace {
@@ -97,32 +102,225 @@ bool decode(const std::string& bytes, QString& text, QString& problem) {
     return true;
 }
 
-// The text of an entry's child: an element's text content, or the data of any other
-// node (a comment standing where an entry was expected still has a text).
-QString textOf(const QDomNode& node) {
-    if (node.isElement()) return node.toElement().text();
-    if (node.isCharacterData()) return node.toCharacterData().data();
-    if (node.isProcessingInstruction()) return node.toProcessingInstruction().data();
-    return {};
+// The XML reader checks each attribute of an element against all the others, so one
+// element with 100,000 attributes takes it minutes. The store uses no attributes at all;
+// an element with more than this many makes the store unreadable (shown empty, kept
+// aside on save) instead of stalling the start.
+constexpr qsizetype kMostAttributes = 1000;
+
+// Finds an element with too many attributes in one linear pass over the text (UTF-16
+// or UTF-8): start tags are told apart from comments, character data, processing
+// instructions, declarations and end tags, and the attributes of a start tag are its
+// "=" signs outside quoted values. Returns the offset of the element's "<", or -1.
+template <typename Ch>
+qsizetype crowdedElement(std::basic_string_view<Ch> text) {
+    using View = std::basic_string_view<Ch>;
+    const std::size_t n = text.size();
+    auto starts = [&](std::size_t at, const char* ascii) {
+        for (std::size_t k = 0; ascii[k]; ++k)
+            if (at + k >= n || text[at + k] != static_cast<Ch>(ascii[k])) return false;
+        return true;
+    };
+    auto skipPast = [&](std::size_t from, const char* ascii) {
+        const Ch first = static_cast<Ch>(ascii[0]);
+        for (std::size_t at = text.find(first, from); at != View::npos; at = text.find(first, at + 1))
+            if (starts(at, ascii)) return at + std::char_traits<char>::length(ascii);
+        return n;
+    };
+    std::size_t i = 0;
+    while ((i = text.find(static_cast<Ch>('<'), i)) != View::npos) {
+        if (starts(i, "<!--")) {
+            i = skipPast(i + 4, "-->");
+        } else if (starts(i, "<![CDATA[")) {
+            i = skipPast(i + 9, "]]>");
+        } else if (starts(i, "<?")) {
+            i = skipPast(i + 2, "?>");
+        } else {
+            // A declaration (with its internal subset), an end tag or a start tag.
+            const bool declaration = starts(i, "<!");
+            const std::size_t start = i;
+            qsizetype attributes = 0;
+            int brackets = 0;
+            Ch quote = 0;
+            for (++i; i < n; ++i) {
+                const Ch c = text[i];
+                if (quote) {
+                    if (c == quote) quote = 0;
+                } else if (c == '"' || c == '\'') {
+                    quote = c;
+                } else if (declaration && (c == '[' || c == ']')) {
+                    brackets += c == '[' ? 1 : -1;
+                } else if (!declaration && c == '=') {
+                    if (++attributes > kMostAttributes) return static_cast<qsizetype>(start);
+                } else if ((c == '>' && brackets <= 0) || (!declaration && c == '<')) {
+                    break;
+                }
+            }
+        }
+    }
+    return -1;
 }
 
-Entry entryOf(const QDomNode& element) {
-    Entry entry;
-    entry.name = textOf(element.firstChild());
-    // Exact comparison: "Directory" is a bookmark.
-    entry.folder = element.isElement() && element.toElement().tagName() == QStringLiteral("directory");
-    if (!entry.folder) {
-        entry.address = textOf(element.lastChild());
-        return entry;
+// A store in Shift_JIS (as every store the program writes) goes to the XML reader as
+// UTF-8 in one conversion, declared as such, rather than through UTF-16 twice over.
+// Empty when the store is not declared Shift_JIS or holds a byte sequence that is not
+// valid in it (the general path then finds and reports it).
+std::optional<QByteArray> shiftJisAsUtf8(const std::string& bytes) {
+    if (bytes.rfind("<?xml", 0) != 0) return std::nullopt;
+    const std::size_t end = bytes.find("?>");
+    if (end == std::string::npos) return std::nullopt;
+    static const QRegularExpression pattern(QStringLiteral(R"(encoding\s*=\s*["']([^"']*)["'])"));
+    const auto match = pattern.match(QString::fromLatin1(bytes.data(), static_cast<qsizetype>(end)));
+    if (!match.hasMatch() || !isShiftJisName(match.captured(1))) return std::nullopt;
+
+    iconv_t cd = iconv_open("UTF-8", "CP932");
+    if (cd == reinterpret_cast<iconv_t>(-1)) return std::nullopt;
+    QByteArray utf8(static_cast<qsizetype>(bytes.size() + bytes.size() / 2 + 16), Qt::Uninitialized);
+    char* in = const_cast<char*>(bytes.data());
+    std::size_t inLeft = bytes.size();
+    std::size_t done = 0;
+    bool ok = true;
+    while (inLeft > 0) {
+        char* out = utf8.data() + done;
+        std::size_t outLeft = static_cast<std::size_t>(utf8.size()) - done;
+        const std::size_t r = iconv(cd, &in, &inLeft, &out, &outLeft);
+        done = static_cast<std::size_t>(out - utf8.data());
+        if (r != static_cast<std::size_t>(-1)) continue;
+        if (errno != E2BIG) {
+            ok = false;
+            break;
+        }
+        utf8.resize(utf8.size() * 2);
     }
-    const QDomNodeList children = element.childNodes();
-    const int count = children.count();
-    entry.entries.reserve(count > 1 ? static_cast<std::size_t>(count - 1) : 0);
-    // The name is child 0; the folder's entries follow it.
-    for (QDomNode child = element.firstChild().nextSibling(); !child.isNull(); child = child.nextSibling())
-        entry.entries.push_back(entryOf(child));
-    return entry;
+    iconv_close(cd);
+    if (!ok) return std::nullopt;
+    utf8.truncate(static_cast<qsizetype>(done));
+    // The declaration is ASCII, so its offsets are the same in both encodings.
+    utf8.replace(match.capturedStart(1), match.capturedLength(1), "UTF-8");
+    return utf8;
 }
+
+// Builds the entries from the token stream with an explicit stack of open folders, so
+// the depth of the file costs memory in its own proportion and never call stack.
+//
+// The entries form a tree through folders only: below a folder's name element or a
+// bookmark's elements nothing is an entry, and all that counts there is the text. So
+// one text collector at a time serves every name and address, and the text of an
+// element (all the text inside it, in order) is gathered in one pass.
+class EntryBuilder {
+public:
+    explicit EntryBuilder(std::vector<Entry>& top) : top_(top) {}
+
+    void run(QXmlStreamReader& reader) {
+        while (!reader.atEnd()) {
+            switch (reader.readNext()) {
+            case QXmlStreamReader::StartElement:
+                startElement(reader.qualifiedName());
+                break;
+            case QXmlStreamReader::EndElement:
+                endElement();
+                break;
+            case QXmlStreamReader::Characters:
+                // Text of nothing but white space is layout, not a node: XML white
+                // space in any text, any Unicode space outside character data (as the
+                // DOM the store has always been read with counts it).
+                if (!reader.isWhitespace() && (reader.isCDATA() || !reader.text().trimmed().isEmpty())) {
+                    if (collecting_ > 0) collected_ += reader.text();
+                    else leaf(reader.text());
+                }
+                break;
+            // An element's text is its text and character data alone.
+            case QXmlStreamReader::Comment:
+                if (collecting_ == 0) leaf(reader.text());
+                break;
+            case QXmlStreamReader::ProcessingInstruction:
+                if (collecting_ == 0) leaf(reader.processingInstructionData());
+                break;
+            case QXmlStreamReader::EntityReference:
+                if (collecting_ == 0) leaf(QStringView());
+                break;
+            default:
+                break;
+            }
+        }
+    }
+
+private:
+    // An open element that holds entries (the root, a folder) or texts (a bookmark).
+    struct Open {
+        Entry* entry;  // null for the root
+        qsizetype children = 0;
+    };
+
+    std::vector<Entry>& top_;
+    std::vector<Open> open_;
+    bool rootSeen_ = false;
+    // Depth inside the element whose text is being gathered (0: none), which child of
+    // the innermost open element it is, and its text so far.
+    qsizetype collecting_ = 0;
+    qsizetype collectedChild_ = 0;
+    QString collected_;
+
+    // The entry list a new child of the innermost open element joins, or null when the
+    // child is the folder's name or one of a bookmark's texts.
+    std::vector<Entry>* entryList() {
+        Open& o = open_.back();
+        if (!o.entry) return &top_;
+        if (o.entry->folder && o.children > 0) return &o.entry->entries;
+        return nullptr;
+    }
+
+    // The text of the entry's child number `child`: the first gives the name; every one
+    // may be a bookmark's last, which gives the address.
+    static void takeText(Entry& entry, qsizetype child, const QString& text) {
+        if (child == 0) entry.name = text;
+        if (!entry.folder) entry.address = text;
+    }
+
+    // A child that is not an element: an entry of its own (which has no children, so no
+    // name and no address), or a text of the innermost entry.
+    void leaf(QStringView text) {
+        if (open_.empty()) return;  // outside the root
+        Open& o = open_.back();
+        if (std::vector<Entry>* list = entryList()) list->emplace_back();
+        else takeText(*o.entry, o.children, text.toString());
+        ++o.children;
+    }
+
+    void startElement(QStringView tag) {
+        if (collecting_ > 0) {
+            ++collecting_;
+            return;
+        }
+        if (open_.empty()) {
+            if (!rootSeen_) open_.push_back({nullptr});
+            rootSeen_ = true;
+            return;
+        }
+        Open& o = open_.back();
+        if (std::vector<Entry>* list = entryList()) {
+            ++o.children;
+            Entry& entry = list->emplace_back();
+            // Exact comparison: "Directory" is a bookmark.
+            entry.folder = tag == u"directory";
+            // The folder being filled stays the last of its list until it ends, so
+            // this address holds while it is open.
+            open_.push_back({&entry});
+            return;
+        }
+        collecting_ = 1;
+        collectedChild_ = o.children++;
+        collected_.resize(0);
+    }
+
+    void endElement() {
+        if (collecting_ > 0) {
+            if (--collecting_ == 0) takeText(*open_.back().entry, collectedChild_, std::exchange(collected_, {}));
+            return;
+        }
+        if (!open_.empty()) open_.pop_back();
+    }
+};
 
 }  // namespace
 
@@ -139,42 +337,43 @@ QString storePath(const QString& appPath) {
     return appPath + others.front();
 }
 
-bool parse(const std::string& bytes, QDomDocument& document, QString& problem) {
+bool parse(const std::string& bytes, std::vector<Entry>& entries, QString& problem) {
+    entries.clear();
+    QXmlStreamReader reader;
     QString text;
-    if (!decode(bytes, text, problem)) return false;
-    QString message;
-    int line = 0;
-    int column = 0;
-    document = QDomDocument();
-    if (!document.setContent(text, &message, &line, &column)) {
-        problem = QStringLiteral("%1 行 %2 桁: %3").arg(line).arg(column).arg(message);
+    qsizetype crowded = -1;
+    if (std::optional<QByteArray> utf8 = shiftJisAsUtf8(bytes)) {
+        crowded = crowdedElement(std::string_view(utf8->constData(), static_cast<std::size_t>(utf8->size())));
+        if (crowded >= 0) text = QString::fromUtf8(utf8->left(crowded)) + u'<';
+        else reader.addData(*utf8);
+    } else {
+        if (!decode(bytes, text, problem)) return false;
+        crowded = crowdedElement(std::u16string_view(reinterpret_cast<const char16_t*>(text.utf16()),
+                                                     static_cast<std::size_t>(text.size())));
+        if (crowded >= 0) text.truncate(crowded + 1);
+        else reader.addData(text);
+    }
+    if (crowded >= 0) {
+        problem = QStringLiteral("%1: 要素の属性が %2 個を超えています").arg(position(text, text.size() - 1)).arg(kMostAttributes);
         return false;
     }
-    if (document.documentElement().isNull()) {
-        problem = QStringLiteral("ルート要素がありません");
+    // Element names are compared as written, prefix and all ("x:directory" is a
+    // bookmark), and a prefix needs no declaration.
+    reader.setNamespaceProcessing(false);
+    EntryBuilder builder(entries);
+    builder.run(reader);
+    if (reader.hasError()) {
+        problem = QStringLiteral("%1 行 %2 桁: %3").arg(reader.lineNumber()).arg(reader.columnNumber()).arg(reader.errorString());
+        entries.clear();
         return false;
     }
     return true;
 }
 
 bool wellFormed(const std::string& bytes) {
-    QString text;
-    QString problem;
-    if (!decode(bytes, text, problem)) return false;
-    QXmlStreamReader reader(text);
-    bool root = false;
-    while (!reader.atEnd())
-        if (reader.readNext() == QXmlStreamReader::StartElement) root = true;
-    return root && !reader.hasError();
-}
-
-std::vector<Entry> entriesOf(const QDomDocument& document) {
     std::vector<Entry> entries;
-    const QDomElement root = document.documentElement();
-    entries.reserve(static_cast<std::size_t>(root.childNodes().count()));
-    for (QDomNode child = root.firstChild(); !child.isNull(); child = child.nextSibling())
-        entries.push_back(entryOf(child));
-    return entries;
+    QString problem;
+    return parse(bytes, entries, problem);
 }
 
 ReadResult read(const QString& appPath) {
@@ -185,20 +384,20 @@ ReadResult read(const QString& appPath) {
         bytes = AtomicFile::readIfExists(path);
     } catch (const TavixError& e) {
         result.exists = true;
+        result.source = {true, -1, 0};  // unknown: never equal to what a later check finds
         result.problem = QStringLiteral("ブックマーク ファイル %1 を読み込めません。%2").arg(path, e.message());
         return result;
     }
     if (!bytes) return result;
     result.exists = true;
-    QDomDocument document;
+    result.source = fingerprintOf(&*bytes);
     QString problem;
-    if (!parse(*bytes, document, problem)) {
+    if (!parse(*bytes, result.entries, problem)) {
         result.problem = QStringLiteral("ブックマーク ファイル %1 を読み込めません (%2)。"
                                         "ブックマークは空で表示します。保存するときは、このファイルを別名で残します。")
                              .arg(path, problem);
         return result;
     }
-    result.entries = entriesOf(document);
     return result;
 }
 

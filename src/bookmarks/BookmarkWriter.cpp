@@ -10,16 +10,20 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
-#include <QTextStream>
+#include <algorithm>
 
 namespace BookmarkStore {
 namespace {
 
+// Layout text grows with the depth; past this level it stops growing, so a store nested
+// thousands of folders deep is not written as gigabytes of spaces. Readers drop layout
+// text, so what the store holds is the same either way.
+constexpr int kDeepestLayoutLevel = 32;
+
 // Layout text: a line feed and spaces built from the unit of two.
-QString layout(int units) {
-    QString text(QStringLiteral("\n"));
-    for (int i = 0; i < units; ++i) text += QStringLiteral("  ");
-    return text;
+void layout(QString& out, int units) {
+    out += u'\n';
+    for (int i = 0; i < units; ++i) out += QLatin1StringView("  ");
 }
 
 bool allowedInXml(char32_t c) {
@@ -31,8 +35,8 @@ bool allowedInXml(char32_t c) {
 // unreadable; it becomes a replacement character instead.
 QString xmlSafe(const QString& text) {
     bool clean = true;
-    for (char32_t c : text.toUcs4())
-        if (!allowedInXml(c)) {
+    for (QChar c : text)
+        if (c.unicode() < 0x20 || c.isSurrogate() || c.unicode() >= 0xFFFE) {
             clean = false;
             break;
         }
@@ -45,45 +49,92 @@ QString xmlSafe(const QString& text) {
     return safe;
 }
 
-QDomElement textElement(QDomDocument& document, const QString& tag, const QString& text) {
-    QDomElement element = document.createElement(tag);
-    element.appendChild(document.createTextNode(xmlSafe(text)));
-    return element;
-}
-
-void WriteFileEntry(QDomDocument& document, QDomElement& parent, int level, const QString& name,
-                    const QString& value) {
-    parent.appendChild(document.createTextNode(layout(level)));
-    QDomElement file = document.createElement(QStringLiteral("file"));
-    parent.appendChild(file);
-    file.appendChild(document.createTextNode(layout(level + 1)));
-    file.appendChild(textElement(document, QStringLiteral("name"), name));
-    file.appendChild(document.createTextNode(layout(level + 1)));
-    file.appendChild(textElement(document, QStringLiteral("url"), value));
-    file.appendChild(document.createTextNode(layout(level)));
-}
-
-// Appends the folder's start and name; its entries go in after. Nothing goes before its
-// end tag, so the end tag follows the previous one on the same line.
-QDomElement WriteFolderEntry(QDomDocument& document, QDomElement& parent, int level, const QString& name) {
-    parent.appendChild(document.createTextNode(layout(level == 1 ? 1 : level - 1)));
-    QDomElement directory = document.createElement(QStringLiteral("directory"));
-    parent.appendChild(directory);
-    directory.appendChild(document.createTextNode(layout(level + 1)));
-    directory.appendChild(textElement(document, QStringLiteral("name"), name));
-    return directory;
-}
-
-void WriteEntries(QDomDocument& document, const std::vector<Node>& nodes, QDomElement& parent, int depth) {
-    const int level = depth + 2;
-    for (const Node& node : nodes) {
-        if (!node.children.empty()) {
-            QDomElement folder = WriteFolderEntry(document, parent, level, node.name);
-            WriteEntries(document, node.children, folder, depth + 1);
-        } else {
-            WriteFileEntry(document, parent, level, node.name, node.value);
+// Element text as XML needs it: "&" and "<" always, ">" where it would close "]]>", and
+// a carriage return as a reference so that reading it back keeps it.
+void appendText(QString& out, const QString& raw) {
+    const QString text = xmlSafe(raw);
+    const qsizetype n = text.size();
+    for (qsizetype i = 0; i < n; ++i) {
+        const QChar c = text[i];
+        switch (c.unicode()) {
+        case u'<':
+            out += QLatin1StringView("&lt;");
+            break;
+        case u'&':
+            out += QLatin1StringView("&amp;");
+            break;
+        case u'>':
+            if (i >= 2 && text[i - 1] == u']' && text[i - 2] == u']') out += QLatin1StringView("&gt;");
+            else out += c;
+            break;
+        case u'\r':
+            out += QLatin1StringView("&#xd;");
+            break;
+        default:
+            out += c;
         }
     }
+}
+
+void textElement(QString& out, QLatin1StringView tag, const QString& text) {
+    out += u'<';
+    out += tag;
+    out += u'>';
+    appendText(out, text);
+    out += QLatin1StringView("</");
+    out += tag;
+    out += u'>';
+}
+
+void WriteFileEntry(QString& out, int level, const QString& name, const QString& value) {
+    layout(out, level);
+    out += QLatin1StringView("<file>");
+    layout(out, level + 1);
+    textElement(out, QLatin1StringView("name"), name);
+    layout(out, level + 1);
+    textElement(out, QLatin1StringView("url"), value);
+    layout(out, level);
+    out += QLatin1StringView("</file>");
+}
+
+// Writes the folder's start and name; its entries go in after. Nothing goes before its
+// end tag, so the end tag follows the previous one on the same line.
+void WriteFolderEntry(QString& out, int level, const QString& name) {
+    layout(out, level == 1 ? 1 : level - 1);
+    out += QLatin1StringView("<directory>");
+    layout(out, level + 1);
+    textElement(out, QLatin1StringView("name"), name);
+}
+
+// The whole document as text, walked with an explicit stack of the folders being
+// written: top-level entries are at level 1, the entries of a folder at depth d at
+// level d + 2.
+QString documentText(const std::vector<Node>& topLevel) {
+    QString out = QStringLiteral("<?xml version=\"1.0\" encoding=\"Shift_JIS\"?>\n<bookmark>");
+    struct Frame {
+        const std::vector<Node>* nodes;
+        std::size_t next;
+        int level;
+    };
+    std::vector<Frame> open{{&topLevel, 0, 1}};
+    while (!open.empty()) {
+        Frame& frame = open.back();
+        if (frame.next == frame.nodes->size()) {
+            open.pop_back();
+            if (!open.empty()) out += QLatin1StringView("</directory>");
+            continue;
+        }
+        const Node& node = (*frame.nodes)[frame.next++];
+        const int level = frame.level;
+        if (node.children.empty()) {
+            WriteFileEntry(out, level, node.name, node.value);
+            continue;
+        }
+        WriteFolderEntry(out, level, node.name);
+        open.push_back({&node.children, 0, std::min(level == 1 ? 3 : level + 1, kDeepestLayoutLevel)});
+    }
+    out += QLatin1StringView("\n</bookmark>");
+    return out;
 }
 
 // Shift_JIS bytes of one character, or its numeric character reference when code page
@@ -101,32 +152,8 @@ std::string encodeChar(char32_t c) {
 
 }  // namespace
 
-QDomDocument buildDocument(const std::vector<Node>& topLevel) {
-    QDomDocument document;
-    document.appendChild(document.createProcessingInstruction(QStringLiteral("xml"),
-                                                              QStringLiteral("version=\"1.0\" encoding=\"Shift_JIS\"")));
-    QDomElement root = document.createElement(QStringLiteral("bookmark"));
-    document.appendChild(root);
-    for (const Node& node : topLevel) {
-        if (!node.children.empty()) {
-            QDomElement folder = WriteFolderEntry(document, root, 1, node.name);
-            WriteEntries(document, node.children, folder, 1);
-        } else {
-            WriteFileEntry(document, root, 1, node.name, node.value);
-        }
-    }
-    root.appendChild(document.createTextNode(QStringLiteral("\n")));
-    return document;
-}
-
-std::string serialize(const QDomDocument& document) {
-    // Node by node: the document's own save would try (and fail) to encode for the
-    // declaration itself; the encoding is ours to do.
-    QString text;
-    {
-        QTextStream stream(&text);
-        for (QDomNode node = document.firstChild(); !node.isNull(); node = node.nextSibling()) node.save(stream, -1);
-    }
+std::string serialize(const std::vector<Node>& topLevel) {
+    const QString text = documentText(topLevel);
     std::string bytes;
     bytes.reserve(static_cast<std::size_t>(text.size()) + 64);
     static QHash<char32_t, std::string> cache;  // the character set never changes
@@ -146,33 +173,41 @@ std::string serialize(const QDomDocument& document) {
     return bytes;
 }
 
-QString keepAside(const QString& path) {
+QString keepAside(const QString& path, const QString& suffix) {
     for (int n = 1; n < 1000; ++n) {
-        const QString copy = path + QStringLiteral(".broken") + (n == 1 ? QString() : QStringLiteral(".%1").arg(n));
+        const QString copy = path + suffix + (n == 1 ? QString() : QStringLiteral(".%1").arg(n));
         if (QFileInfo::exists(copy) || QFileInfo(copy).isSymLink()) continue;
         // QFile::copy never overwrites: a copy made meanwhile under this name stays.
         if (QFile::copy(path, copy)) return copy;
         break;
     }
-    throw TavixError(QStringLiteral("壊れたブックマーク ファイル %1 を別名で残せないため、保存しませんでした").arg(path));
+    throw TavixError(QStringLiteral("ブックマーク ファイル %1 を別名で残せないため、保存しませんでした").arg(path));
 }
 
-void WriteBookMarkFile(const QString& appPath, const std::vector<Node>& topLevel) {
-    const std::string bytes = serialize(buildDocument(topLevel));
+SaveResult WriteBookMarkFile(const QString& appPath, const std::vector<Node>& topLevel, const Fingerprint* readFrom) {
+    const std::string bytes = serialize(topLevel);
     const QString path = storePath(appPath);
+    SaveResult result;
     if (AtomicFile::exists(path)) {
         // A file the readers could not make sense of may still hold the user's
-        // bookmarks: it is never replaced without a copy.
+        // bookmarks, and so may a file another program changed after the tree was
+        // read: neither is replaced without a copy.
         bool broken = true;
+        Fingerprint onDisk{true, -1, 0};
         try {
-            if (auto oldBytes = AtomicFile::readIfExists(path)) broken = !wellFormed(*oldBytes);
-            else broken = false;
+            const std::optional<std::string> oldBytes = AtomicFile::readIfExists(path);
+            onDisk = fingerprintOf(oldBytes ? &*oldBytes : nullptr);
+            broken = oldBytes && !wellFormed(*oldBytes);
         } catch (const TavixError&) {
             broken = true;
         }
-        if (broken) keepAside(path);
+        result.changedOnDisk = readFrom && onDisk.exists && !(onDisk == *readFrom);
+        if (broken || result.changedOnDisk)
+            result.keptAside = keepAside(path, broken ? QStringLiteral(".broken") : QStringLiteral(".changed"));
     }
     AtomicFile::write(path, bytes);
+    result.written = fingerprintOf(&bytes);
+    return result;
 }
 
 }  // namespace BookmarkStore

@@ -22,15 +22,29 @@ QTreeWidgetItem* NewBookmarkNode(const QString& text, int image, const QString& 
 }
 
 QTreeWidgetItem* BookMarkSubTreeRead(const Entry& entry, const BookmarkImages& images) {
-    QTreeWidgetItem* node =
-        entry.folder ? NewBookmarkNode(entry.name, images.folder, BookmarkStore::folderMarker(), images.images)
-                     : NewBookmarkNode(entry.name, images.page, entry.address, images.images);
-    if (!entry.folder) return node;
-    QList<QTreeWidgetItem*> children;
-    children.reserve(static_cast<qsizetype>(entry.entries.size()));
-    for (const Entry& child : entry.entries) children << BookMarkSubTreeRead(child, images);
-    node->addChildren(children);
+    if (!entry.folder) return NewBookmarkNode(entry.name, images.page, entry.address, images.images);
+    QTreeWidgetItem* node = NewBookmarkNode(entry.name, images.folder, BookmarkStore::folderMarker(), images.images);
+    if (!entry.entries.empty()) {
+        node->setData(0, BookmarkData::PendingEntryRole, QVariant::fromValue(reinterpret_cast<quintptr>(&entry)));
+        node->setChildIndicatorPolicy(QTreeWidgetItem::ShowIndicator);
+    }
     return node;
+}
+
+const Entry* PendingEntry(const QTreeWidgetItem* node) {
+    const QVariant pending = node->data(0, BookmarkData::PendingEntryRole);
+    return pending.isValid() ? reinterpret_cast<const Entry*>(pending.value<quintptr>()) : nullptr;
+}
+
+void FillBookmarkNode(QTreeWidgetItem* node, const BookmarkImages& images) {
+    const Entry* entry = PendingEntry(node);
+    if (!entry) return;
+    node->setData(0, BookmarkData::PendingEntryRole, QVariant());
+    node->setChildIndicatorPolicy(QTreeWidgetItem::DontShowIndicatorWhenChildless);
+    QList<QTreeWidgetItem*> children;
+    children.reserve(static_cast<qsizetype>(entry->entries.size()));
+    for (const Entry& child : entry->entries) children << BookMarkSubTreeRead(child, images);
+    node->addChildren(children);
 }
 
 QString MenuItemHint(const QAction* item) { return item->statusTip(); }
@@ -43,16 +57,30 @@ TBookmarkViews::TBookmarkViews(BookmarkModel& model, QMenu* menu, QTreeWidget* t
         BookMarkMenuRead();
         BookMarkTreeRead();
     });
+    connect(tree_, &QTreeWidget::itemExpanded, this,
+            ErrorBox::guarded([this](QTreeWidgetItem* node) { FillBookmarkNode(node, treeImages()); }));
     // The selection, not the keyboard focus mark: focusing the tree opens nothing.
     connect(tree_, &QTreeWidget::itemSelectionChanged, this,
             ErrorBox::guarded([this] { TreeView1Change(tree_->selectedItems().value(0)); }));
 }
+
+BookmarkImages TBookmarkViews::treeImages() const { return {images_, ImageList::Folder, ImageList::Bookmark}; }
 
 QAction* TBookmarkViews::addEntryItem(QAction* item, const Entry& entry) {
     const int image = entry.folder ? ImageList::Folder : ImageList::Bookmark;
     SetMenuItemImage(item, images_, image);
     if (!entry.folder) item->setStatusTip(entry.address);
     connect(item, &QAction::triggered, this, ErrorBox::guarded([this, item](bool) { iventMenuClick(item); }));
+    if (entry.folder && !entry.entries.empty()) {
+        // The submenu exists (so the item shows as one) but gets its items only when it
+        // is first about to show. Items made here stand in a menu, which owns the
+        // submenu too.
+        auto* submenu = new QMenu(qobject_cast<QWidget*>(item->parent()));
+        item->setMenu(submenu);
+        connect(submenu, &QMenu::aboutToShow, this, ErrorBox::guarded([this, item, entry = &entry] {
+                    if (item->menu() && item->menu()->isEmpty()) BookMarkSubMenuRead(*entry, item);
+                }));
+    }
     return item;
 }
 
@@ -63,12 +91,12 @@ void TBookmarkViews::BookMarkMenuRead() {
         delete items[i]->menu();
         delete items[i];
     }
-    const std::vector<Entry>& entries = model_.entries();
+    menuReading_ = model_.reading();
+    const std::vector<Entry>& entries = menuReading_->entries;
     // Every entry, however many: the count is not cut to 8 bits.
     for (std::size_t i = 0; i < entries.size(); ++i) {
         const Entry& entry = entries[i];
-        QAction* item = addEntryItem(AddMenuItem(menu_, QStringLiteral("&") + entry.name, static_cast<int>(i) + 2), entry);
-        BookMarkSubMenuRead(entry, item);
+        addEntryItem(AddMenuItem(menu_, QStringLiteral("&") + entry.name, static_cast<int>(i) + 2), entry);
     }
 }
 
@@ -76,8 +104,7 @@ void TBookmarkViews::BookMarkSubMenuRead(const Entry& entry, QAction* item) {
     if (!entry.folder) return;
     for (std::size_t k = 0; k < entry.entries.size(); ++k) {
         const Entry& child = entry.entries[k];
-        QAction* sub = addEntryItem(AddMenuItem(item, QStringLiteral("&") + child.name, static_cast<int>(k)), child);
-        BookMarkSubMenuRead(child, sub);
+        addEntryItem(AddMenuItem(item, QStringLiteral("&") + child.name, static_cast<int>(k)), child);
     }
 }
 
@@ -87,10 +114,11 @@ void TBookmarkViews::BookMarkTreeRead() {
         const QSignalBlocker quiet(tree_);
         tree_->clear();
     }
-    const BookmarkImages images{images_, ImageList::Folder, ImageList::Bookmark};
+    treeReading_ = model_.reading();
+    const BookmarkImages images = treeImages();
     QList<QTreeWidgetItem*> nodes;
-    nodes.reserve(static_cast<qsizetype>(model_.entries().size()));
-    for (const Entry& entry : model_.entries()) nodes << BookMarkSubTreeRead(entry, images);
+    nodes.reserve(static_cast<qsizetype>(treeReading_->entries.size()));
+    for (const Entry& entry : treeReading_->entries) nodes << BookMarkSubTreeRead(entry, images);
     tree_->addTopLevelItems(nodes);
 }
 
