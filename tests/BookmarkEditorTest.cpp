@@ -530,7 +530,9 @@ TEST_F(BookmarkEditorTest, DeepStoreOpensAndSavesWhole) {
     const Entry* e = &back.at(0);
     int depth = 1;
     while (!e->entries.empty()) {
-        if (depth == 4) EXPECT_EQ(e->entries.front().name, QStringLiteral("added"));
+        if (depth == 4) {
+            EXPECT_EQ(e->entries.front().name, QStringLiteral("added"));
+        }
         e = &e->entries.back();
         ++depth;
     }
