@@ -94,7 +94,7 @@ void reportHistory(View* v) {
 // caption and tab must follow every page, about:blank included.
 void reportTitle(View* v) {
     std::string title = orEmpty(webkit_web_view_get_title(v->web));
-    if (title.empty()) title = orEmpty(webkit_web_view_get_uri(v->web));
+    if (title.empty()) title = HostProtocol::untitledCaption(orEmpty(webkit_web_view_get_uri(v->web)));
     if (title.empty() || (v->titleSent && title == v->title)) return;
     v->title = title;
     v->titleSent = true;
