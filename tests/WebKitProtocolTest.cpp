@@ -133,3 +133,14 @@ TEST(WebKitProtocol, LinesArriveWholeHoweverTheBytesAreCut) {
 }
 
 }  // namespace
+
+TEST(WebKitProtocol, UntitledPagesAreCaptionedByTheirAddress) {
+    using HostProtocol::untitledCaption;
+    EXPECT_EQ(untitledCaption("about:blank"), "about:blank");
+    EXPECT_EQ(untitledCaption("http://127.0.0.1:8080/a/b.html?q=1"), "127.0.0.1:8080/a/b.html?q=1");
+    EXPECT_EQ(untitledCaption("http://example.org/"), "example.org");
+    EXPECT_EQ(untitledCaption("https://example.org/"), "https://example.org/");
+    EXPECT_EQ(untitledCaption("file:///tmp/%E6%97%A5%20x.html"), "日 x.html");
+    EXPECT_EQ(untitledCaption("file:///tmp/"), "file:///tmp/");
+    EXPECT_EQ(untitledCaption(""), "");
+}

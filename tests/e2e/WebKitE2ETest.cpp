@@ -173,6 +173,41 @@ TEST_F(WebKitE2E, JapaneseTitleReachesCaptionTabAndAddressBoxAndHistoryWorks) {
     EXPECT_TRUE(errors.messages.isEmpty()) << errors.messages.join('\n').toStdString();
 }
 
+// A page without a title is known by its address in both engines, about:blank as well:
+// no caption may stay "Gecko" or tab "loading".
+TEST_F(WebKitE2E, CaptionAndTabFollowPagesWithoutATitleInBothEngines) {
+    for (bool ie : {false, true}) {
+        SCOPED_TRACE(ie ? "Chromium" : "WebKit");
+        useEngine(ie);
+        const auto before = form->MDIChildren().size();
+        ErrorBox::guard([&] { form->FileNew1Execute(); });
+        ASSERT_EQ(form->MDIChildren().size(), before + 1);
+        auto* blank = qobject_cast<TViewWindow*>(form->MDIChildren().back());
+        if (!ie) {
+            ASSERT_TRUE(waitFor([&] { return blank->windowTitle() == QStringLiteral("about:blank"); }))
+                << blank->windowTitle().toStdString();
+            EXPECT_EQ(tabOf(blank), QStringLiteral("about:blank"));
+        }
+        TViewWindow* w = open(QStringLiteral("index.html"));
+        ASSERT_TRUE(w);
+        ASSERT_TRUE(waitFor([&] { return w->windowTitle() == QStringLiteral("日本語のページ"); }));
+        // From a titled page to one without: the caption must not keep the old title.
+        form->txtAddress->setText(http->url(QStringLiteral("untitled.html")));
+        ErrorBox::guard([&] { form->btnMoveClick(); });
+        const QString address = http->url(QStringLiteral("untitled.html"));
+        const QString caption = address.mid(QStringLiteral("http://").size());
+        ASSERT_TRUE(waitFor([&] { return w->windowTitle() == caption; })) << w->windowTitle().toStdString();
+        EXPECT_EQ(tabOf(w), caption);
+        EXPECT_EQ(form->txtAddress->text(), address);
+        // And back to a title.
+        form->txtAddress->setText(http->url(QStringLiteral("second.html")));
+        ErrorBox::guard([&] { form->btnMoveClick(); });
+        ASSERT_TRUE(waitFor([&] { return w->windowTitle() == QStringLiteral("二番目のページ"); }));
+        EXPECT_EQ(tabOf(w), QStringLiteral("二番目のページ"));
+    }
+    EXPECT_TRUE(errors.messages.isEmpty()) << errors.messages.join('\n').toStdString();
+}
+
 TEST_F(WebKitE2E, ChromiumAndWebKitSideBySide) {
     useEngine(true);
     TViewWindow* chromium = open(QStringLiteral("second.html"));
@@ -281,6 +316,55 @@ TEST_F(WebKitE2E, KillingTheHostLeavesTheRestAndTheNextUseStartsANewOne) {
     TViewWindow* c = open(QStringLiteral("second.html"));
     ASSERT_TRUE(c);
     ASSERT_TRUE(waitFor([&] { return c->windowTitle() == QStringLiteral("二番目のページ"); }));
+}
+
+// WebKit's processes below the host, by program name.
+QList<qint64> webProcessesOf(qint64 host) {
+    QList<qint64> found;
+    for (const QString& entry : QDir(QStringLiteral("/proc")).entryList(QDir::Dirs)) {
+        bool numeric = false;
+        const qint64 pid = entry.toLongLong(&numeric);
+        if (!numeric) continue;
+        QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
+        if (!stat.open(QIODevice::ReadOnly)) continue;
+        const QByteArray text = stat.readAll();
+        const QByteArray name = text.mid(text.indexOf('(') + 1, text.lastIndexOf(')') - text.indexOf('(') - 1);
+        const qint64 parent = text.mid(text.lastIndexOf(')') + 2).split(' ').value(1).toLongLong();
+        if (parent == host && name.startsWith("WebKitWebProces")) found << pid;
+    }
+    return found;
+}
+
+// Views share a web process: its crash shows in every view it held, Reload brings each
+// back, and the Chromium view beside them is untouched.
+TEST_F(WebKitE2E, AWebProcessCrashShowsInEveryViewItHeld) {
+    useEngine(true);
+    TViewWindow* chromium = open(QStringLiteral("second.html"));
+    useEngine(false);
+    TViewWindow* a = open(QStringLiteral("index.html"));
+    TViewWindow* b = open(QStringLiteral("second.html"));
+    ASSERT_TRUE(chromium && a && b);
+    ASSERT_TRUE(waitFor([&] {
+        return a->windowTitle() == QStringLiteral("日本語のページ") && b->windowTitle() == QStringLiteral("二番目のページ") &&
+               chromium->windowTitle() == QStringLiteral("二番目のページ");
+    }));
+    const qint64 host = WebKit::hostProcessId();
+    const QList<qint64> shared = webProcessesOf(host);
+    ASSERT_EQ(shared.size(), 1) << "two views, one web process";
+    ::kill(static_cast<pid_t>(shared.front()), SIGKILL);
+    ASSERT_TRUE(waitFor([&] { return webkitOf(a)->showsGone() && webkitOf(b)->showsGone(); }));
+    EXPECT_EQ(WebKit::hostProcessId(), host) << "the host outlives its web process";
+    EXPECT_EQ(chromium->windowTitle(), QStringLiteral("二番目のページ"));
+    EXPECT_TRUE(errors.messages.isEmpty());
+
+    for (TViewWindow* w : {a, b}) {
+        form->MDIClient->setActiveSubWindow(w);
+        ErrorBox::guard([&] { form->ReLoadCtrlClick(); });
+        ASSERT_TRUE(waitFor([&] { return !webkitOf(w)->showsGone(); }));
+    }
+    ASSERT_TRUE(waitFor([&] { return !webProcessesOf(host).isEmpty() && !form->StopCtrl->isEnabled(); }));
+    EXPECT_EQ(a->windowTitle(), QStringLiteral("日本語のページ"));
+    EXPECT_EQ(b->windowTitle(), QStringLiteral("二番目のページ"));
 }
 
 }  // namespace

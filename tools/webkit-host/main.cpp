@@ -27,14 +27,45 @@ using HostProtocol::Message;
 int protocolOut = -1;
 WebKitWebContext* context = nullptr;
 
+// How many views share one web process. WebKit gives every unrelated view a process of
+// its own (about 55 MiB before the page); a view created related to another joins that
+// view's process. A group fills up to this many views, then the next view starts a new
+// group. The price: when a web process crashes, every view of its group shows that its
+// page ended (each comes back with Reload), so a crash takes at most this many views.
+constexpr int ViewsPerWebProcess = 5;
+
 struct View {
     std::int64_t id = 0;
+    int group = 0;
     GtkWidget* window = nullptr;
     WebKitWebView* web = nullptr;
     bool focused = false;
+    // The caption last reported, so that every change is told once.
+    std::string title;
+    bool titleSent = false;
 };
 
 std::map<std::int64_t, std::unique_ptr<View>> views;
+
+// A live view of a group with room for one more, to relate the next view to; null when
+// every group is full and the next view needs a web process of its own.
+View* groupWithRoom(int& group) {
+    std::map<int, std::pair<int, View*>> groups;   // group → members, one of them
+    for (const auto& [id, v] : views) {
+        auto& g = groups[v->group];
+        ++g.first;
+        g.second = v.get();
+    }
+    for (const auto& [id, g] : groups) {
+        if (g.first < ViewsPerWebProcess) {
+            group = id;
+            return g.second;
+        }
+    }
+    return nullptr;
+}
+
+int nextGroup = 0;
 
 void send(const Message& message) {
     const std::string line = HostProtocol::encode(message);
@@ -57,6 +88,17 @@ std::string orEmpty(const char* text) { return text ? text : ""; }
 void reportHistory(View* v) {
     send("history", v->id,
          {webkit_web_view_can_go_back(v->web) ? "1" : "0", webkit_web_view_can_go_forward(v->web) ? "1" : "0"});
+}
+
+// A page without a title is known by its address, as the other engine shows it: the
+// caption and tab must follow every page, about:blank included.
+void reportTitle(View* v) {
+    std::string title = orEmpty(webkit_web_view_get_title(v->web));
+    if (title.empty()) title = HostProtocol::untitledCaption(orEmpty(webkit_web_view_get_uri(v->web)));
+    if (title.empty() || (v->titleSent && title == v->title)) return;
+    v->title = title;
+    v->titleSent = true;
+    send("title", v->id, {title});
 }
 
 // Keys the frame answers even while a page has the keyboard: its menu shortcuts and
@@ -122,6 +164,9 @@ void onLoadChanged(WebKitWebView*, WebKitLoadEvent event, gpointer data) {
     auto* v = static_cast<View*>(data);
     if (event == WEBKIT_LOAD_STARTED) {
         send("loading", v->id, {"1"});
+    } else if (event == WEBKIT_LOAD_COMMITTED) {
+        // WebKit tells no title for a page that has none.
+        reportTitle(v);
     } else if (event == WEBKIT_LOAD_FINISHED) {
         send("location", v->id, {orEmpty(webkit_web_view_get_uri(v->web))});
         send("loading", v->id, {"0"});
@@ -146,10 +191,17 @@ View* createView(std::int64_t id, int width, int height) {
     v->window = gtk_window_new(GTK_WINDOW_TOPLEVEL);
     gtk_window_set_decorated(GTK_WINDOW(v->window), FALSE);
     gtk_window_set_default_size(GTK_WINDOW(v->window), std::max(width, 1), std::max(height, 1));
-    v->web = WEBKIT_WEB_VIEW(g_object_new(WEBKIT_TYPE_WEB_VIEW, "web-context", context, nullptr));
+    View* related = groupWithRoom(v->group);
+    if (!related) v->group = ++nextGroup;
+    // A related view shares the web process, and also the settings object, of its group.
+    v->web = related ? WEBKIT_WEB_VIEW(webkit_web_view_new_with_related_view(related->web))
+                     : WEBKIT_WEB_VIEW(g_object_new(WEBKIT_TYPE_WEB_VIEW, "web-context", context, nullptr));
     WebKitSettings* settings = webkit_web_view_get_settings(v->web);
     webkit_settings_set_javascript_can_open_windows_automatically(settings, TRUE);
     webkit_settings_set_zoom_text_only(settings, TRUE);
+    // Composited GL costs about 25 MiB per page and wakes every page's compositor, where
+    // this slot paints in software as the shell's other engine does.
+    webkit_settings_set_hardware_acceleration_policy(settings, WEBKIT_HARDWARE_ACCELERATION_POLICY_NEVER);
     gtk_widget_set_size_request(GTK_WIDGET(v->web), 1, 1);
     gtk_container_add(GTK_CONTAINER(v->window), GTK_WIDGET(v->web));
     gtk_widget_add_events(v->window, GDK_BUTTON_PRESS_MASK | GDK_KEY_PRESS_MASK);
@@ -161,8 +213,8 @@ View* createView(std::int64_t id, int width, int height) {
     g_signal_connect(v->web, "load-changed", G_CALLBACK(onLoadChanged), raw);
     g_signal_connect(v->web, "web-process-terminated", G_CALLBACK(onWebProcessTerminated), raw);
     g_signal_connect(v->web, "mouse-target-changed", G_CALLBACK(onMouseTarget), raw);
-    g_signal_connect(v->web, "notify::title", G_CALLBACK(+[](WebKitWebView* web, GParamSpec*, gpointer data) {
-        send("title", static_cast<View*>(data)->id, {orEmpty(webkit_web_view_get_title(web))});
+    g_signal_connect(v->web, "notify::title", G_CALLBACK(+[](WebKitWebView*, GParamSpec*, gpointer data) {
+        reportTitle(static_cast<View*>(data));
     }), raw);
     g_signal_connect(v->web, "notify::uri", G_CALLBACK(+[](WebKitWebView* web, GParamSpec*, gpointer data) {
         send("location", static_cast<View*>(data)->id, {orEmpty(webkit_web_view_get_uri(web))});

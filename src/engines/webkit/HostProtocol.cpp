@@ -218,4 +218,19 @@ bool LineReader::next(std::string& line, bool& overlong) {
     }
 }
 
+std::string untitledCaption(std::string_view address) {
+    constexpr std::string_view http = "http://", file = "file://";
+    if (address.substr(0, file.size()) == file) {
+        const std::string_view path = address.substr(file.size());
+        const auto slash = path.find_last_of('/');
+        const std::string_view name = slash == std::string_view::npos ? path : path.substr(slash + 1);
+        if (!name.empty()) return decodeArg(name).value_or(std::string(name));
+        return std::string(address);
+    }
+    if (address.substr(0, http.size()) != http) return std::string(address);
+    std::string rest(address.substr(http.size()));
+    if (rest.find('/') == rest.size() - 1) rest.pop_back();
+    return rest;
+}
+
 }  // namespace HostProtocol

@@ -74,6 +74,11 @@ bool validate(const Message& message, Direction receiver, std::string* error = n
 // Reads an argument as a non-negative decimal integer not above max.
 std::optional<std::int64_t> number(const std::string& text, std::int64_t max = MaxViewId);
 
+// What a page without a title is called in its caption and tab, in the form the other
+// engine shows: "http://" and a bare host's trailing "/" left out, a local file by its
+// name, any other address whole.
+std::string untitledCaption(std::string_view address);
+
 // Splits a byte stream into lines. A line longer than MaxLineLength is dropped whole and
 // reported once as overlong.
 class LineReader {
