@@ -9,6 +9,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <gtest/gtest.h>
+#include <optional>
 #include <thread>
 #include <vector>
 
@@ -72,11 +73,33 @@ TEST(PrivateProfile, WritesTouchOnlyTheirLine) {
     EXPECT_EQ(out, "[A]\r\nx=1\r\nz=3\r\n\r\n[B]\r\ny=2\r\n");
     // ... also when that line is the last and has no line end.
     EXPECT_EQ(PrivateProfile::withValue("[A]\nx=1", "A", "y", "2"), "[A]\nx=1\r\ny=2\r\n");
+    // ... and when that line was rewritten in place just before.
+    EXPECT_EQ(PrivateProfile::withValue(PrivateProfile::withValue("[Bar]\r\nJBarSize=840", "Bar", "JBarSize", "840"),
+                                        "Bar", "Band0ID", "0"),
+              "[Bar]\r\nJBarSize=840\r\nBand0ID=0\r\n");
+    EXPECT_EQ(PrivateProfile::withValue(PrivateProfile::withValue("[Bar]\r\nJBarSize=1", "Bar", "JBarSize", "840"),
+                                        "Bar", "Band0ID", "0"),
+              "[Bar]\r\nJBarSize=840\r\nBand0ID=0\r\n");
     // A new section goes at the end.
     EXPECT_EQ(PrivateProfile::withValue("[A]\r\nx=1", "Bar", "JBar", "0"), "[A]\r\nx=1\r\n[Bar]\r\nJBar=0\r\n");
     EXPECT_EQ(PrivateProfile::withValue("", "Bar", "JBar", "0"), "[Bar]\r\nJBar=0\r\n");
     // A line end inside a value cannot plant further keys.
     EXPECT_EQ(PrivateProfile::withValue("", "S", "K", "a\r\n[X]\nevil=1"), "[S]\r\nK=a  [X] evil=1\r\n");
+}
+
+TEST(PrivateProfile, AKeyAfterALastLineWithoutLineEndStartsALineOfItsOwn) {
+    for (const bool batched : {false, true}) {
+        ProgramFolder dir;
+        dir.write("config.ini", "[Bar]\r\nJBarSize=840");
+        {
+            std::optional<PrivateProfile::Batch> batch;
+            if (batched) batch.emplace(dir.file("config.ini"));
+            PrivateProfile::write(dir.file("config.ini"), "Bar", "JBarSize", "840");
+            PrivateProfile::write(dir.file("config.ini"), "Bar", "Band0ID", "0");
+            if (batch) batch->commit();
+        }
+        EXPECT_EQ(dir.read("config.ini"), "[Bar]\r\nJBarSize=840\r\nBand0ID=0\r\n") << batched;
+    }
 }
 
 TEST(PrivateProfile, SeesChangesOnDiskAtTheNextRead) {

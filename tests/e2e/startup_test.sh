@@ -32,11 +32,19 @@ import -window root "$folder/shot.png"
 colours=$(convert "$folder/shot.png" -format '%k' info:)
 [ "$colours" -gt 20 ] || { echo "the screen is blank ($colours colours)"; exit 1; }
 
-# File > Exit through the keyboard, as a user would.
-xdotool key --window "$win" alt+f
-sleep 0.5
-xdotool key x
-for _ in $(seq 100); do kill -0 "$APP_PID" 2>/dev/null || break; sleep 0.1; done
+# File > Exit through the keyboard, as a user would, once the frame has the focus (on a
+# loaded machine the window manager may take a moment to hand it back after the options
+# window closed).
+for _ in 1 2 3; do
+  xdotool windowactivate --sync "$win" 2>/dev/null || true
+  for _ in $(seq 30); do [ "$(xdotool getactivewindow 2>/dev/null)" = "$win" ] && break; sleep 0.1; done
+  xdotool key --window "$win" alt+f
+  sleep 0.5
+  xdotool key x
+  for _ in $(seq 50); do kill -0 "$APP_PID" 2>/dev/null || break; sleep 0.1; done
+  kill -0 "$APP_PID" 2>/dev/null || break
+  xdotool key Escape Escape
+done
 if kill -0 "$APP_PID" 2>/dev/null; then echo "File > Exit did not end the program"; exit 1; fi
 APP_PID=""
 grep -q $'^LastEngine=IE\r$' "$folder/config.ini" || { echo "config.ini lacks [General]"; cat "$folder/config.ini"; exit 1; }
