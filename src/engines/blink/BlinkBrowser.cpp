@@ -84,6 +84,9 @@ std::uint32_t contextMenuKind(const QWebEngineContextMenuRequest* request) {
     return CONTEXT_MENU_DEFAULT;
 }
 
+// Alerts waiting behind the one shown; a page that sends more loses them.
+constexpr qsizetype MaxPendingAlerts = 10;
+
 QString originText(const QUrl& origin) {
     // "http://host:port": scheme, host and port only, never a path a page could dress up.
     const QString text = origin.adjusted(QUrl::RemovePath | QUrl::RemoveQuery | QUrl::RemoveFragment |
@@ -140,7 +143,7 @@ void BlinkBrowser::SetClientSite(IOleClientSite* site) {
 
 void BlinkBrowser::askHost() {
     answers_ = Blink::askHost(site_);
-    Blink::applyToSettings(page_->settings(), answers_);
+    Blink::applyToSettings(page_->settings(), page_->profile()->settings(), answers_);
 }
 
 QWidget* BlinkBrowser::widget() { return container_; }
@@ -195,6 +198,7 @@ bool BlinkBrowser::beforeNavigate(const QUrl& url, int navigationType, bool isMa
     if (navigationType == QWebEnginePage::NavigationTypeRedirect && answers_.has(DLCTL_NO_CLIENTPULL)) return false;
     askHost();
     dialogs_.reset();
+    pendingAlerts_.clear();
     return true;
 }
 
@@ -217,6 +221,14 @@ bool BlinkBrowser::scriptDialog(PageDialog::Kind kind, const QUrl& origin, const
         }
     }
     PageDialog::Request request{kind, caption, text, defaultText, dialogs_.shownCount() > 1};
+    if (kind == PageDialog::Kind::Alert) {
+        // An alert needs no answer: the page goes on at once and the alerts show one
+        // after another. Waiting here would hold every Chromium page, not only this one.
+        if (pendingAlerts_.size() < MaxPendingAlerts) pendingAlerts_.append(request);
+        showNextAlert();
+        return true;
+    }
+    // confirm() and prompt() need their answer before the page's script goes on.
     QPointer<BlinkBrowser> self(this);
     ++dialogsOpen_;
     const PageDialog::Answer answer = PageDialog::exec(view_, request);
@@ -226,6 +238,22 @@ bool BlinkBrowser::scriptDialog(PageDialog::Kind kind, const QUrl& origin, const
     if (answer.suppressMore) dialogs_.forbid();
     if (result && answer.accepted) *result = answer.text;
     return answer.accepted;
+}
+
+void BlinkBrowser::showNextAlert() {
+    if (alertShowing_ || pendingAlerts_.isEmpty() || !view_) return;
+    alertShowing_ = true;
+    const PageDialog::Request request = pendingAlerts_.takeFirst();
+    QPointer<BlinkBrowser> self(this);
+    PageDialog::open(view_, request, [self](const PageDialog::Answer& answer) {
+        if (!self) return;
+        self->alertShowing_ = false;
+        if (answer.suppressMore) {
+            self->dialogs_.forbid();
+            self->pendingAlerts_.clear();
+        }
+        self->showNextAlert();
+    });
 }
 
 bool BlinkBrowser::hostTakesContextMenu(QPoint globalPos) {

@@ -6,6 +6,7 @@
 #include "engines/blink/BlinkHost.h"
 #include "engines/blink/PageDialog.h"
 
+#include <QList>
 #include <QObject>
 #include <QPointer>
 
@@ -65,6 +66,7 @@ public:
 private:
     void wirePage();
     void askHost();
+    void showNextAlert();
     void reportHistory(bool always);
     void newWindowRequested(QWebEngineNewWindowRequest& request);
     void rendererTerminated(int status);
@@ -80,6 +82,8 @@ private:
     Blink::HostRequestInterceptor* interceptor_ = nullptr;
     PageDialog::Limiter dialogs_;
     int dialogsOpen_ = 0;
+    QList<PageDialog::Request> pendingAlerts_;
+    bool alertShowing_ = false;
     bool busy_ = false;
     bool reportedBack_ = false;
     bool reportedForward_ = false;

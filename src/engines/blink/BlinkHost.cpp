@@ -18,11 +18,12 @@ bool isDocument(QWebEngineUrlRequestInfo::ResourceType type) {
            type == QWebEngineUrlRequestInfo::ResourceTypeSubFrame;
 }
 
-void setOrReset(QWebEngineSettings* settings, QWebEngineSettings::WebAttribute attribute, bool ask, bool value) {
-    if (ask)
-        settings->setAttribute(attribute, value);
-    else
-        settings->resetAttribute(attribute);
+// Sets what the host asks, and otherwise the profile's own value (set, not reset: a
+// reset alone does not reach a page already shown).
+void setOrReset(QWebEngineSettings* settings, const QWebEngineSettings* profile,
+                QWebEngineSettings::WebAttribute attribute, bool ask, bool value) {
+    const bool wanted = ask ? value : profile->testAttribute(attribute);
+    if (settings->testAttribute(attribute) != wanted) settings->setAttribute(attribute, wanted);
 }
 
 }  // namespace
@@ -48,15 +49,15 @@ HostAnswers askHost(IOleClientSite* site) {
     return answers;
 }
 
-void applyToSettings(QWebEngineSettings* settings, const HostAnswers& a) {
-    setOrReset(settings, QWebEngineSettings::JavascriptEnabled, a.scriptsOff(), false);
-    setOrReset(settings, QWebEngineSettings::AutoLoadImages, !a.has(DLCTL_DLIMAGES), false);
-    setOrReset(settings, QWebEngineSettings::ShowScrollBars, a.has(DOCHOSTUIFLAG_SCROLL_NO), false);
+void applyToSettings(QWebEngineSettings* settings, const QWebEngineSettings* profile, const HostAnswers& a) {
+    setOrReset(settings, profile, QWebEngineSettings::JavascriptEnabled, a.scriptsOff(), false);
+    setOrReset(settings, profile, QWebEngineSettings::AutoLoadImages, !a.has(DLCTL_DLIMAGES), false);
+    setOrReset(settings, profile, QWebEngineSettings::ShowScrollBars, a.has(DOCHOSTUIFLAG_SCROLL_NO), false);
     // Chromium cannot tell a video from a background sound: without either, media waits
     // for the user (and with neither it is not fetched at all, see the interceptor).
-    setOrReset(settings, QWebEngineSettings::PlaybackRequiresUserGesture,
+    setOrReset(settings, profile, QWebEngineSettings::PlaybackRequiresUserGesture,
                !a.has(DLCTL_VIDEOS) || !a.has(DLCTL_BGSOUNDS), true);
-    setOrReset(settings, QWebEngineSettings::PluginsEnabled,
+    setOrReset(settings, profile, QWebEngineSettings::PluginsEnabled,
                a.has(DLCTL_NO_JAVA) || a.has(DLCTL_NO_RUNACTIVEXCTLS) || a.has(DLCTL_NO_DLACTIVEXCTLS) ||
                    a.has(DLCTL_DOWNLOADONLY),
                false);

@@ -32,7 +32,7 @@ HostAnswers askHost(IOleClientSite* site);
 
 // Puts the answers into a page's own settings (scripts, images, scroll bars, media,
 // plugins). Where the answers ask nothing, the profile's value stands.
-void applyToSettings(QWebEngineSettings* settings, const HostAnswers& answers);
+void applyToSettings(QWebEngineSettings* settings, const QWebEngineSettings* profile, const HostAnswers& answers);
 
 // Whether the machine has no network up, as far as the platform can tell.
 bool networkUnreachable();

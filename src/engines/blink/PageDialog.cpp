@@ -4,6 +4,7 @@
 
 #include <QCheckBox>
 #include <QEventLoop>
+#include <memory>
 #include <QFrame>
 #include <QHBoxLayout>
 #include <QKeyEvent>
@@ -56,11 +57,21 @@ public:
 
 void setPresenter(std::function<Answer(QWidget*, const Request&)> p) { presenter() = std::move(p); }
 
-Answer exec(QWidget* view, const Request& request) {
-    if (presenter()) return presenter()(view, request);
-    if (!view) return {};
+namespace {
 
+// The dialog's widgets, laid over the view; finish(accepted) reports the answer once.
+struct Built {
+    QPointer<Overlay> overlay;
+    QPushButton* ok = nullptr;
+    QPushButton* cancel = nullptr;
+    QLineEdit* answerEdit = nullptr;
+    QCheckBox* suppress = nullptr;
+};
+
+Built build(QWidget* view, const Request& request) {
+    Built built;
     QPointer<Overlay> overlay = new Overlay(view);
+    built.overlay = overlay;
     auto* box = new QFrame(overlay);
     box->setObjectName(QStringLiteral("PageDialogBox"));
     box->setFrameShape(QFrame::StyledPanel);
@@ -120,31 +131,71 @@ Answer exec(QWidget* view, const Request& request) {
         buttons->addWidget(cancel);
     }
     layout->addLayout(buttons);
-
-    Answer answer;
-    QEventLoop loop;
-    const auto finish = [&](bool accepted) {
-        answer.accepted = accepted;
-        if (answerEdit) answer.text = answerEdit->text();
-        if (suppress) answer.suppressMore = suppress->isChecked();
-        loop.quit();
-    };
-    QObject::connect(ok, &QPushButton::clicked, &loop, [&] { finish(true); });
-    if (cancel) QObject::connect(cancel, &QPushButton::clicked, &loop, [&] { finish(false); });
-    if (answerEdit) QObject::connect(answerEdit, &QLineEdit::returnPressed, &loop, [&] { finish(true); });
-    overlay->onEscape = [&] { finish(request.kind == Kind::Alert); };
-    // The view going away (its window closed) ends the dialog unanswered.
-    QObject::connect(overlay, &QObject::destroyed, &loop, [&] { loop.quit(); });
-
+    built.ok = ok;
+    built.cancel = cancel;
+    built.answerEdit = answerEdit;
+    built.suppress = suppress;
     overlay->show();
     overlay->raise();
     if (answerEdit)
         answerEdit->setFocus();
     else
         ok->setFocus();
-    loop.exec();
-    if (overlay) overlay->deleteLater();
+    return built;
+}
+
+// Calls finish(accepted) when the user answers.
+void wire(const Built& built, Kind kind, const std::function<void(bool)>& finish) {
+    QObject::connect(built.ok, &QPushButton::clicked, built.overlay, [finish] { finish(true); });
+    if (built.cancel) QObject::connect(built.cancel, &QPushButton::clicked, built.overlay, [finish] { finish(false); });
+    if (built.answerEdit)
+        QObject::connect(built.answerEdit, &QLineEdit::returnPressed, built.overlay, [finish] { finish(true); });
+    built.overlay->onEscape = [finish, kind] { finish(kind == Kind::Alert); };
+}
+
+Answer answerOf(const Built& built, bool accepted) {
+    Answer answer;
+    answer.accepted = accepted;
+    if (built.answerEdit) answer.text = built.answerEdit->text();
+    if (built.suppress) answer.suppressMore = built.suppress->isChecked();
     return answer;
+}
+
+}  // namespace
+
+Answer exec(QWidget* view, const Request& request) {
+    if (presenter()) return presenter()(view, request);
+    if (!view) return {};
+    const Built built = build(view, request);
+    Answer answer;
+    QEventLoop loop;
+    wire(built, request.kind, [&](bool accepted) {
+        answer = answerOf(built, accepted);
+        loop.quit();
+    });
+    // The view going away (its window closed) ends the dialog unanswered.
+    QObject::connect(built.overlay, &QObject::destroyed, &loop, [&] { loop.quit(); });
+    loop.exec();
+    if (built.overlay) built.overlay->deleteLater();
+    return answer;
+}
+
+void open(QWidget* view, const Request& request, std::function<void(const Answer&)> done) {
+    if (presenter()) {
+        const Answer answer = presenter()(view, request);
+        if (done) done(answer);
+        return;
+    }
+    if (!view) return;
+    const Built built = build(view, request);
+    auto answered = std::make_shared<bool>(false);
+    wire(built, request.kind, [built, done, answered](bool accepted) {
+        if (*answered || !built.overlay) return;
+        *answered = true;
+        const Answer answer = answerOf(built, accepted);
+        built.overlay->deleteLater();
+        if (done) done(answer);
+    });
 }
 
 bool Limiter::admit(const QDateTime& now) {

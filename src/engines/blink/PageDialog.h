@@ -34,6 +34,10 @@ struct Answer {
 // the user answers or the view goes away (then: not accepted).
 Answer exec(QWidget* view, const Request& request);
 
+// Shows the dialog over the view and returns at once; done runs with the answer when
+// the user gives it (not at all when the view goes away first).
+void open(QWidget* view, const Request& request, std::function<void(const Answer&)> done);
+
 // Tests answer in place of the user; an empty function restores the dialog.
 void setPresenter(std::function<Answer(QWidget* view, const Request& request)> presenter);
 
