@@ -46,6 +46,8 @@ public:
     HRESULT ExecWB(int cmdID, int cmdexecopt, const Variant& pvaIn, Variant* pvaOut) override;
     HRESULT GetProperty(int dispId, Variant& result) override;
     QWidget* widget() override { return widget_; }
+    void SetClientSite(IOleClientSite* site) override { clientSite = site; }
+    IOleInPlaceActiveObject* QueryInPlaceActiveObject() override { return hasActiveObject ? &accelerators : nullptr; }
 
     // Every later call fails with the code (S_OK: none fails).
     void failWith(HRESULT code) { failAll_ = code; }
@@ -65,6 +67,20 @@ public:
     QString locationURL;
     bool busy = false;
     QString name = QStringLiteral("Fake");
+    // The site the hosting control gave (null: none).
+    IOleClientSite* clientSite = nullptr;
+    // The engine's accelerator translation: records the keys it is offered; throws on
+    // demand; missing when hasActiveObject is false.
+    struct Accelerators : IOleInPlaceActiveObject {
+        HRESULT TranslateAccelerator(const TMessage& msg) override {
+            keys.append(msg.wParam);
+            if (throwOnKey) throw ComError(E_FAIL);
+            return S_FALSE;
+        }
+        QList<std::uint32_t> keys;
+        bool throwOnKey = false;
+    } accelerators;
+    bool hasActiveObject = true;
 
 private:
     HRESULT record(const QString& method, QList<Variant> args);

@@ -5,6 +5,7 @@
 #include "app/Main.h"
 #include "app/tmpWeb.h"
 #include "bookmarks/BookMark.h"
+#include "engines/UIWebBrowser.h"
 #include "engines/blink/BlinkEngine.h"
 #include "engines/webkit/WebKitEngine.h"
 #include "platform/ErrorBox.h"
@@ -86,5 +87,7 @@ int main(int argc, char** argv) {
     delete AboutBox;
     delete frm_BMEdit;
     delete mainForm;
+    // The key hook the first IE view window installed goes with the program.
+    THookApplicationMessage::release();
     return rc;
 }

@@ -14,8 +14,8 @@ Tfrm_tmpWeb* frm_tmpWeb = nullptr;
 
 namespace {
 
-// A closed receiver lives on for a while so that its page can finish loading (and its
-// redirects still reach the filter); then it is freed, never inside its own handler.
+// A closed receiver lives on for a while (its page is still the opener's window handle);
+// then it is freed, never inside its own handler.
 constexpr int ReceiverLingerMs = 60000;
 
 }  // namespace
@@ -51,11 +51,11 @@ bool Tfrm_tmpWeb::IsForbiddenPopupAddress(const QString& url) {
 void Tfrm_tmpWeb::WebBrowser1BeforeNavigate2(IDispatch*, const Variant& url, const Variant&, const Variant&,
                                              const Variant&, const Variant&, bool& cancel) {
     const QString address = url.toString();
-    if (IsForbiddenPopupAddress(address)) {
-        cancel = true;
-    } else {
-        emit PopupRequested(address);
-    }
+    // The receiver never loads what it hands over: a dropped popup must not reach the
+    // network, and an accepted one is fetched once, by its view window (a form posted
+    // into a popup is not submitted a second time).
+    cancel = true;
+    if (!IsForbiddenPopupAddress(address)) emit PopupRequested(address);
     close();
 }
 

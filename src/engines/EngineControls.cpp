@@ -84,8 +84,6 @@ WebBrowser2& TEngineControl::ControlInterface() {
 
 DWebBrowserEvents2& TEngineControl::events() { return engine_->events(); }
 
-TUIWebBrowser::TUIWebBrowser(QWidget* parent) : TEngineControl(CLASS_WebBrowser, EngineForm::IE, parent) {}
-
 TMozillaBrowser::TMozillaBrowser(QWidget* parent) : TEngineControl(CLASS_MozillaBrowser, EngineForm::Gecko, parent) {}
 
 TWebBrowser::TWebBrowser(QWidget* parent) : TEngineControl(CLASS_WebBrowser, EngineForm::IE, parent) {}

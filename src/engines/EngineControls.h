@@ -90,13 +90,6 @@ private:
     WebBrowser2* controlInterface_ = nullptr;
 };
 
-// The IE control of an IE view window (TWeb_IE).
-class TUIWebBrowser : public TEngineControl {
-    Q_OBJECT
-public:
-    explicit TUIWebBrowser(QWidget* parent = nullptr);
-};
-
 // The Gecko control of a Gecko view window (TWeb_MZ).
 class TMozillaBrowser : public TEngineControl {
     Q_OBJECT
@@ -121,3 +114,6 @@ inline const QString IEViewWindowName = QStringLiteral("frm_ie");
 EngineTarget DispatchRule(QWidget* activeChild);
 EngineTarget DispatchRule(QMdiSubWindow* activeChild);
 inline EngineTarget DispatchRule(std::nullptr_t) { return {}; }
+
+// The IE control of an IE view window (TWeb_IE), with its host customisation.
+#include "engines/UIWebBrowser.h"

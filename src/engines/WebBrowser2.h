@@ -4,6 +4,7 @@
 // WebKit in its host, the test fake) implements WebBrowser2; the rest of the program
 // never sees more of an engine than this.
 
+#include "engines/DocHost.h"
 #include "platform/Com.h"
 
 #include <QObject>
@@ -155,6 +156,13 @@ public:
 
     // The widget that shows the page; the hosting control embeds it and keeps it sized.
     virtual QWidget* widget() = 0;
+
+    // The site whose host questions the engine asks from now on (null: none, the engine
+    // decides alone). The engine keeps a reference while it holds the site. An engine
+    // that cannot be customised ignores it.
+    virtual void SetClientSite(IOleClientSite* site) { (void)site; }
+    // The engine's accelerator translation; null when the engine has none.
+    virtual IOleInPlaceActiveObject* QueryInPlaceActiveObject() { return nullptr; }
 
     // The events this engine raises.
     DWebBrowserEvents2& events() { return events_; }

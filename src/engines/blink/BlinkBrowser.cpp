@@ -6,9 +6,14 @@
 #include "engines/blink/BlinkEngine.h"
 
 #include <QAction>
+#include <QContextMenuEvent>
+#include <QCursor>
+#include <QWebEngineContextMenuRequest>
+#include <QWebEngineSettings>
 #include <QFileInfo>
 #include <QLabel>
 #include <QStackedWidget>
+#include <QTimer>
 #include <QWebEngineHistory>
 #include <QWebEngineNewWindowRequest>
 #include <QWebEnginePage>
@@ -17,25 +22,84 @@
 
 namespace {
 
-// The page asks its browser before every navigation, so that BeforeNavigate2 can cancel it.
+// The page asks its browser before every navigation, so that BeforeNavigate2 can cancel
+// it, and hands it the page's dialogs. A page that outlives its browser (a dialog was
+// open when the window closed) refuses everything.
 class BlinkPage : public QWebEnginePage {
 public:
     BlinkPage(QWebEngineProfile* profile, BlinkBrowser* owner) : QWebEnginePage(profile), owner_(owner) {}
+    void detach() { owner_ = nullptr; }
 
 protected:
-    bool acceptNavigationRequest(const QUrl& url, NavigationType, bool) override {
-        return owner_->beforeNavigate(url);
+    bool acceptNavigationRequest(const QUrl& url, NavigationType type, bool isMainFrame) override {
+        return owner_ && owner_->beforeNavigate(url, type, isMainFrame);
+    }
+    void javaScriptAlert(const QUrl& origin, const QString& text) override {
+        if (QPointer<BlinkBrowser> owner = owner_) owner->scriptDialog(PageDialog::Kind::Alert, origin, text, {}, nullptr);
+    }
+    bool javaScriptConfirm(const QUrl& origin, const QString& text) override {
+        QPointer<BlinkBrowser> owner = owner_;
+        return owner && owner->scriptDialog(PageDialog::Kind::Confirm, origin, text, {}, nullptr);
+    }
+    bool javaScriptPrompt(const QUrl& origin, const QString& text, const QString& defaultValue,
+                          QString* result) override {
+        QPointer<BlinkBrowser> owner = owner_;
+        return owner && owner->scriptDialog(PageDialog::Kind::Prompt, origin, text, defaultValue, result);
     }
 
 private:
-    BlinkBrowser* owner_;
+    QPointer<BlinkBrowser> owner_;
 };
+
+// The view lets the host have its say on a right-click, and tells when it is shown.
+class BlinkView : public QWebEngineView {
+public:
+    BlinkView(BlinkBrowser* owner, QWidget* parent) : QWebEngineView(parent), owner_(owner) {}
+
+protected:
+    void contextMenuEvent(QContextMenuEvent* event) override {
+        if (owner_ && owner_->hostTakesContextMenu(event->globalPos())) return;
+        QWebEngineView::contextMenuEvent(event);
+    }
+    void showEvent(QShowEvent* event) override {
+        QWebEngineView::showEvent(event);
+        if (owner_) owner_->viewVisibilityChanged(true);
+    }
+    void hideEvent(QHideEvent* event) override {
+        QWebEngineView::hideEvent(event);
+        if (owner_) owner_->viewVisibilityChanged(false);
+    }
+
+private:
+    QPointer<BlinkBrowser> owner_;
+};
+
+// What a right-click was on, as the host is told.
+std::uint32_t contextMenuKind(const QWebEngineContextMenuRequest* request) {
+    if (!request) return CONTEXT_MENU_DEFAULT;
+    if (request->mediaType() == QWebEngineContextMenuRequest::MediaTypeImage) return CONTEXT_MENU_IMAGE;
+    if (request->isContentEditable()) return CONTEXT_MENU_CONTROL;
+    if (request->linkUrl().isValid() && !request->linkUrl().isEmpty()) return CONTEXT_MENU_ANCHOR;
+    if (!request->selectedText().isEmpty()) return CONTEXT_MENU_TEXTSELECT;
+    return CONTEXT_MENU_DEFAULT;
+}
+
+// Alerts waiting behind the one shown; a page that sends more loses them.
+constexpr qsizetype MaxPendingAlerts = 10;
+
+QString originText(const QUrl& origin) {
+    // "http://host:port": scheme, host and port only, never a path a page could dress up.
+    const QString text = origin.adjusted(QUrl::RemovePath | QUrl::RemoveQuery | QUrl::RemoveFragment |
+                                         QUrl::RemoveUserInfo)
+                             .toString();
+    return text.isEmpty() ? origin.scheme() + QLatin1Char(':') : text;
+}
 
 }  // namespace
 
 BlinkBrowser::BlinkBrowser() {
     container_ = new QStackedWidget;
-    view_ = new QWebEngineView(container_);
+    view_ = new BlinkView(this, container_);
     page_ = new BlinkPage(Blink::sharedProfile(), this);
     view_->setPage(page_);
     goneLabel_ = new QLabel(Blink::rendererGoneMessage(), container_);
@@ -53,8 +117,33 @@ BlinkBrowser::~BlinkBrowser() {
     page_->disconnect(this);
     page_->action(QWebEnginePage::Back)->disconnect(this);
     page_->action(QWebEnginePage::Forward)->disconnect(this);
-    delete container_.data();   // the view first, then the page it showed
-    delete page_;
+    static_cast<BlinkPage*>(page_)->detach();
+    page_->setUrlRequestInterceptor(nullptr);
+    if (site_) site_->Release();
+    site_ = nullptr;
+    delete container_.data();   // the view first (it ends an open dialog), then the page it showed
+    if (dialogsOpen_ > 0)
+        page_->deleteLater();   // the page is still inside its dialog call: it goes once that returns
+    else
+        delete page_;
+}
+
+void BlinkBrowser::SetClientSite(IOleClientSite* site) {
+    if (site == site_) return;
+    if (site) site->AddRef();
+    if (site_) site_->Release();
+    site_ = site;
+    if (!site_) return;
+    if (!interceptor_) {
+        interceptor_ = new Blink::HostRequestInterceptor(&answers_, &site_, this);
+        page_->setUrlRequestInterceptor(interceptor_);
+    }
+    askHost();
+}
+
+void BlinkBrowser::askHost() {
+    answers_ = Blink::askHost(site_);
+    Blink::applyToSettings(page_->settings(), page_->profile()->settings(), answers_);
 }
 
 QWidget* BlinkBrowser::widget() { return container_; }
@@ -101,8 +190,120 @@ void BlinkBrowser::reportHistory(bool always) {
     reportedForward_ = forward;
 }
 
-bool BlinkBrowser::beforeNavigate(const QUrl& url) {
-    return !events().fireBeforeNavigate2(this, urlText(url));
+bool BlinkBrowser::beforeNavigate(const QUrl& url, int navigationType, bool isMainFrame) {
+    if (events().fireBeforeNavigate2(this, urlText(url))) return false;
+    if (!site_ || !isMainFrame) return true;
+    // A page that reloads or moves itself (a meta refresh) is what the page being left
+    // may not do when its host forbids client pull.
+    if (navigationType == QWebEnginePage::NavigationTypeRedirect && answers_.has(DLCTL_NO_CLIENTPULL)) return false;
+    askHost();
+    dialogs_.reset();
+    pendingAlerts_.clear();
+    return true;
+}
+
+bool BlinkBrowser::scriptDialog(PageDialog::Kind kind, const QUrl& origin, const QString& text,
+                                const QString& defaultText, QString* result) {
+    if (site_ && answers_.has(DLCTL_SILENT)) return false;
+    // A hidden page (a popup receiver) has nobody to answer it.
+    if (!view_ || !view_->window()->isVisible()) return false;
+    if (!dialogs_.admit()) return false;
+    const QString caption = originText(origin);
+    if (site_) {
+        if (IDocHostShowUI* showUI = site_->QueryDocHostShowUI()) {
+            std::int32_t answer = 0;
+            const std::uint32_t type = kind == PageDialog::Kind::Alert ? MB_OK | MB_ICONEXCLAMATION
+                                                                       : MB_OKCANCEL | MB_ICONQUESTION;
+            // The host may show its own box as well; the page's dialog follows unless it
+            // said it has shown the message itself.
+            if (showUI->ShowMessage(view_, text, caption, type, QString(), 0, &answer) == S_OK)
+                return answer == static_cast<std::int32_t>(IDOK);
+        }
+    }
+    PageDialog::Request request{kind, caption, text, defaultText, dialogs_.shownCount() > 1};
+    if (kind == PageDialog::Kind::Alert) {
+        // An alert needs no answer: the page goes on at once and the alerts show one
+        // after another. Waiting here would hold every Chromium page, not only this one.
+        if (pendingAlerts_.size() < MaxPendingAlerts) pendingAlerts_.append(request);
+        showNextAlert();
+        return true;
+    }
+    // confirm() and prompt() need their answer before the page's script goes on.
+    QPointer<BlinkBrowser> self(this);
+    ++dialogsOpen_;
+    const PageDialog::Answer answer = PageDialog::exec(view_, request);
+    // The window may have closed while the dialog was open.
+    if (!self) return false;
+    --dialogsOpen_;
+    if (answer.suppressMore) dialogs_.forbid();
+    if (result && answer.accepted) *result = answer.text;
+    return answer.accepted;
+}
+
+void BlinkBrowser::showNextAlert() {
+    if (alertShowing_ || pendingAlerts_.isEmpty() || !view_) return;
+    alertShowing_ = true;
+    const PageDialog::Request request = pendingAlerts_.takeFirst();
+    QPointer<BlinkBrowser> self(this);
+    PageDialog::open(view_, request, [self](const PageDialog::Answer& answer) {
+        if (!self) return;
+        self->alertShowing_ = false;
+        if (answer.suppressMore) {
+            self->dialogs_.forbid();
+            self->pendingAlerts_.clear();
+        }
+        self->showNextAlert();
+    });
+}
+
+bool BlinkBrowser::hostTakesContextMenu(QPoint globalPos) {
+    if (!site_) return false;
+    IDocHostUIHandler* handler = site_->QueryDocHostUIHandler();
+    if (!handler) return false;
+    const std::uint32_t kind = contextMenuKind(view_ ? view_->lastContextMenuRequest() : nullptr);
+    return handler->ShowContextMenu(kind, &globalPos, nullptr, nullptr) == S_OK;
+}
+
+void BlinkBrowser::viewVisibilityChanged(bool visible) {
+    // Scripts of a page out of sight sleep when the host asks so; the page wakes as it shows.
+    if (visible) {
+        if (page_->lifecycleState() != QWebEnginePage::LifecycleState::Active)
+            page_->setLifecycleState(QWebEnginePage::LifecycleState::Active);
+    } else if (site_ && answers_.has(DOCHOSTUIFLAG_DISABLE_SCRIPT_INACTIVE)) {
+        QPointer<QWebEnginePage> page = page_;
+        QTimer::singleShot(0, this, [this, page] {
+            if (page && view_ && !view_->isVisible() && page->lifecycleState() == QWebEnginePage::LifecycleState::Active)
+                page->setLifecycleState(QWebEnginePage::LifecycleState::Frozen);
+        });
+    }
+}
+
+HRESULT BlinkBrowser::TranslateAccelerator(const TMessage& msg) {
+    if (msg.message != WM_KEYDOWN && msg.message != WM_SYSKEYDOWN) return S_FALSE;
+    if (site_)
+        if (IDocHostUIHandler* handler = site_->QueryDocHostUIHandler())
+            if (handler->TranslateAccelerator(&msg, nullptr, 0) == S_OK) return S_OK;   // the host took it
+    const TShiftState shift = currentShiftState();
+    const auto act = [this](QWebEnginePage::WebAction action) {
+        page_->triggerAction(action);
+        return S_OK;
+    };
+    switch (msg.wParam) {
+    case VK_F5:
+        if (shift == ssCtrl) return act(QWebEnginePage::ReloadAndBypassCache);
+        if (shift == 0) return act(QWebEnginePage::Reload);
+        return S_FALSE;
+    case 'R': return shift == ssCtrl ? act(QWebEnginePage::Reload) : S_FALSE;
+    case VK_ESCAPE: return busy_ && shift == 0 ? act(QWebEnginePage::Stop) : S_FALSE;
+    case VK_LEFT: return shift == ssAlt && page_->history()->canGoBack() ? act(QWebEnginePage::Back) : S_FALSE;
+    case VK_RIGHT: return shift == ssAlt && page_->history()->canGoForward() ? act(QWebEnginePage::Forward) : S_FALSE;
+    case VK_F1:
+        if (shift != 0 || !site_) return S_FALSE;
+        if (IDocHostShowUI* showUI = site_->QueryDocHostShowUI())
+            (void)showUI->ShowHelp(view_, QString(), 0, 0, QCursor::pos(), nullptr);
+        return S_OK;
+    default: return S_FALSE;
+    }
 }
 
 void BlinkBrowser::newWindowRequested(QWebEngineNewWindowRequest& request) {

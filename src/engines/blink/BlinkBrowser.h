@@ -3,7 +3,10 @@
 // show, in place of the page, that the page's process has ended.
 
 #include "engines/WebBrowser2.h"
+#include "engines/blink/BlinkHost.h"
+#include "engines/blink/PageDialog.h"
 
+#include <QList>
 #include <QObject>
 #include <QPointer>
 
@@ -20,7 +23,7 @@ namespace Blink {
 QWebEngineProfile* sharedProfile();
 }  // namespace Blink
 
-class BlinkBrowser : public QObject, public WebBrowser2 {
+class BlinkBrowser : public QObject, public WebBrowser2, public IOleInPlaceActiveObject {
     Q_OBJECT
 public:
     BlinkBrowser();
@@ -35,17 +38,35 @@ public:
     HRESULT ExecWB(int cmdID, int cmdexecopt, const Variant& pvaIn, Variant* pvaOut) override;
     HRESULT GetProperty(int dispId, Variant& result) override;
     QWidget* widget() override;
+    void SetClientSite(IOleClientSite* site) override;
+    IOleInPlaceActiveObject* QueryInPlaceActiveObject() override { return this; }
+    // Engine accelerators: F5 / Ctrl+R reload, Ctrl+F5 reload from the server, Esc stops
+    // a load, Alt+Left / Alt+Right go back and forward, F1 asks the host for help. The
+    // host is asked first and may take the key.
+    HRESULT TranslateAccelerator(const TMessage& msg) override;
 
     QWebEnginePage* page() const { return page_; }
     // Whether the page's process has ended and the page not been loaded again since.
     bool rendererGone() const;
 
     // Asked by the page before every navigation, of the main frame or a sub-frame;
-    // false cancels it.
-    bool beforeNavigate(const QUrl& url);
+    // false cancels it. A main-frame navigation asks the host anew.
+    bool beforeNavigate(const QUrl& url, int navigationType, bool isMainFrame);
+    // A page's alert, confirm or prompt: the host hears of it, then the page's own
+    // dialog shows unless the host or the user silenced the page. Returns the answer.
+    bool scriptDialog(PageDialog::Kind kind, const QUrl& origin, const QString& text, const QString& defaultText,
+                      QString* result);
+    // A right-click in the page: true when the host took it (no engine menu).
+    bool hostTakesContextMenu(QPoint globalPos);
+    // The view was shown or hidden.
+    void viewVisibilityChanged(bool visible);
+    const Blink::HostAnswers& hostAnswers() const { return answers_; }
+    const PageDialog::Limiter& dialogLimiter() const { return dialogs_; }
 
 private:
     void wirePage();
+    void askHost();
+    void showNextAlert();
     void reportHistory(bool always);
     void newWindowRequested(QWebEngineNewWindowRequest& request);
     void rendererTerminated(int status);
@@ -56,6 +77,13 @@ private:
     QPointer<QWebEngineView> view_;
     QPointer<QLabel> goneLabel_;
     QWebEnginePage* page_ = nullptr;
+    IOleClientSite* site_ = nullptr;
+    Blink::HostAnswers answers_;
+    Blink::HostRequestInterceptor* interceptor_ = nullptr;
+    PageDialog::Limiter dialogs_;
+    int dialogsOpen_ = 0;
+    QList<PageDialog::Request> pendingAlerts_;
+    bool alertShowing_ = false;
     bool busy_ = false;
     bool reportedBack_ = false;
     bool reportedForward_ = false;

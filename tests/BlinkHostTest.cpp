@@ -1,0 +1,269 @@
+// Chromium asking the IE control its host questions: what a page loads and runs under
+// the control's answers, and the page's own dialogs. Pages come from this process on
+// 127.0.0.1, which counts every request that reaches it.
+
+#include "PageServer.h"
+#include "TestSupport.h"
+#include "engines/EngineRegistry.h"
+#include "engines/UIWebBrowser.h"
+#include "engines/blink/BlinkBrowser.h"
+#include "engines/blink/BlinkEngine.h"
+
+#include <QLabel>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+#include <QWebEnginePage>
+#include <gtest/gtest.h>
+#include <functional>
+#include <memory>
+#include <vector>
+
+namespace {
+
+constexpr int Timeout = 30000;
+
+// Steps run one after another from a timer until each says it is done; they go on
+// while a page's dialog holds the test's own code.
+class Steps {
+public:
+    Steps() {
+        QObject::connect(&timer_, &QTimer::timeout, [this] {
+            while (next_ < steps_.size() && steps_[next_]()) ++next_;
+        });
+        timer_.start(20);
+    }
+    void add(std::function<bool()> step) { steps_.push_back(std::move(step)); }
+    bool done() const { return next_ == steps_.size(); }
+
+private:
+    QTimer timer_;
+    std::vector<std::function<bool()>> steps_;
+    std::size_t next_ = 0;
+};
+
+class BlinkHost : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() { Blink::useOffTheRecordProfile(); }
+    EngineRegistry::ScopedRegistration chromium{CLASS_WebBrowser, [] { return std::make_unique<BlinkBrowser>(); }};
+
+    BlinkHost() {
+        server.setPage("/img", "<html><head><title>img</title></head><body><img src='/pic.png'></body></html>");
+        server.setPage("/img2", "<html><head><title>img</title></head><body><img src='/pic2.png'></body></html>");
+        server.setPage("/pic2.png", "x");
+        server.setPage("/pic.png", "x");
+        server.setPage("/script", "<html><head><title>before</title></head><body>"
+                                  "<script>document.title = 'ran';</script></body></html>");
+        server.setPage("/frames", "<html><head><title>frames</title></head><body>"
+                                  "<iframe src='/inner'></iframe></body></html>");
+        server.setPage("/inner", "<html><body>inner</body></html>");
+        server.setPage("/long", "<html><head><title>long</title></head><body style='height:5000px;width:5000px'>"
+                                "long</body></html>");
+        server.setPage("/alert", "<html><head><title>a</title></head><body>"
+                                 "<script>alert('こんにちは'); document.title = 'after';</script></body></html>");
+        server.setPage("/confirm", "<html><head><title>asking</title></head><body>"
+                                   "<script>document.title = confirm('よろしいですか') ? 'yes' : 'no';</script></body></html>");
+        server.setPage("/storm", "<html><head><title>s</title></head><body><script>"
+                                 "for (let i = 0; i < 50; ++i) alert('storm ' + i);"
+                                 "document.title = 'done';</script></body></html>");
+        server.setPage("/refresh", "<html><head><title>r</title><meta http-equiv='refresh' content='0; url=/script'>"
+                                   "</head><body>r</body></html>");
+        browser = std::make_unique<TUIWebBrowser>();
+        browser->resize(400, 300);
+        browser->show();
+        QObject::connect(&browser->events(), &DWebBrowserEvents2::DocumentComplete,
+                         [this](IDispatch*, const Variant&) { ++documents; });
+    }
+    ~BlinkHost() override { PageDialog::setPresenter(nullptr); }
+
+    BlinkBrowser* blink() const { return dynamic_cast<BlinkBrowser*>(&browser->ControlInterface()); }
+    void load(const char* path) {
+        const int before = documents;
+        browser->Navigate(server.url(QString::fromLatin1(path)));
+        ASSERT_TRUE(QTest::qWaitFor([&] { return documents > before; }, Timeout)) << path;
+    }
+    int requestsFor(const QByteArray& path) const { return static_cast<int>(server.requests().count(path)); }
+    QVariant evaluate(const QString& script) {
+        QVariant result;
+        bool done = false;
+        blink()->page()->runJavaScript(script, [&](const QVariant& v) {
+            result = v;
+            done = true;
+        });
+        EXPECT_TRUE(QTest::qWaitFor([&] { return done; }, Timeout));
+        return result;
+    }
+
+    PageServer server;
+    ErrorRecorder errors;
+    std::unique_ptr<TUIWebBrowser> browser;
+    int documents = 0;
+};
+
+}  // namespace
+
+TEST_F(BlinkHost, TheViewWindowsValuesLoadAndRunEverything) {
+    EXPECT_EQ(blink()->hostAnswers().downloadControl, 0x70u);
+    EXPECT_EQ(blink()->hostAnswers().hostFlags, 0x4000u);
+    load("/img");
+    EXPECT_TRUE(QTest::qWaitFor([&] { return requestsFor("/pic.png") == 1; }, Timeout));
+    load("/script");
+    EXPECT_TRUE(QTest::qWaitFor([&] { return blink()->page()->title() == QStringLiteral("ran"); }, Timeout));
+    load("/frames");
+    EXPECT_TRUE(QTest::qWaitFor([&] { return requestsFor("/inner") == 1; }, Timeout));
+}
+
+TEST_F(BlinkHost, WithoutImagesNoImageRequestReachesTheServer) {
+    browser->DownLoadControl.exclude(CS_Images);
+    load("/img");
+    QTest::qWait(500);
+    EXPECT_EQ(requestsFor("/pic.png"), 0);
+    // Read again at the next navigation: the next page's images load. (Chromium keeps
+    // refusing, from its memory, an image address it was refused in this view.)
+    browser->DownLoadControl.include(CS_Images);
+    load("/img2");
+    EXPECT_TRUE(QTest::qWaitFor([&] { return requestsFor("/pic2.png") == 1; }, Timeout))
+        << server.requests().join(' ').toStdString();
+}
+
+TEST_F(BlinkHost, WithNoScriptsThePagesScriptDoesNotRun) {
+    browser->DownLoadControl.include(CS_NoScripts);
+    load("/script");
+    QTest::qWait(300);
+    EXPECT_EQ(blink()->page()->title(), QStringLiteral("before"));
+
+    // Another control keeps its own answers: its page runs.
+    TUIWebBrowser other;
+    int otherDocuments = 0;
+    QObject::connect(&other.events(), &DWebBrowserEvents2::DocumentComplete,
+                     [&](IDispatch*, const Variant&) { ++otherDocuments; });
+    other.Navigate(server.url("/script"));
+    auto* otherBlink = dynamic_cast<BlinkBrowser*>(&other.ControlInterface());
+    EXPECT_TRUE(QTest::qWaitFor([&] { return otherBlink->page()->title() == QStringLiteral("ran"); }, Timeout));
+}
+
+TEST_F(BlinkHost, WithNoFrameNoSubFrameRequestReachesTheServer) {
+    browser->DownLoadControl.include(CS_NoFrame);
+    load("/frames");
+    QTest::qWait(500);
+    EXPECT_EQ(requestsFor("/frames"), 1);
+    EXPECT_EQ(requestsFor("/inner"), 0);
+}
+
+TEST_F(BlinkHost, ForcedOfflineNoRequestLeaves) {
+    browser->DownLoadControl.include(CS_ForceOffLine);
+    browser->Navigate(server.url("/img"));
+    QTest::qWait(1500);
+    EXPECT_TRUE(server.requests().isEmpty()) << server.requests().join(' ').toStdString();
+}
+
+TEST_F(BlinkHost, NoClientPullKeepsAMetaRefreshFromMoving) {
+    browser->DownLoadControl.include(CS_NoClientPull);
+    load("/refresh");
+    QTest::qWait(1000);
+    EXPECT_EQ(requestsFor("/script"), 0);
+    EXPECT_EQ(browser->LocationURL(), server.url("/refresh"));
+}
+
+TEST_F(BlinkHost, HiddenScrollBarsTakeNoRoom) {
+    load("/long");
+    EXPECT_GT(evaluate("window.innerWidth - document.documentElement.clientWidth").toInt(), 0);
+    browser->IeSCROLL_hidden = true;
+    load("/long");
+    EXPECT_EQ(evaluate("window.innerWidth - document.documentElement.clientWidth").toInt(), 0);
+}
+
+TEST_F(BlinkHost, AnAlertReachesTheHostThenShowsTitledWithTheOrigin) {
+    QStringList heard;
+    browser->onUIShowMessage = [&](TUIWebBrowser*, QWidget*, const QString& text, const QString& caption,
+                                   std::uint32_t type, const QString&, std::uint32_t, std::int32_t&) {
+        heard << text << caption << QString::number(type, 16);
+    };
+    QList<PageDialog::Request> shown;
+    PageDialog::setPresenter([&](QWidget*, const PageDialog::Request& r) {
+        shown << r;
+        return PageDialog::Answer{true, {}, false};
+    });
+    load("/alert");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return blink()->page()->title() == QStringLiteral("after"); }, Timeout));
+    const QString origin = server.url(QString());
+    EXPECT_EQ(heard, QStringList({QStringLiteral("こんにちは"), origin, QStringLiteral("30")}));
+    ASSERT_EQ(shown.size(), 1);
+    EXPECT_EQ(shown[0].caption, origin);
+    EXPECT_EQ(shown[0].text, QStringLiteral("こんにちは"));
+
+    // Silent: neither the host nor the user hears of it.
+    browser->DownLoadControl.include(CS_Silent);
+    load("/alert");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return blink()->page()->title() == QStringLiteral("after"); }, Timeout));
+    EXPECT_EQ(shown.size(), 1);
+    EXPECT_EQ(heard.size(), 3);
+}
+
+TEST_F(BlinkHost, APageThatStormsDialogsIsSilencedAfterThreeInASecond) {
+    int shown = 0;
+    PageDialog::setPresenter([&](QWidget*, const PageDialog::Request&) {
+        ++shown;
+        return PageDialog::Answer{true, {}, false};
+    });
+    load("/storm");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return blink()->page()->title() == QStringLiteral("done"); }, Timeout));
+    EXPECT_EQ(shown, 3);
+
+    // The user may forbid them from the second on; a new document starts afresh.
+    shown = 0;
+    QList<bool> offered;
+    PageDialog::setPresenter([&](QWidget*, const PageDialog::Request& r) {
+        ++shown;
+        offered << r.offerSuppress;
+        return PageDialog::Answer{true, {}, shown == 2};
+    });
+    load("/storm");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return blink()->page()->title() == QStringLiteral("done"); }, Timeout));
+    EXPECT_EQ(shown, 2);
+    EXPECT_EQ(offered, QList<bool>({false, true}));
+}
+
+TEST_F(BlinkHost, TheDialogBlocksOnlyItsViewAndGoesWithIt) {
+    // While the dialog is open the test's own code waits under it: the checks run from a
+    // timer, which is the rest of the program going on.
+    Steps steps;
+    QWidget* overlay = nullptr;
+    int ticksSeen = 0;
+    steps.add([&] { return (overlay = browser->findChild<QWidget*>("PageDialog")) != nullptr; });
+    steps.add([&] { return ++ticksSeen > 10; });
+    steps.add([&] {
+        EXPECT_TRUE(overlay->isVisible());
+        EXPECT_EQ(overlay->findChild<QLabel*>("lblCaption")->text(),
+                  server.url(QString()) + QStringLiteral(" からのメッセージ"));
+        EXPECT_EQ(overlay->findChild<QLabel*>("lblMessage")->text(), QStringLiteral("こんにちは"));
+        QTest::mouseClick(overlay->findChild<QPushButton*>("btnOK"), Qt::LeftButton);
+        return true;
+    });
+    browser->Navigate(server.url("/alert"));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return blink()->page()->title() == QStringLiteral("after"); }, Timeout));
+    EXPECT_TRUE(steps.done());
+
+    // confirm() waits for its answer, the rest of the program running on.
+    Steps answering;
+    answering.add([&] { return (overlay = browser->findChild<QWidget*>("PageDialog")) != nullptr; });
+    answering.add([&] {
+        EXPECT_EQ(blink()->page()->title(), QStringLiteral("asking"));
+        QTest::mouseClick(overlay->findChild<QPushButton*>("btnCancel"), Qt::LeftButton);
+        return true;
+    });
+    browser->Navigate(server.url("/confirm"));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return blink()->page()->title() == QStringLiteral("no"); }, Timeout));
+
+    // Closing the view while its dialog is open ends the dialog; nothing is left behind.
+    Steps closing;
+    closing.add([&] { return browser->findChild<QWidget*>("PageDialog") != nullptr; });
+    closing.add([&] {
+        browser.reset();
+        return true;
+    });
+    browser->Navigate(server.url("/confirm"));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return closing.done(); }, Timeout));
+    QTest::qWait(300);
+    EXPECT_TRUE(errors.messages.isEmpty());
+}
