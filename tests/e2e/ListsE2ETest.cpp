@@ -218,3 +218,37 @@ TEST_F(ListsE2E, PagesOfBothEnginesComeBackAfterARestartOnlyWithRestoreOn) {
     }
     EXPECT_TRUE(errors.messages.isEmpty()) << errors.messages.join("\n").toStdString();
 }
+
+// Keys inside a Chromium page: editing keys stay in the page, the frame's own keys still
+// reach the frame, and Enter in the address box still navigates.
+TEST_F(ListsE2E, KeysInsideAChromiumPageAndTheFramesOwnKeys) {
+    server.setPage("/field", "<html><head><title>field</title></head><body>"
+                             "<input id='f' autofocus style='width:100%;height:60px'>"
+                             "<script>document.getElementById('f').addEventListener('input', function () {"
+                             " document.title = 'v:' + this.value; });</script></body></html>");
+    form->OpenViewWindow(QStringLiteral("cap"), server.url("/field"));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return tabs() == QStringList{"field"}; }, Timeout));
+    auto* view = qobject_cast<TViewWindow*>(form->MDIChildren().at(0));
+    QWidget* page = view->control();
+    clickOn(page, QPoint(page->width() / 2, 30));
+    QTest::qWait(300);
+    xdotool({QStringLiteral("type"), QStringLiteral("--delay"), QStringLiteral("40"), QStringLiteral("abcd")});
+    xdotool({QStringLiteral("key"), QStringLiteral("BackSpace"), QStringLiteral("Left"), QStringLiteral("x")});
+    ASSERT_TRUE(QTest::qWaitFor([&] { return tabs() == QStringList{"v:abxc"}; }, Timeout)) << tabs().join(", ").toStdString();
+    // Ctrl+A then a letter replaces the field's text: Select All stays in the page.
+    xdotool({QStringLiteral("key"), QStringLiteral("ctrl+a"), QStringLiteral("z")});
+    ASSERT_TRUE(QTest::qWaitFor([&] { return tabs() == QStringList{"v:z"}; }, Timeout)) << tabs().join(", ").toStdString();
+
+    // Ctrl+N from inside the page opens a new view window in the frame.
+    xdotool({QStringLiteral("key"), QStringLiteral("ctrl+n")});
+    ASSERT_TRUE(QTest::qWaitFor([&] { return form->MDIChildren().size() == 2; }, Timeout));
+
+    // Enter in the address box navigates the window in front.
+    clickOn(form->txtAddress);
+    keys(form.get(), {QStringLiteral("ctrl+a")});
+    xdotool({QStringLiteral("type"), QStringLiteral("--delay"), QStringLiteral("20"), server.url("/one")});
+    xdotool({QStringLiteral("key"), QStringLiteral("Return")});
+    ASSERT_TRUE(QTest::qWaitFor([&] { return tabs().contains(QStringLiteral("Page one")); }, Timeout))
+        << tabs().join(", ").toStdString();
+    EXPECT_TRUE(errors.messages.isEmpty()) << errors.messages.join("\n").toStdString();
+}
