@@ -131,6 +131,21 @@ struct WebKitE2E : ::testing::Test {
         return children.size() > before ? qobject_cast<TViewWindow*>(children.back()) : nullptr;
     }
 
+    // A Chromium page, then two Gecko pages in one host, all loaded.
+    void openChromiumAndTwoGeckoPages(TViewWindow*& chromium, TViewWindow*& a, TViewWindow*& b) {
+        useEngine(true);
+        chromium = open(QStringLiteral("second.html"));
+        useEngine(false);
+        a = open(QStringLiteral("index.html"));
+        b = open(QStringLiteral("second.html"));
+        ASSERT_TRUE(chromium && a && b);
+        ASSERT_TRUE(waitFor([&] {
+            return a->windowTitle() == QStringLiteral("日本語のページ") &&
+                   b->windowTitle() == QStringLiteral("二番目のページ") &&
+                   chromium->windowTitle() == QStringLiteral("二番目のページ");
+        }));
+    }
+
     static WebKitBrowser* webkitOf(TViewWindow* w) {
         return dynamic_cast<WebKitBrowser*>(&w->control()->ControlInterface());
     }
@@ -287,16 +302,8 @@ TEST_F(WebKitE2E, PopupsPassThroughTheFilter) {
 }
 
 TEST_F(WebKitE2E, KillingTheHostLeavesTheRestAndTheNextUseStartsANewOne) {
-    useEngine(true);
-    TViewWindow* chromium = open(QStringLiteral("second.html"));
-    useEngine(false);
-    TViewWindow* a = open(QStringLiteral("index.html"));
-    TViewWindow* b = open(QStringLiteral("second.html"));
-    ASSERT_TRUE(chromium && a && b);
-    ASSERT_TRUE(waitFor([&] {
-        return a->windowTitle() == QStringLiteral("日本語のページ") && b->windowTitle() == QStringLiteral("二番目のページ") &&
-               chromium->windowTitle() == QStringLiteral("二番目のページ");
-    }));
+    TViewWindow *chromium = nullptr, *a = nullptr, *b = nullptr;
+    ASSERT_NO_FATAL_FAILURE(openChromiumAndTwoGeckoPages(chromium, a, b));
     const qint64 pid = WebKit::hostProcessId();
     ASSERT_GT(pid, 0);
     ::kill(static_cast<pid_t>(pid), SIGKILL);
@@ -338,16 +345,8 @@ QList<qint64> webProcessesOf(qint64 host) {
 // Views share a web process: its crash shows in every view it held, Reload brings each
 // back, and the Chromium view beside them is untouched.
 TEST_F(WebKitE2E, AWebProcessCrashShowsInEveryViewItHeld) {
-    useEngine(true);
-    TViewWindow* chromium = open(QStringLiteral("second.html"));
-    useEngine(false);
-    TViewWindow* a = open(QStringLiteral("index.html"));
-    TViewWindow* b = open(QStringLiteral("second.html"));
-    ASSERT_TRUE(chromium && a && b);
-    ASSERT_TRUE(waitFor([&] {
-        return a->windowTitle() == QStringLiteral("日本語のページ") && b->windowTitle() == QStringLiteral("二番目のページ") &&
-               chromium->windowTitle() == QStringLiteral("二番目のページ");
-    }));
+    TViewWindow *chromium = nullptr, *a = nullptr, *b = nullptr;
+    ASSERT_NO_FATAL_FAILURE(openChromiumAndTwoGeckoPages(chromium, a, b));
     const qint64 host = WebKit::hostProcessId();
     const QList<qint64> shared = webProcessesOf(host);
     ASSERT_EQ(shared.size(), 1) << "two views, one web process";

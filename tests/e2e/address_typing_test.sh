@@ -6,12 +6,7 @@ tavix="$1"
 here=$(cd "$(dirname "$0")" && pwd)
 . "$here/xsession.sh"
 
-work=$(mktemp -d)
-cleanup() { stop_pageserver; stop_xsession; rm -rf "$work"; }
-trap cleanup EXIT
-start_xsession
-trap cleanup EXIT
-start_pageserver "$work"
+start_xsession_with_pages
 fail() { echo "$1"; exit 1; }
 
 folder="$work/p"; mkdir "$folder"

@@ -7,12 +7,7 @@ tries="${2:-6}"
 here=$(cd "$(dirname "$0")" && pwd)
 . "$here/xsession.sh"
 
-work=$(mktemp -d)
-cleanup() { stop_pageserver; stop_xsession; rm -rf "$work"; }
-trap cleanup EXIT
-start_xsession
-trap cleanup EXIT
-start_pageserver "$work"
+start_xsession_with_pages
 
 failed=0
 for i in $(seq "$tries"); do

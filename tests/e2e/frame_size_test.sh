@@ -31,15 +31,21 @@ close_frame() {
   APP_PID=""
 }
 
+# Starts the program in a new folder of its own with this config.ini; sets folder, win
+# and the frame's x y w h.
+start_frame() {
+  folder="$work/$1"; mkdir "$folder"
+  make_program_folder "$folder" "$tavix" "$2"
+  "$folder/tavix" >"$folder/log.txt" 2>&1 &
+  APP_PID=$!
+  win=$(wait_for_frame) || fail "the frame never appeared"
+  sleep 1
+  read -r x y w h < <(frame_geometry "$win")
+}
+
 # 1. A start without saved layout (a config.ini exists, so no options window comes up).
-folder="$work/first"; mkdir "$folder"
-make_program_folder "$folder" "$tavix" "[General]
+start_frame first "[General]
 LastEngine=IE"
-"$folder/tavix" >"$folder/log.txt" 2>&1 &
-APP_PID=$!
-win=$(wait_for_frame) || fail "the frame never appeared"
-sleep 1
-read -r x y w h < <(frame_geometry "$win")
 echo "first start: frame ${w}x${h} at $x,$y on ${screen_w}x${screen_h}"
 [ "$w" -ge $((screen_w * 6 / 10)) ] && [ "$w" -le "$screen_w" ] || fail "the frame is $w wide on a $screen_w screen"
 [ "$h" -ge $((screen_h * 6 / 10)) ] && [ "$h" -le "$screen_h" ] || fail "the frame is $h high on a $screen_h screen"
@@ -58,16 +64,10 @@ close_frame "$win"
 
 # 2. config.ini asks for a J bar far wider than any screen.
 for asked in 5000 2147483647; do
-  folder="$work/j$asked"; mkdir "$folder"
-  make_program_folder "$folder" "$tavix" "[General]
+  start_frame "j$asked" "[General]
 LastEngine=IE
 [Bar]
 JBarSize=$asked"
-  "$folder/tavix" >"$folder/log.txt" 2>&1 &
-  APP_PID=$!
-  win=$(wait_for_frame) || fail "the frame never appeared"
-  sleep 1
-  read -r x y w h < <(frame_geometry "$win")
   echo "JBarSize=$asked: frame ${w}x${h}"
   [ "$w" -le "$screen_w" ] || fail "JBarSize=$asked widened the frame to $w"
   close_frame "$win"
@@ -76,14 +76,8 @@ JBarSize=$asked"
 done
 
 # 3. A drag on the J bar released far to the right of the frame.
-folder="$work/drag"; mkdir "$folder"
-make_program_folder "$folder" "$tavix" "[General]
+start_frame drag "[General]
 LastEngine=IE"
-"$folder/tavix" >"$folder/log.txt" 2>&1 &
-APP_PID=$!
-win=$(wait_for_frame) || fail "the frame never appeared"
-sleep 1
-read -r x y w h < <(frame_geometry "$win")
 # The J bar's bare area lies just left of its collapse button, below the tree's end;
 # press on the one-pixel gap between the tree (all but the last 10 pixels) and the button.
 xdotool mousemove --window "$win" 143 $((h / 2)) mousedown 1

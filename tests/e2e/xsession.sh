@@ -87,3 +87,14 @@ wait_for_request() {
   done
   return 1
 }
+
+# A virtual display and the page server, both stopped (with a work folder) at exit; sets
+# work.
+start_xsession_with_pages() {
+  work=$(mktemp -d)
+  cleanup() { stop_pageserver; stop_xsession; rm -rf "$work"; }
+  trap cleanup EXIT
+  start_xsession
+  trap cleanup EXIT
+  start_pageserver "$work"
+}
