@@ -14,6 +14,7 @@
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QPushButton>
+#include <QTest>
 #include <QTreeWidget>
 #include <gtest/gtest.h>
 #include <memory>
@@ -371,6 +372,8 @@ TEST_F(BookmarkEditorTest, OkSavesThenRebuildsMenuAndTree) {
     editor->btnOK->click();
     EXPECT_FALSE(editor->isVisible());
     EXPECT_EQ(describe(stored()).first(), QStringLiteral("新しい & <ページ> = http://n/?a=1&b=2"));
+    // The pictures follow once the store has been read back in the background.
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !form->BookMarks->loading(); }, 5000));
     const QList<QAction*> items = form->mnuBookMark->actions().mid(2);
     ASSERT_EQ(items.size(), 5);  // four and the new one
     EXPECT_EQ(items[0]->text(), QStringLiteral("&新しい & <ページ>"));
@@ -422,6 +425,7 @@ TEST_F(BookmarkEditorTest, DeepTreeComesBackAfterARestart) {
     editor->btnOK->click();
     BookmarkModel fresh(dir.path());
     fresh.load();
+    fresh.waitForLoad();
     Tfrm_BMEdit again(fresh);
     fillAll(again);
     QStringList after;

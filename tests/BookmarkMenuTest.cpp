@@ -140,6 +140,7 @@ TEST_F(BookmarkMenuTest, RebuildsLeaveNothingOld) {
     opened.clear();
     dir.write("bookmark.xml", "<bookmark><file><name>only</name><url>u</url></file></bookmark>");
     form->BookMarks->load();
+    form->BookMarks->waitForLoad();
     EXPECT_EQ(captions(bookmarkItems()), QStringList{"&only"});
     EXPECT_EQ(form->mnuBookMark->actions().size(), 3);
     ASSERT_EQ(tree()->topLevelItemCount(), 1);

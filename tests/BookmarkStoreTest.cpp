@@ -201,6 +201,7 @@ TEST_F(BookmarkStoreTest, MissingStoreIsEmptyAndQuiet) {
     EXPECT_TRUE(r.problem.isEmpty());
     BookmarkModel model(dir.path());
     model.load();
+    model.waitForLoad();
     EXPECT_TRUE(model.entries().empty());
     EXPECT_TRUE(errors.messages.isEmpty());
     WriteBookMarkFile(dir.path(), {bookmark("a", "b")});
@@ -262,6 +263,7 @@ TEST_F(BookmarkStoreTest, BrokenStoresReadEmptyWithOneClearMessage) {
         int changes = 0;
         QObject::connect(&model, &BookmarkModel::changed, [&] { ++changes; });
         model.load();
+        model.waitForLoad();
         EXPECT_EQ(changes, 1);
         EXPECT_TRUE(model.entries().empty());
         ASSERT_EQ(errors.messages.size(), 1) << c.bytes;

@@ -3,6 +3,7 @@
 
 #include "FrameFixture.h"
 #include "app/Main.h"
+#include "bookmarks/BookmarkModel.h"
 #include "settings/Option.h"
 #include "settings/Settings.h"
 #include "views/TabControl.h"
@@ -196,6 +197,8 @@ TEST_F(MainFormFixture, TheListsFollowTheFirstPaint) {
     EXPECT_TRUE(frame.IE_item->isChecked());  // the settings are read before the paint
     ASSERT_TRUE(QTest::qWaitFor([&] { return order.size() == 2; }, 5000));
     EXPECT_EQ(order, QStringList({QStringLiteral("paint"), QStringLiteral("lists")}));
+    // The store itself arrives from its worker.
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !frame.BookMarks->loading(); }, 5000));
     EXPECT_EQ(frame.mnuBookMark->actions().size(), 3);
     EXPECT_EQ(frame.mnuWebList->actions().size(), 3);
     // A first start (no config.ini) opened its options window after the lists' bookmarks.

@@ -437,8 +437,11 @@ void TMainForm::startAfterFirstPaint() {
 }
 
 void TMainForm::FormCreateLists() {
-    // Builds the Bookmarks menu and the J bar tree in one reading.
+    // The Bookmarks menu and the J bar tree come from one reading of the store, made on
+    // a worker: a large store never holds up the frame. A frame built all at once has
+    // them when its constructor returns.
     BookMarks->load();
+    if (startup_ == TStartup::AllAtOnce) BookMarks->waitForLoad();
     if (!QFileInfo::exists(configPath())) mnuOptionClick();
     EnumFiles(AppPath + QStringLiteral("WebList"));
     RestoreSession();

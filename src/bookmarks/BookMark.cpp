@@ -93,13 +93,16 @@ BookmarkStore::Node toNode(const QTreeWidgetItem* top) {
 Tfrm_BMEdit::Tfrm_BMEdit(BookmarkModel& model, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                           Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint),
-      model_(model),
-      reading_(model.reading()),
-      readFrom_(reading_->source) {
+      model_(model) {
     frm_BMEdit = this;
     createControls();
     connectHandlers();
-    ErrorBox::guard([this] { FormCreate(); });
+    if (model_.hasReading() && !model_.loading()) {
+        ErrorBox::guard([this] { FormCreate(); });
+    } else {
+        // The model holds no reading of the file yet: the tree waits for the one coming.
+        connect(&model_, &BookmarkModel::changed, this, ErrorBox::guarded([this] { FormCreate(); }));
+    }
 }
 
 Tfrm_BMEdit::~Tfrm_BMEdit() {
@@ -210,11 +213,21 @@ QTreeWidgetItem* Tfrm_BMEdit::newNode(const QString& text, int image, const QStr
 }
 
 void Tfrm_BMEdit::FormCreate() {
+    if (reading_ || model_.loading() || !model_.hasReading()) return;
+    reading_ = model_.reading();
+    readFrom_ = reading_->source;
     const BookmarkImages images{ImageList1, FolderImage, PageImage};
     QList<QTreeWidgetItem*> top;
     top.reserve(static_cast<qsizetype>(reading_->entries.size()));
     for (const BookmarkStore::Entry& entry : reading_->entries) top << BookMarkSubTreeRead(entry, images);
     TreeView1->addTopLevelItems(top);
+}
+
+void Tfrm_BMEdit::ensureTree() {
+    if (reading_) return;
+    if (!model_.loading() && !model_.hasReading()) model_.load();
+    model_.waitForLoad();
+    FormCreate();
 }
 
 void Tfrm_BMEdit::fillNode(QTreeWidgetItem* node) const {
@@ -364,6 +377,7 @@ std::vector<BookmarkStore::Node> Tfrm_BMEdit::nodes() const {
 }
 
 void Tfrm_BMEdit::btnOKClick() {
+    ensureTree();
     // A failed save throws: nothing is rebuilt and the editor stays as it is.
     readFrom_ = model_.save(nodes(), &readFrom_).written;
     hide();
@@ -377,6 +391,7 @@ void Tfrm_BMEdit::closeEvent(QCloseEvent* event) {
 }
 
 void Tfrm_BMEdit::ShowWith(const QString& address, const QString& name) {
+    ensureTree();
     if (isMinimized()) showNormal();
     else show();
     raise();

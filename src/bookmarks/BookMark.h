@@ -1,7 +1,11 @@
 #pragma once
 // Tfrm_BMEdit: the bookmark editor. A non-modal window created once at start-up and then
-// only shown and hidden. Its tree is loaded from the store once, when it is created;
-// every change made in it stays there until an OK writes the whole tree back.
+// only shown and hidden. Its tree is loaded from the store once: from the model's reading
+// when it is created, or, when the model is still reading the store then, from that
+// reading once it arrives. It is never built from anything but the file's content, so an
+// OK never writes a store without the bookmarks it held: showing the editor (or an OK)
+// before the reading has arrived waits for it. Every change made in the tree stays there
+// until an OK writes the whole tree back.
 //
 // A folder's nodes are made when the folder is first expanded or a command needs them;
 // OK writes never-opened folders straight from the reading the tree was built from.
@@ -28,7 +32,7 @@ class QTreeWidgetItem;
 class Tfrm_BMEdit : public QWidget {
     Q_OBJECT
 public:
-    // The tree is read from the model once, here.
+    // The tree is read from the model once: here, or when the pending load arrives.
     explicit Tfrm_BMEdit(BookmarkModel& model, QWidget* parent = nullptr);
     ~Tfrm_BMEdit() override;
 
@@ -58,7 +62,10 @@ public:
     // The node the tree last reported as selected; empty until the first report.
     QTreeWidgetItem* CurrentNode = nullptr;
 
+    // Builds the tree from the model's reading; once, and only from a finished reading.
     void FormCreate();
+    // Whether the tree has been built from a reading of the store.
+    bool treeBuilt() const { return reading_ != nullptr; }
     // Shows the editor with a page's address and title in its boxes.
     void ShowWith(const QString& address, const QString& name);
 
@@ -112,9 +119,12 @@ private:
     // Appends `node` at the end of the top level (for an empty tree).
     void placeAtTop(QTreeWidgetItem* node);
     void startRename(QTreeWidgetItem* node);
+    // Builds the tree now, waiting for the model's pending load if need be.
+    void ensureTree();
 
     BookmarkModel& model_;
-    // The reading the tree was built from: folders not yet opened point into it.
+    // The reading the tree was built from: folders not yet opened point into it. Null
+    // until the tree is built.
     BookmarkModel::Reading reading_;
     BookmarkStore::Fingerprint readFrom_;
     bool placing_ = false;

@@ -12,6 +12,7 @@
 #include <QRegularExpression>
 #include <QStringDecoder>
 #include <QXmlStreamReader>
+#include <atomic>
 #include <cerrno>
 #include <iconv.h>
 #include <optional>
@@ -37,7 +38,9 @@ bool isShiftJisName(const QString& name) {
 QString declaredEncoding(const std::string& bytes) {
     const std::size_t end = bytes.find("?>");
     if (bytes.rfind("<?xml", 0) != 0 || end == std::string::npos) return {};
-    static const QRegularExpression pattern(QStringLiteral(R"(encoding\s*=\s*["']([^"']*)["'])"));
+    // Not shared between calls: stores are read on a worker while a save parses on the
+    // user interface thread.
+    const QRegularExpression pattern(QStringLiteral(R"(encoding\s*=\s*["']([^"']*)["'])"));
     const QString declaration = QString::fromLatin1(bytes.data(), static_cast<qsizetype>(end));
     const auto match = pattern.match(declaration);
     return match.hasMatch() ? match.captured(1) : QString();
@@ -169,7 +172,7 @@ std::optional<QByteArray> shiftJisAsUtf8(const std::string& bytes) {
     if (bytes.rfind("<?xml", 0) != 0) return std::nullopt;
     const std::size_t end = bytes.find("?>");
     if (end == std::string::npos) return std::nullopt;
-    static const QRegularExpression pattern(QStringLiteral(R"(encoding\s*=\s*["']([^"']*)["'])"));
+    const QRegularExpression pattern(QStringLiteral(R"(encoding\s*=\s*["']([^"']*)["'])"));
     const auto match = pattern.match(QString::fromLatin1(bytes.data(), static_cast<qsizetype>(end)));
     if (!match.hasMatch() || !isShiftJisName(match.captured(1))) return std::nullopt;
 
@@ -209,10 +212,12 @@ std::optional<QByteArray> shiftJisAsUtf8(const std::string& bytes) {
 // element (all the text inside it, in order) is gathered in one pass.
 class EntryBuilder {
 public:
-    explicit EntryBuilder(std::vector<Entry>& top) : top_(top) {}
+    EntryBuilder(std::vector<Entry>& top, const std::atomic<bool>* cancelled) : top_(top), cancelled_(cancelled) {}
 
-    void run(QXmlStreamReader& reader) {
-        while (!reader.atEnd()) {
+    // Returns false when cancelled before the end.
+    bool run(QXmlStreamReader& reader) {
+        for (unsigned tokens = 0; !reader.atEnd(); ++tokens) {
+            if (cancelled_ && tokens % 4096 == 0 && cancelled_->load(std::memory_order_relaxed)) return false;
             switch (reader.readNext()) {
             case QXmlStreamReader::StartElement:
                 startElement(reader.qualifiedName());
@@ -243,6 +248,7 @@ public:
                 break;
             }
         }
+        return true;
     }
 
 private:
@@ -253,6 +259,7 @@ private:
     };
 
     std::vector<Entry>& top_;
+    const std::atomic<bool>* cancelled_;
     std::vector<Open> open_;
     bool rootSeen_ = false;
     // Depth inside the element whose text is being gathered (0: none), which child of
@@ -322,6 +329,10 @@ private:
     }
 };
 
+bool isCancelled(const std::atomic<bool>* cancelled) {
+    return cancelled && cancelled->load(std::memory_order_relaxed);
+}
+
 }  // namespace
 
 QString folderMarker() { return QStringLiteral("フォルダ"); }
@@ -337,7 +348,8 @@ QString storePath(const QString& appPath) {
     return appPath + others.front();
 }
 
-bool parse(const std::string& bytes, std::vector<Entry>& entries, QString& problem) {
+bool parse(const std::string& bytes, std::vector<Entry>& entries, QString& problem,
+           const std::atomic<bool>* cancelled) {
     entries.clear();
     QXmlStreamReader reader;
     QString text;
@@ -360,8 +372,9 @@ bool parse(const std::string& bytes, std::vector<Entry>& entries, QString& probl
     // Element names are compared as written, prefix and all ("x:directory" is a
     // bookmark), and a prefix needs no declaration.
     reader.setNamespaceProcessing(false);
-    EntryBuilder builder(entries);
-    builder.run(reader);
+    if (isCancelled(cancelled)) return false;
+    EntryBuilder builder(entries, cancelled);
+    if (!builder.run(reader)) return false;
     if (reader.hasError()) {
         problem = QStringLiteral("%1 行 %2 桁: %3").arg(reader.lineNumber()).arg(reader.columnNumber()).arg(reader.errorString());
         entries.clear();
@@ -376,7 +389,7 @@ bool wellFormed(const std::string& bytes) {
     return parse(bytes, entries, problem);
 }
 
-ReadResult read(const QString& appPath) {
+ReadResult read(const QString& appPath, const std::atomic<bool>* cancelled) {
     ReadResult result;
     const QString path = storePath(appPath);
     std::optional<std::string> bytes;
@@ -392,7 +405,8 @@ ReadResult read(const QString& appPath) {
     result.exists = true;
     result.source = fingerprintOf(&*bytes);
     QString problem;
-    if (!parse(*bytes, result.entries, problem)) {
+    if (!parse(*bytes, result.entries, problem, cancelled)) {
+        if (isCancelled(cancelled)) return {};
         result.problem = QStringLiteral("ブックマーク ファイル %1 を読み込めません (%2)。"
                                         "ブックマークは空で表示します。保存するときは、このファイルを別名で残します。")
                              .arg(path, problem);

@@ -15,6 +15,7 @@
 
 #include <QString>
 #include <QtGlobal>
+#include <atomic>
 #include <string>
 #include <vector>
 
@@ -93,14 +94,17 @@ QString storePath(const QString& appPath);
 // "directory" is a folder whose entries are its children after the first; any other
 // node is a bookmark whose address is the text of its last child. Returns false and
 // fills `problem` ("line L, column C: reason") when the bytes are not a well-formed
-// document in their encoding.
-bool parse(const std::string& bytes, std::vector<Entry>& entries, QString& problem);
+// document in their encoding. `cancelled`, when given and set meanwhile, stops the parse
+// early: it then returns false, and what it filled in means nothing.
+bool parse(const std::string& bytes, std::vector<Entry>& entries, QString& problem,
+           const std::atomic<bool>* cancelled = nullptr);
 
 // Whether parse() would accept the bytes.
 bool wellFormed(const std::string& bytes);
 
-// Reads the store afresh. Never throws.
-ReadResult read(const QString& appPath);
+// Reads the store afresh. Never throws, and is safe on any thread. A read whose
+// `cancelled` is set before it ends returns a result that means nothing.
+ReadResult read(const QString& appPath, const std::atomic<bool>* cancelled = nullptr);
 
 // The bytes of the file for a tree, laid out as the store has always been laid out:
 // Shift_JIS, numeric character references for what Shift_JIS cannot hold.

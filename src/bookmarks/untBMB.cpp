@@ -57,6 +57,9 @@ TBookmarkViews::TBookmarkViews(BookmarkModel& model, QMenu* menu, QTreeWidget* t
         BookMarkMenuRead();
         BookMarkTreeRead();
     });
+    // Opened while the store is still being read, the menu waits for the reading rather
+    // than show the store as if it had no bookmarks.
+    connect(menu_, &QMenu::aboutToShow, this, ErrorBox::guarded([this] { model_.waitForLoad(); }));
     connect(tree_, &QTreeWidget::itemExpanded, this,
             ErrorBox::guarded([this](QTreeWidgetItem* node) { FillBookmarkNode(node, treeImages()); }));
     // The selection, not the keyboard focus mark: focusing the tree opens nothing.

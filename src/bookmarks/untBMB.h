@@ -7,6 +7,8 @@
 // submenu gets its items when it is first about to show, and a folder's tree node its
 // children when it is first expanded. What the user sees is the same as with everything
 // built at once; start-up costs the top level, whatever the size and depth of the store.
+// While the model is still reading the store the tree stays empty (and fills when the
+// reading arrives), and the menu, if opened, waits for the reading.
 
 #include "bookmarks/BookmarkModel.h"
 #include "bookmarks/BookmarkStore.h"
