@@ -224,7 +224,7 @@ TEST_F(BookmarkLoadTest, GoingAwayMidLoadStopsTheWorker) {
         QObject::connect(model.get(), &BookmarkModel::changed, [&] { ++changes; });
         model->load();
         EXPECT_TRUE(QTest::qWaitFor([] { return readerThreads() == 1; }, 2000));
-        QThread::msleep(static_cast<unsigned long>(wholeMs / 4));  // well into the parse
+        QThread::msleep(static_cast<unsigned long>(wholeMs / 3));  // well into the parse
         clock.restart();
         model.reset();
         // Stopped, not waited out.
