@@ -8,13 +8,19 @@
 #include "engines/UIWebBrowser.h"
 #include "engines/blink/BlinkBrowser.h"
 #include "engines/blink/BlinkEngine.h"
+#include "engines/blink/PageActions.h"
 
+#include <QAction>
+#include <QApplication>
 #include <QLabel>
+#include <QMenu>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
 #include <QWebEnginePage>
+#include <QWebEngineView>
 #include <gtest/gtest.h>
+#include <algorithm>
 #include <functional>
 #include <memory>
 #include <vector>
@@ -68,6 +74,10 @@ protected:
                                  "document.title = 'done';</script></body></html>");
         server.setPage("/refresh", "<html><head><title>r</title><meta http-equiv='refresh' content='0; url=/script'>"
                                    "</head><body>r</body></html>");
+        server.setPage("/menu", "<html><head><title>menu</title></head><body style='margin:0'>"
+                                "<a href='/img' style='position:absolute;left:10px;top:10px'>link</a>"
+                                "<input id='f' style='position:absolute;left:10px;top:60px;width:200px'>"
+                                "<p id='p' style='position:absolute;left:10px;top:120px'>some words</p></body></html>");
         browser = std::make_unique<TUIWebBrowser>();
         browser->resize(400, 300);
         browser->show();
@@ -92,6 +102,31 @@ protected:
         });
         EXPECT_TRUE(QTest::qWaitFor([&] { return done; }, Timeout));
         return result;
+    }
+
+    QWidget* pageInput() {
+        auto* view = browser->findChild<QWebEngineView*>();
+        EXPECT_TRUE(QTest::qWaitFor([&] { return view->focusProxy() != nullptr; }, Timeout));
+        return view->focusProxy();
+    }
+    QMenu* shownMenu() const {
+        for (QMenu* menu : browser->findChildren<QMenu*>())
+            if (menu->isVisible()) return menu;
+        return nullptr;
+    }
+    // Right-clicks at a point of the page until the engine has hit-tested it (its first
+    // frames may not yet know where things are) and says what it shows: the engine's
+    // menu, or null once `quiet` milliseconds have passed without one.
+    QMenu* rightClick(QPoint at, int quiet = 0) {
+        QWidget* input = pageInput();
+        QTest::mouseMove(input, at);
+        QTest::mouseClick(input, Qt::RightButton, {}, at);
+        if (quiet) {
+            QTest::qWait(quiet);
+            return shownMenu();
+        }
+        QTest::qWaitFor([&] { return shownMenu() != nullptr; }, Timeout);
+        return shownMenu();
     }
 
     PageServer server;
@@ -266,4 +301,82 @@ TEST_F(BlinkHost, TheDialogBlocksOnlyItsViewAndGoesWithIt) {
     EXPECT_TRUE(QTest::qWaitFor([&] { return closing.done(); }, Timeout));
     QTest::qWait(300);
     EXPECT_TRUE(errors.messages.isEmpty());
+}
+
+TEST_F(BlinkHost, EveryPageCommandHasItsJapaneseWord) {
+    QWebEnginePage* page = blink()->page();
+    for (int a = 0; a < QWebEnginePage::WebActionCount; ++a) {
+        const QString text = page->action(static_cast<QWebEnginePage::WebAction>(a))->text();
+        EXPECT_FALSE(text.isEmpty()) << a;
+        EXPECT_TRUE(std::any_of(text.begin(), text.end(), [](QChar c) { return c.unicode() > 0x7F; }))
+            << a << " " << text.toStdString();
+    }
+    EXPECT_EQ(page->action(QWebEnginePage::Back)->text(), QStringLiteral("戻る"));
+    EXPECT_EQ(page->action(QWebEnginePage::Paste)->text(), QStringLiteral("貼り付け"));
+}
+
+TEST_F(BlinkHost, TheEnginesContextMenuSpeaksJapaneseWhereverItOpens) {
+    load("/menu");
+    evaluate("document.getElementById('f').value = 'field text'");
+    const auto untranslated = [](QMenu* menu) {
+        QStringList english;
+        for (QAction* action : menu->actions()) {
+            const QString text = action->text();
+            if (action->isVisible() && !action->isSeparator() &&
+                std::none_of(text.begin(), text.end(), [](QChar c) { return c.unicode() > 0x7F; }))
+                english << text;
+        }
+        return english;
+    };
+    // On plain page, on a link, in a field, on selected text.
+    const auto selectWords = [&] {
+        evaluate("getSelection().selectAllChildren(document.getElementById('p'))");
+    };
+    const std::vector<std::pair<QPoint, std::function<void()>>> places = {
+        {{300, 250}, nullptr}, {{20, 16}, nullptr}, {{60, 70}, nullptr}, {{30, 130}, selectWords}};
+    QStringList seen;
+    for (const auto& [at, prepare] : places) {
+        if (prepare) prepare();
+        QMenu* menu = rightClick(at);
+        ASSERT_NE(menu, nullptr) << at.x() << "," << at.y();
+        EXPECT_FALSE(menu->actions().isEmpty());
+        EXPECT_TRUE(untranslated(menu).isEmpty()) << untranslated(menu).join(", ").toStdString();
+        for (QAction* action : menu->actions())
+            if (action->isVisible() && !action->isSeparator()) seen << action->text();
+        menu->close();
+        QTest::qWaitFor([&] { return shownMenu() == nullptr; }, Timeout);
+    }
+    // Each place had its own commands.
+    EXPECT_TRUE(seen.contains(QStringLiteral("戻る"))) << seen.join(", ").toStdString();
+    EXPECT_TRUE(seen.contains(QStringLiteral("リンクのアドレスをコピー"))) << seen.join(", ").toStdString();
+    EXPECT_TRUE(seen.contains(QStringLiteral("貼り付け"))) << seen.join(", ").toStdString();
+    EXPECT_TRUE(seen.contains(QStringLiteral("コピー"))) << seen.join(", ").toStdString();
+}
+
+TEST_F(BlinkHost, NoContextWithoutAPopupMenuShowsNoMenuAtAll) {
+    load("/menu");
+    QList<std::uint32_t> kinds;
+    browser->OnUIShowContextMenu = [&](TUIWebBrowser*, std::uint32_t id, const QPoint*) { kinds << id; };
+    browser->IeNoContext = true;
+    EXPECT_EQ(rightClick({20, 16}, 1500), nullptr);
+    ASSERT_FALSE(kinds.isEmpty());
+    EXPECT_EQ(kinds.last(), CONTEXT_MENU_ANCHOR);
+    EXPECT_EQ(QApplication::activePopupWidget(), nullptr);
+
+    // The control's own menu, where one is assigned, shows in place of the engine's.
+    QMenu own(browser.get());
+    own.addAction(QStringLiteral("自前"));
+    browser->PopupMenu = &own;
+    QMenu* shown = rightClick({300, 250});
+    EXPECT_EQ(shown, &own);
+    own.close();
+
+    // Off again: the engine's menu is back.
+    browser->IeNoContext = false;
+    browser->PopupMenu = nullptr;
+    QMenu* engine = rightClick({300, 250});
+    ASSERT_NE(engine, nullptr);
+    EXPECT_NE(engine, &own);
+    EXPECT_EQ(kinds.last(), CONTEXT_MENU_DEFAULT);
+    engine->close();
 }

@@ -4,6 +4,7 @@
 #include "engines/PageSave.h"
 #include "engines/TextSize.h"
 #include "engines/blink/BlinkEngine.h"
+#include "engines/blink/PageActions.h"
 
 #include <QAction>
 #include <QContextMenuEvent>
@@ -102,6 +103,7 @@ BlinkBrowser::BlinkBrowser() {
     view_ = new BlinkView(this, container_);
     page_ = new BlinkPage(Blink::sharedProfile(), this);
     view_->setPage(page_);
+    Blink::translateActions(page_);
     goneLabel_ = new QLabel(Blink::rendererGoneMessage(), container_);
     goneLabel_->setAlignment(Qt::AlignCenter);
     goneLabel_->setWordWrap(true);
