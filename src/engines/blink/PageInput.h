@@ -1,0 +1,51 @@
+#pragma once
+// What reaches a Chromium view from the user before the page sees it: its editing keys,
+// which must stay with the page rather than fire the frame's shortcuts of the same keys,
+// and drags over the page, which go to the host's drop target when it names one.
+
+#include "engines/DocHost.h"
+
+#include <QObject>
+#include <QPointer>
+#include <functional>
+
+class QDropEvent;
+class QKeyEvent;
+class QWebEngineView;
+
+namespace Blink {
+
+class PageInput : public QObject, private IDropTarget {
+public:
+    // host: the host's questions as they stand now (null without a site).
+    PageInput(QWebEngineView* view, std::function<IDocHostUIHandler*()> host);
+    ~PageInput() override;
+
+    // The page's own drop target, as the host gets it from GetDropTarget.
+    IDropTarget* pageDropTarget() { return this; }
+
+    // Keys the page acts on itself (copy, cut, paste, select all, undo, redo).
+    static bool isEditingKey(const QKeyEvent* key);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void watch(QObject* child);
+    bool dragEvent(QEvent* event);
+    bool passToPage(QEvent& event);
+
+    // IDropTarget of the page: hands the drag to the view as if nobody had stood between.
+    HRESULT DragEnter(const QMimeData* data, QPoint pt, std::uint32_t* effect) override;
+    HRESULT DragOver(QPoint pt, std::uint32_t* effect) override;
+    HRESULT DragLeave() override;
+    HRESULT Drop(const QMimeData* data, QPoint pt, std::uint32_t* effect) override;
+
+    QPointer<QWebEngineView> view_;
+    std::function<IDocHostUIHandler*()> host_;
+    IDropTarget* hostTarget_ = nullptr;   // the host's, for the drag under way
+    const QMimeData* dragData_ = nullptr;
+    bool forwarding_ = false;
+};
+
+}  // namespace Blink
