@@ -14,6 +14,7 @@
 #include <QApplication>
 #include <QLabel>
 #include <QMenu>
+#include <QMimeData>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
@@ -78,6 +79,10 @@ protected:
                                 "<a href='/img' style='position:absolute;left:10px;top:10px'>link</a>"
                                 "<input id='f' style='position:absolute;left:10px;top:60px;width:200px'>"
                                 "<p id='p' style='position:absolute;left:10px;top:120px'>some words</p></body></html>");
+        server.setPage("/drop", "<html><head><title>drop</title></head><body style='margin:0'>"
+                                "<textarea id='t' style='width:380px;height:280px'></textarea><script>"
+                                "t.addEventListener('drop', e => { document.title = 'dropped:' +"
+                                " e.dataTransfer.getData('text/plain'); });</script></body></html>");
         browser = std::make_unique<TUIWebBrowser>();
         browser->resize(400, 300);
         browser->show();
@@ -125,8 +130,29 @@ protected:
             QTest::qWait(quiet);
             return shownMenu();
         }
-        QTest::qWaitFor([&] { return shownMenu() != nullptr; }, Timeout);
+        (void)QTest::qWaitFor([&] { return shownMenu() != nullptr; }, Timeout);
         return shownMenu();
+    }
+
+    // A drag of text over the page and dropped at a point, as the window system delivers
+    // it: to the widget under the pointer that takes drops. Returns the drop's action.
+    Qt::DropAction dragAndDrop(const QString& text, QPoint at) {
+        QWidget* target = pageInput();
+        while (target && !target->acceptDrops()) target = target->parentWidget();
+        EXPECT_NE(target, nullptr);
+        QMimeData data;
+        data.setText(text);
+        const Qt::DropActions allowed = Qt::CopyAction | Qt::MoveAction;
+        QDragEnterEvent enter(at, allowed, &data, Qt::LeftButton, {});
+        QApplication::sendEvent(target, &enter);
+        for (int step = 1; step <= 3; ++step) {
+            QDragMoveEvent move(at + QPoint(step, step), allowed, &data, Qt::LeftButton, {});
+            QApplication::sendEvent(target, &move);
+            QTest::qWait(50);
+        }
+        QDropEvent drop(at + QPoint(3, 3), allowed, &data, Qt::LeftButton, {});
+        QApplication::sendEvent(target, &drop);
+        return drop.isAccepted() ? drop.dropAction() : Qt::IgnoreAction;
     }
 
     PageServer server;
@@ -344,7 +370,7 @@ TEST_F(BlinkHost, TheEnginesContextMenuSpeaksJapaneseWhereverItOpens) {
         for (QAction* action : menu->actions())
             if (action->isVisible() && !action->isSeparator()) seen << action->text();
         menu->close();
-        QTest::qWaitFor([&] { return shownMenu() == nullptr; }, Timeout);
+        EXPECT_TRUE(QTest::qWaitFor([&] { return shownMenu() == nullptr; }, Timeout));
     }
     // Each place had its own commands.
     EXPECT_TRUE(seen.contains(QStringLiteral("戻る"))) << seen.join(", ").toStdString();
@@ -379,4 +405,79 @@ TEST_F(BlinkHost, NoContextWithoutAPopupMenuShowsNoMenuAtAll) {
     EXPECT_NE(engine, &own);
     EXPECT_EQ(kinds.last(), CONTEXT_MENU_DEFAULT);
     engine->close();
+}
+
+namespace {
+
+// A drop target of the host's that keeps what it saw and takes text starting "host";
+// other drags it hands on to the page's own target.
+class HostDropTarget : public IDropTarget {
+public:
+    IDropTarget* page = nullptr;
+    QStringList calls;
+    QString dropped;
+
+    HRESULT DragEnter(const QMimeData* data, QPoint pt, std::uint32_t* effect) override {
+        calls << QStringLiteral("enter");
+        mine_ = data->text().startsWith(QLatin1String("host"));
+        if (mine_) *effect = Qt::CopyAction;
+        return mine_ ? S_OK : page->DragEnter(data, pt, effect);
+    }
+    HRESULT DragOver(QPoint pt, std::uint32_t* effect) override {
+        calls << QStringLiteral("over");
+        if (mine_) *effect = Qt::CopyAction;
+        return mine_ ? S_OK : page->DragOver(pt, effect);
+    }
+    HRESULT DragLeave() override {
+        calls << QStringLiteral("leave");
+        return mine_ ? S_OK : page->DragLeave();
+    }
+    HRESULT Drop(const QMimeData* data, QPoint pt, std::uint32_t* effect) override {
+        calls << QStringLiteral("drop");
+        if (!mine_) return page->Drop(data, pt, effect);
+        dropped = data->text();
+        *effect = Qt::CopyAction;
+        return S_OK;
+    }
+
+private:
+    bool mine_ = false;
+};
+
+}  // namespace
+
+TEST_F(BlinkHost, DropsGoToThePageUnlessTheHostNamesADropTarget) {
+    load("/drop");
+    const QPoint inField(100, 100);
+    // Nobody assigned: the page takes the drop itself.
+    EXPECT_NE(dragAndDrop(QStringLiteral("to the page"), inField), Qt::IgnoreAction);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return blink()->page()->title() == QStringLiteral("dropped:to the page"); }, Timeout))
+        << blink()->page()->title().toStdString();
+
+    // The host's target: it sees the whole drag and the page sees nothing of it.
+    HostDropTarget host;
+    int asked = 0;
+    browser->onUIGetDropTarget = [&](TUIWebBrowser*, IDropTarget* page, IDropTarget*& out, HRESULT& done) {
+        ++asked;
+        host.page = page;
+        out = &host;
+        done = S_OK;
+    };
+    EXPECT_EQ(dragAndDrop(QStringLiteral("host takes this"), inField), Qt::CopyAction);
+    EXPECT_EQ(asked, 1);
+    EXPECT_EQ(host.calls, QStringList({"enter", "over", "over", "over", "drop"}));
+    EXPECT_EQ(host.dropped, QStringLiteral("host takes this"));
+    QTest::qWait(300);
+    EXPECT_EQ(blink()->page()->title(), QStringLiteral("dropped:to the page"));
+
+    // What it hands on reaches the page through the page's own target.
+    EXPECT_NE(dragAndDrop(QStringLiteral("passed on"), inField), Qt::IgnoreAction);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return blink()->page()->title() == QStringLiteral("dropped:passed on"); }, Timeout))
+        << blink()->page()->title().toStdString();
+
+    // A handler that names no target leaves the page its own.
+    browser->onUIGetDropTarget = [&](TUIWebBrowser*, IDropTarget*, IDropTarget*&, HRESULT& done) { done = S_OK; };
+    EXPECT_NE(dragAndDrop(QStringLiteral("again"), inField), Qt::IgnoreAction);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return blink()->page()->title() == QStringLiteral("dropped:again"); }, Timeout));
+    EXPECT_TRUE(errors.messages.isEmpty());
 }

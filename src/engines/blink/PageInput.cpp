@@ -2,7 +2,6 @@
 
 #include <QChildEvent>
 #include <QDragEnterEvent>
-#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QWebEngineView>
 
@@ -10,13 +9,16 @@ namespace Blink {
 
 namespace {
 
-std::uint32_t effectOf(const QDropEvent& event) { return event.isAccepted() ? event.dropAction() : 0; }
-
 // The one action of an effect the source allows, Copy before Move before Link.
 Qt::DropAction chosenAction(std::uint32_t effect, Qt::DropActions allowed) {
     for (Qt::DropAction action : {Qt::CopyAction, Qt::MoveAction, Qt::LinkAction})
         if ((effect & action) && allowed.testFlag(action)) return action;
     return Qt::IgnoreAction;
+}
+
+// What the page did with a drag: the one action it took, or none.
+std::uint32_t effectOf(const QDropEvent& event) {
+    return event.isAccepted() ? chosenAction(event.dropAction(), event.possibleActions()) : 0;
 }
 
 }  // namespace
@@ -48,18 +50,18 @@ bool PageInput::eventFilter(QObject* watched, QEvent* event) {
         return false;
     case QEvent::ShortcutOverride:
         // Chromium claims these only inside a text field; outside one the frame's shortcut
-        // of the same key would take it, and Ctrl+C on selected page text copy nothing.
+        // of the same key would take it, and Ctrl+C on selected page text would copy nothing.
         if (isEditingKey(static_cast<QKeyEvent*>(event))) event->accept();
         return false;
     case QEvent::DragEnter:
     case QEvent::DragMove:
     case QEvent::DragLeave:
-    case QEvent::Drop: return !forwarding_ && dragEvent(event);
+    case QEvent::Drop: return dragEvent(watched, event);
     default: return false;
     }
 }
 
-bool PageInput::dragEvent(QEvent* event) {
+bool PageInput::dragEvent(QObject* dragWidget, QEvent* event) {
     if (event->type() == QEvent::DragEnter) {
         // The host is asked at every drag that comes in; an empty answer leaves the page
         // its own target.
@@ -77,8 +79,10 @@ bool PageInput::dragEvent(QEvent* event) {
     case QEvent::DragMove:
     case QEvent::Drop: {
         auto* drop = static_cast<QDropEvent*>(event);
+        buttons_ = drop->buttons();
+        modifiers_ = drop->modifiers();
         auto effect = static_cast<std::uint32_t>(drop->possibleActions());
-        const QPoint at = view_->mapToGlobal(drop->position().toPoint());
+        const QPoint at = static_cast<QWidget*>(dragWidget)->mapToGlobal(drop->position().toPoint());
         HRESULT result = S_OK;
         if (event->type() == QEvent::DragEnter) result = target->DragEnter(drop->mimeData(), at, &effect);
         else if (event->type() == QEvent::DragMove) result = target->DragOver(at, &effect);
@@ -100,19 +104,22 @@ bool PageInput::dragEvent(QEvent* event) {
     }
 }
 
+QPoint PageInput::local(QPoint global) const { return view_ ? view_->mapFromGlobal(global) : global; }
+
 bool PageInput::passToPage(QEvent& event) {
     if (!view_) return false;
-    forwarding_ = true;
-    QCoreApplication::sendEvent(view_, &event);
-    forwarding_ = false;
+    // Straight to the view, which hands drags to Chromium. Sent through the application
+    // it would be routed to the widget the drag under way entered (the view's input
+    // widget, which only the window system's own drag events reach the page through).
+    static_cast<QObject*>(view_.data())->event(&event);
     return true;
 }
 
 HRESULT PageInput::DragEnter(const QMimeData* data, QPoint pt, std::uint32_t* effect) {
     if (!effect || !data) return E_POINTER;
     dragData_ = data;
-    QDragEnterEvent enter(view_ ? view_->mapFromGlobal(pt) : pt, Qt::DropActions(*effect), data,
-                          QGuiApplication::mouseButtons(), QGuiApplication::keyboardModifiers());
+    QDragEnterEvent enter(local(pt), Qt::DropActions(*effect), data,
+                          buttons_, modifiers_);
     if (!passToPage(enter)) return E_FAIL;
     *effect = effectOf(enter);
     return S_OK;
@@ -121,8 +128,8 @@ HRESULT PageInput::DragEnter(const QMimeData* data, QPoint pt, std::uint32_t* ef
 HRESULT PageInput::DragOver(QPoint pt, std::uint32_t* effect) {
     if (!effect) return E_POINTER;
     if (!dragData_) return E_UNEXPECTED;   // no drag came in
-    QDragMoveEvent move(view_ ? view_->mapFromGlobal(pt) : pt, Qt::DropActions(*effect), dragData_,
-                        QGuiApplication::mouseButtons(), QGuiApplication::keyboardModifiers());
+    QDragMoveEvent move(local(pt), Qt::DropActions(*effect), dragData_,
+                        buttons_, modifiers_);
     if (!passToPage(move)) return E_FAIL;
     *effect = effectOf(move);
     return S_OK;
@@ -137,8 +144,8 @@ HRESULT PageInput::DragLeave() {
 HRESULT PageInput::Drop(const QMimeData* data, QPoint pt, std::uint32_t* effect) {
     if (!effect || !data) return E_POINTER;
     dragData_ = nullptr;
-    QDropEvent drop(view_ ? QPointF(view_->mapFromGlobal(pt)) : QPointF(pt), Qt::DropActions(*effect), data,
-                    QGuiApplication::mouseButtons(), QGuiApplication::keyboardModifiers());
+    QDropEvent drop(QPointF(local(pt)), Qt::DropActions(*effect), data,
+                    buttons_, modifiers_);
     if (!passToPage(drop)) return E_FAIL;
     *effect = effectOf(drop);
     return S_OK;

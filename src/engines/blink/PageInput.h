@@ -32,8 +32,9 @@ protected:
 
 private:
     void watch(QObject* child);
-    bool dragEvent(QEvent* event);
+    bool dragEvent(QObject* watched, QEvent* event);
     bool passToPage(QEvent& event);
+    QPoint local(QPoint global) const;
 
     // IDropTarget of the page: hands the drag to the view as if nobody had stood between.
     HRESULT DragEnter(const QMimeData* data, QPoint pt, std::uint32_t* effect) override;
@@ -45,7 +46,9 @@ private:
     std::function<IDocHostUIHandler*()> host_;
     IDropTarget* hostTarget_ = nullptr;   // the host's, for the drag under way
     const QMimeData* dragData_ = nullptr;
-    bool forwarding_ = false;
+    // The buttons and keys held in the drag under way, as the page's target passes them on.
+    Qt::MouseButtons buttons_;
+    Qt::KeyboardModifiers modifiers_;
 };
 
 }  // namespace Blink
