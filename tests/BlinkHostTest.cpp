@@ -12,6 +12,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QClipboard>
 #include <QLabel>
 #include <QMenu>
 #include <QMimeData>
@@ -480,4 +481,57 @@ TEST_F(BlinkHost, DropsGoToThePageUnlessTheHostNamesADropTarget) {
     EXPECT_NE(dragAndDrop(QStringLiteral("again"), inField), Qt::IgnoreAction);
     EXPECT_TRUE(QTest::qWaitFor([&] { return blink()->page()->title() == QStringLiteral("dropped:again"); }, Timeout));
     EXPECT_TRUE(errors.messages.isEmpty());
+}
+
+TEST_F(BlinkHost, WhatThePageCopiesIsOfferedToTheHostWhichMayReplaceIt) {
+    load("/menu");
+    auto* view = browser->findChild<QWebEngineView*>();
+    browser->activateWindow();
+    pageInput()->setFocus();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return QApplication::focusWidget() == pageInput(); }, Timeout));
+    evaluate("getSelection().selectAllChildren(document.getElementById('p'))");
+    QClipboard* clipboard = QGuiApplication::clipboard();
+
+    // Nobody assigned: the page's words stay.
+    clipboard->clear();
+    view->triggerPageAction(QWebEnginePage::Copy);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return clipboard->text() == QStringLiteral("some words"); }, Timeout))
+        << clipboard->text().toStdString();
+
+    // The host's data in their place.
+    struct Data : IDataObject {
+        QMimeData mime;
+        const QMimeData* data() const override { return &mime; }
+    } ours;
+    ours.mime.setText(QStringLiteral("ホストの文字"));
+    QStringList offered;
+    browser->onUIFilterDataObject = [&](TUIWebBrowser*, IDataObject* in, IDataObject*& out, HRESULT& done) {
+        offered << in->data()->text();
+        out = &ours;
+        done = S_OK;
+    };
+    clipboard->clear();
+    view->triggerPageAction(QWebEnginePage::Copy);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return clipboard->text() == QStringLiteral("ホストの文字"); }, Timeout))
+        << clipboard->text().toStdString();
+    EXPECT_EQ(offered, QStringList{QStringLiteral("some words")});
+
+    // Declining (S_FALSE) leaves the page's data; text the program itself puts there
+    // while the page has no keyboard is not the page's and is not offered.
+    browser->onUIFilterDataObject = [&](TUIWebBrowser*, IDataObject* in, IDataObject*&, HRESULT& done) {
+        offered << in->data()->text();
+        done = S_FALSE;
+    };
+    view->triggerPageAction(QWebEnginePage::Copy);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return clipboard->text() == QStringLiteral("some words"); }, Timeout));
+    QWidget elsewhere;
+    elsewhere.show();
+    elsewhere.activateWindow();
+    elsewhere.setFocus();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return QApplication::focusWidget() == &elsewhere; }, Timeout));
+    const qsizetype before = offered.size();
+    clipboard->setText(QStringLiteral("not the page's"));
+    QTest::qWait(100);
+    EXPECT_EQ(offered.size(), before);
+    EXPECT_EQ(clipboard->text(), QStringLiteral("not the page's"));
 }

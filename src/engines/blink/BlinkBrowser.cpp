@@ -5,6 +5,7 @@
 #include "engines/TextSize.h"
 #include "engines/blink/BlinkEngine.h"
 #include "engines/blink/PageActions.h"
+#include "engines/blink/PageClipboard.h"
 #include "engines/blink/PageInput.h"
 
 #include <QAction>
@@ -105,9 +106,9 @@ BlinkBrowser::BlinkBrowser() {
     page_ = new BlinkPage(Blink::sharedProfile(), this);
     view_->setPage(page_);
     Blink::translateActions(page_);
-    new Blink::PageInput(view_, [this]() -> IDocHostUIHandler* {
-        return site_ ? site_->QueryDocHostUIHandler() : nullptr;
-    });
+    const auto host = [this]() -> IDocHostUIHandler* { return site_ ? site_->QueryDocHostUIHandler() : nullptr; };
+    new Blink::PageInput(view_, host);
+    new Blink::PageClipboard(view_, host);
     goneLabel_ = new QLabel(Blink::rendererGoneMessage(), container_);
     goneLabel_->setAlignment(Qt::AlignCenter);
     goneLabel_->setWordWrap(true);
