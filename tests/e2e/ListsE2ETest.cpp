@@ -414,7 +414,8 @@ TEST_F(ListsE2E, HiddenScrollBarsBesideShownOnes) {
     ieOf(hidden)->IeSCROLL_hidden = true;
     ieOf(hidden)->Navigate(server.url("/long"));
     form->mnuWindow_TileVertical->trigger();
-    const QString scrollBarWidth = QStringLiteral("window.innerWidth - document.documentElement.clientWidth");
+    const QString scrollBarWidth =
+        QStringLiteral("document.documentElement ? window.innerWidth - document.documentElement.clientWidth : -1");
     ASSERT_TRUE(QTest::qWaitFor([&] { return evaluate(hidden, scrollBarWidth).toInt() == 0; }, Timeout));
     EXPECT_GT(evaluate(form->MDIChildren().at(0), scrollBarWidth).toInt(), 0);
     screenshot("chromium-scroll-hidden.png");
