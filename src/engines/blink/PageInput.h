@@ -21,9 +21,6 @@ public:
     PageInput(QWebEngineView* view, std::function<IDocHostUIHandler*()> host);
     ~PageInput() override;
 
-    // The page's own drop target, as the host gets it from GetDropTarget.
-    IDropTarget* pageDropTarget() { return this; }
-
     // Keys the page acts on itself (copy, cut, paste, select all, undo, redo).
     static bool isEditingKey(const QKeyEvent* key);
 
@@ -36,7 +33,8 @@ private:
     bool passToPage(QEvent& event);
     QPoint local(QPoint global) const;
 
-    // IDropTarget of the page: hands the drag to the view as if nobody had stood between.
+    // The page's own drop target, handed to the host with GetDropTarget so that its
+    // target can pass a drag on: gives the drag to the view as if nobody stood between.
     HRESULT DragEnter(const QMimeData* data, QPoint pt, std::uint32_t* effect) override;
     HRESULT DragOver(QPoint pt, std::uint32_t* effect) override;
     HRESULT DragLeave() override;
