@@ -8,13 +8,21 @@
 #include "engines/UIWebBrowser.h"
 #include "engines/blink/BlinkBrowser.h"
 #include "engines/blink/BlinkEngine.h"
+#include "engines/blink/PageActions.h"
 
+#include <QAction>
+#include <QApplication>
+#include <QClipboard>
 #include <QLabel>
+#include <QMenu>
+#include <QMimeData>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
 #include <QWebEnginePage>
+#include <QWebEngineView>
 #include <gtest/gtest.h>
+#include <algorithm>
 #include <functional>
 #include <memory>
 #include <vector>
@@ -68,6 +76,14 @@ protected:
                                  "document.title = 'done';</script></body></html>");
         server.setPage("/refresh", "<html><head><title>r</title><meta http-equiv='refresh' content='0; url=/script'>"
                                    "</head><body>r</body></html>");
+        server.setPage("/menu", "<html><head><title>menu</title></head><body style='margin:0'>"
+                                "<a href='/img' style='position:absolute;left:10px;top:10px'>link</a>"
+                                "<input id='f' style='position:absolute;left:10px;top:60px;width:200px'>"
+                                "<p id='p' style='position:absolute;left:10px;top:120px'>some words</p></body></html>");
+        server.setPage("/drop", "<html><head><title>drop</title></head><body style='margin:0'>"
+                                "<textarea id='t' style='width:380px;height:280px'></textarea><script>"
+                                "t.addEventListener('drop', e => { document.title = 'dropped:' +"
+                                " e.dataTransfer.getData('text/plain'); });</script></body></html>");
         browser = std::make_unique<TUIWebBrowser>();
         browser->resize(400, 300);
         browser->show();
@@ -92,6 +108,52 @@ protected:
         });
         EXPECT_TRUE(QTest::qWaitFor([&] { return done; }, Timeout));
         return result;
+    }
+
+    QWidget* pageInput() {
+        auto* view = browser->findChild<QWebEngineView*>();
+        EXPECT_TRUE(QTest::qWaitFor([&] { return view->focusProxy() != nullptr; }, Timeout));
+        return view->focusProxy();
+    }
+    QMenu* shownMenu() const {
+        for (QMenu* menu : browser->findChildren<QMenu*>())
+            if (menu->isVisible()) return menu;
+        return nullptr;
+    }
+    // Right-clicks at a point of the page until the engine has hit-tested it (its first
+    // frames may not yet know where things are) and says what it shows: the engine's
+    // menu, or null once `quiet` milliseconds have passed without one.
+    QMenu* rightClick(QPoint at, int quiet = 0) {
+        QWidget* input = pageInput();
+        QTest::mouseMove(input, at);
+        QTest::mouseClick(input, Qt::RightButton, {}, at);
+        if (quiet) {
+            QTest::qWait(quiet);
+            return shownMenu();
+        }
+        (void)QTest::qWaitFor([&] { return shownMenu() != nullptr; }, Timeout);
+        return shownMenu();
+    }
+
+    // A drag of text over the page and dropped at a point, as the window system delivers
+    // it: to the widget under the pointer that takes drops. Returns the drop's action.
+    Qt::DropAction dragAndDrop(const QString& text, QPoint at) {
+        QWidget* target = pageInput();
+        while (target && !target->acceptDrops()) target = target->parentWidget();
+        EXPECT_NE(target, nullptr);
+        QMimeData data;
+        data.setText(text);
+        const Qt::DropActions allowed = Qt::CopyAction | Qt::MoveAction;
+        QDragEnterEvent enter(at, allowed, &data, Qt::LeftButton, {});
+        QApplication::sendEvent(target, &enter);
+        for (int step = 1; step <= 3; ++step) {
+            QDragMoveEvent move(at + QPoint(step, step), allowed, &data, Qt::LeftButton, {});
+            QApplication::sendEvent(target, &move);
+            QTest::qWait(50);
+        }
+        QDropEvent drop(at + QPoint(3, 3), allowed, &data, Qt::LeftButton, {});
+        QApplication::sendEvent(target, &drop);
+        return drop.isAccepted() ? drop.dropAction() : Qt::IgnoreAction;
     }
 
     PageServer server;
@@ -266,4 +328,210 @@ TEST_F(BlinkHost, TheDialogBlocksOnlyItsViewAndGoesWithIt) {
     EXPECT_TRUE(QTest::qWaitFor([&] { return closing.done(); }, Timeout));
     QTest::qWait(300);
     EXPECT_TRUE(errors.messages.isEmpty());
+}
+
+TEST_F(BlinkHost, EveryPageCommandHasItsJapaneseWord) {
+    QWebEnginePage* page = blink()->page();
+    for (int a = 0; a < QWebEnginePage::WebActionCount; ++a) {
+        const QString text = page->action(static_cast<QWebEnginePage::WebAction>(a))->text();
+        EXPECT_FALSE(text.isEmpty()) << a;
+        EXPECT_TRUE(std::any_of(text.begin(), text.end(), [](QChar c) { return c.unicode() > 0x7F; }))
+            << a << " " << text.toStdString();
+    }
+    EXPECT_EQ(page->action(QWebEnginePage::Back)->text(), QStringLiteral("戻る"));
+    EXPECT_EQ(page->action(QWebEnginePage::Paste)->text(), QStringLiteral("貼り付け"));
+}
+
+TEST_F(BlinkHost, TheEnginesContextMenuSpeaksJapaneseWhereverItOpens) {
+    load("/menu");
+    evaluate("document.getElementById('f').value = 'field text'");
+    const auto untranslated = [](QMenu* menu) {
+        QStringList english;
+        for (QAction* action : menu->actions()) {
+            const QString text = action->text();
+            if (action->isVisible() && !action->isSeparator() &&
+                std::none_of(text.begin(), text.end(), [](QChar c) { return c.unicode() > 0x7F; }))
+                english << text;
+        }
+        return english;
+    };
+    // On plain page, on a link, in a field, on selected text.
+    const auto selectWords = [&] {
+        evaluate("getSelection().selectAllChildren(document.getElementById('p'))");
+    };
+    const std::vector<std::pair<QPoint, std::function<void()>>> places = {
+        {{300, 250}, nullptr}, {{20, 16}, nullptr}, {{60, 70}, nullptr}, {{30, 130}, selectWords}};
+    QStringList seen;
+    for (const auto& [at, prepare] : places) {
+        if (prepare) prepare();
+        QMenu* menu = rightClick(at);
+        ASSERT_NE(menu, nullptr) << at.x() << "," << at.y();
+        EXPECT_FALSE(menu->actions().isEmpty());
+        EXPECT_TRUE(untranslated(menu).isEmpty()) << untranslated(menu).join(", ").toStdString();
+        for (QAction* action : menu->actions())
+            if (action->isVisible() && !action->isSeparator()) seen << action->text();
+        menu->close();
+        EXPECT_TRUE(QTest::qWaitFor([&] { return shownMenu() == nullptr; }, Timeout));
+    }
+    // Each place had its own commands.
+    EXPECT_TRUE(seen.contains(QStringLiteral("戻る"))) << seen.join(", ").toStdString();
+    EXPECT_TRUE(seen.contains(QStringLiteral("リンクのアドレスをコピー"))) << seen.join(", ").toStdString();
+    EXPECT_TRUE(seen.contains(QStringLiteral("貼り付け"))) << seen.join(", ").toStdString();
+    EXPECT_TRUE(seen.contains(QStringLiteral("コピー"))) << seen.join(", ").toStdString();
+}
+
+TEST_F(BlinkHost, NoContextWithoutAPopupMenuShowsNoMenuAtAll) {
+    load("/menu");
+    QList<std::uint32_t> kinds;
+    browser->OnUIShowContextMenu = [&](TUIWebBrowser*, std::uint32_t id, const QPoint*) { kinds << id; };
+    browser->IeNoContext = true;
+    EXPECT_EQ(rightClick({20, 16}, 1500), nullptr);
+    ASSERT_FALSE(kinds.isEmpty());
+    EXPECT_EQ(kinds.last(), CONTEXT_MENU_ANCHOR);
+    EXPECT_EQ(QApplication::activePopupWidget(), nullptr);
+
+    // The control's own menu, where one is assigned, shows in place of the engine's.
+    QMenu own(browser.get());
+    own.addAction(QStringLiteral("自前"));
+    browser->PopupMenu = &own;
+    QMenu* shown = rightClick({300, 250});
+    EXPECT_EQ(shown, &own);
+    own.close();
+
+    // Off again: the engine's menu is back.
+    browser->IeNoContext = false;
+    browser->PopupMenu = nullptr;
+    QMenu* engine = rightClick({300, 250});
+    ASSERT_NE(engine, nullptr);
+    EXPECT_NE(engine, &own);
+    EXPECT_EQ(kinds.last(), CONTEXT_MENU_DEFAULT);
+    engine->close();
+}
+
+namespace {
+
+// A drop target of the host's that keeps what it saw and takes text starting "host";
+// other drags it hands on to the page's own target.
+class HostDropTarget : public IDropTarget {
+public:
+    IDropTarget* page = nullptr;
+    QStringList calls;
+    QString dropped;
+
+    HRESULT DragEnter(const QMimeData* data, QPoint pt, std::uint32_t* effect) override {
+        calls << QStringLiteral("enter");
+        mine_ = data->text().startsWith(QLatin1String("host"));
+        if (mine_) *effect = Qt::CopyAction;
+        return mine_ ? S_OK : page->DragEnter(data, pt, effect);
+    }
+    HRESULT DragOver(QPoint pt, std::uint32_t* effect) override {
+        calls << QStringLiteral("over");
+        if (mine_) *effect = Qt::CopyAction;
+        return mine_ ? S_OK : page->DragOver(pt, effect);
+    }
+    HRESULT DragLeave() override {
+        calls << QStringLiteral("leave");
+        return mine_ ? S_OK : page->DragLeave();
+    }
+    HRESULT Drop(const QMimeData* data, QPoint pt, std::uint32_t* effect) override {
+        calls << QStringLiteral("drop");
+        if (!mine_) return page->Drop(data, pt, effect);
+        dropped = data->text();
+        *effect = Qt::CopyAction;
+        return S_OK;
+    }
+
+private:
+    bool mine_ = false;
+};
+
+}  // namespace
+
+TEST_F(BlinkHost, DropsGoToThePageUnlessTheHostNamesADropTarget) {
+    load("/drop");
+    const QPoint inField(100, 100);
+    // Nobody assigned: the page takes the drop itself.
+    EXPECT_NE(dragAndDrop(QStringLiteral("to the page"), inField), Qt::IgnoreAction);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return blink()->page()->title() == QStringLiteral("dropped:to the page"); }, Timeout))
+        << blink()->page()->title().toStdString();
+
+    // The host's target: it sees the whole drag and the page sees nothing of it.
+    HostDropTarget host;
+    int asked = 0;
+    browser->onUIGetDropTarget = [&](TUIWebBrowser*, IDropTarget* page, IDropTarget*& out, HRESULT& done) {
+        ++asked;
+        host.page = page;
+        out = &host;
+        done = S_OK;
+    };
+    EXPECT_EQ(dragAndDrop(QStringLiteral("host takes this"), inField), Qt::CopyAction);
+    EXPECT_EQ(asked, 1);
+    EXPECT_EQ(host.calls, QStringList({"enter", "over", "over", "over", "drop"}));
+    EXPECT_EQ(host.dropped, QStringLiteral("host takes this"));
+    QTest::qWait(300);
+    EXPECT_EQ(blink()->page()->title(), QStringLiteral("dropped:to the page"));
+
+    // What it hands on reaches the page through the page's own target.
+    EXPECT_NE(dragAndDrop(QStringLiteral("passed on"), inField), Qt::IgnoreAction);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return blink()->page()->title() == QStringLiteral("dropped:passed on"); }, Timeout))
+        << blink()->page()->title().toStdString();
+
+    // A handler that names no target leaves the page its own.
+    browser->onUIGetDropTarget = [&](TUIWebBrowser*, IDropTarget*, IDropTarget*&, HRESULT& done) { done = S_OK; };
+    EXPECT_NE(dragAndDrop(QStringLiteral("again"), inField), Qt::IgnoreAction);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return blink()->page()->title() == QStringLiteral("dropped:again"); }, Timeout));
+    EXPECT_TRUE(errors.messages.isEmpty());
+}
+
+TEST_F(BlinkHost, WhatThePageCopiesIsOfferedToTheHostWhichMayReplaceIt) {
+    load("/menu");
+    auto* view = browser->findChild<QWebEngineView*>();
+    browser->activateWindow();
+    pageInput()->setFocus();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return QApplication::focusWidget() == pageInput(); }, Timeout));
+    evaluate("getSelection().selectAllChildren(document.getElementById('p'))");
+    QClipboard* clipboard = QGuiApplication::clipboard();
+
+    // Nobody assigned: the page's words stay.
+    clipboard->clear();
+    view->triggerPageAction(QWebEnginePage::Copy);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return clipboard->text() == QStringLiteral("some words"); }, Timeout))
+        << clipboard->text().toStdString();
+
+    // The host's data in their place.
+    struct Data : IDataObject {
+        QMimeData mime;
+        const QMimeData* data() const override { return &mime; }
+    } ours;
+    ours.mime.setText(QStringLiteral("ホストの文字"));
+    QStringList offered;
+    browser->onUIFilterDataObject = [&](TUIWebBrowser*, IDataObject* in, IDataObject*& out, HRESULT& done) {
+        offered << in->data()->text();
+        out = &ours;
+        done = S_OK;
+    };
+    clipboard->clear();
+    view->triggerPageAction(QWebEnginePage::Copy);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return clipboard->text() == QStringLiteral("ホストの文字"); }, Timeout))
+        << clipboard->text().toStdString();
+    EXPECT_EQ(offered, QStringList{QStringLiteral("some words")});
+
+    // Declining (S_FALSE) leaves the page's data; text the program itself puts there
+    // while the page has no keyboard is not the page's and is not offered.
+    browser->onUIFilterDataObject = [&](TUIWebBrowser*, IDataObject* in, IDataObject*&, HRESULT& done) {
+        offered << in->data()->text();
+        done = S_FALSE;
+    };
+    view->triggerPageAction(QWebEnginePage::Copy);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return clipboard->text() == QStringLiteral("some words"); }, Timeout));
+    QWidget elsewhere;
+    elsewhere.show();
+    elsewhere.activateWindow();
+    elsewhere.setFocus();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return QApplication::focusWidget() == &elsewhere; }, Timeout));
+    const qsizetype before = offered.size();
+    clipboard->setText(QStringLiteral("not the page's"));
+    QTest::qWait(100);
+    EXPECT_EQ(offered.size(), before);
+    EXPECT_EQ(clipboard->text(), QStringLiteral("not the page's"));
 }

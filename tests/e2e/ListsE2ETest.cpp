@@ -7,16 +7,20 @@
 #include "app/Main.h"
 #include "engines/EngineControls.h"
 #include "engines/EngineRegistry.h"
+#include "engines/UIWebBrowser.h"
+#include "engines/blink/BlinkBrowser.h"
 #include "engines/blink/BlinkEngine.h"
 #include "engines/webkit/WebKitEngine.h"
 #include "settings/Option.h"
 #include "views/TabControl.h"
+#include "views/childIE.h"
 #include "views/ViewWindow.h"
 #include "views/untTab.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
+#include <QClipboard>
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
@@ -26,11 +30,14 @@
 #include <QMenu>
 #include <QMdiArea>
 #include <QProcess>
+#include <QScreen>
+#include <QWebEnginePage>
 #include <QPushButton>
 #include <QTest>
 #include <QToolButton>
 #include <QTreeWidget>
 #include <gtest/gtest.h>
+#include <algorithm>
 #include <memory>
 
 namespace {
@@ -92,6 +99,38 @@ struct ListsE2E : ::testing::Test {
         QStringList t;
         for (int i = 0; i < form->TabControl1->count(); ++i) t << form->TabControl1->tabText(i);
         return t;
+    }
+
+    // The Chromium page of an IE view window, its control and a script's answer.
+    static TUIWebBrowser* ieOf(QMdiSubWindow* window) { return qobject_cast<Tfrm_IE*>(window)->TWeb_IE; }
+    static QVariant evaluate(QMdiSubWindow* window, const QString& script) {
+        QVariant result;
+        bool done = false;
+        dynamic_cast<BlinkBrowser*>(&ieOf(window)->ControlInterface())->page()->runJavaScript(script, [&](const QVariant& v) {
+            result = v;
+            done = true;
+        });
+        EXPECT_TRUE(QTest::qWaitFor([&] { return done; }, Timeout)) << script.toStdString();
+        return result;
+    }
+
+    // Every Qt pop-up of the program on the screen (menus, lists); the engine's context
+    // menu is one of them.
+    static QList<QWidget*> shownPopups() {
+        QList<QWidget*> shown;
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (w->isVisible() && w->windowType() == Qt::Popup) shown << w;
+        return shown;
+    }
+
+    // With TAVIX_SCREENSHOTS naming a folder, the frame as it is on the screen goes there.
+    void screenshot(const char* name) const {
+        const QString folder = qEnvironmentVariable("TAVIX_SCREENSHOTS");
+        if (folder.isEmpty()) return;
+        QTest::qWait(500);
+        const QRect frame = form->frameGeometry();
+        const QPixmap shot = form->screen()->grabWindow(0, frame.x(), frame.y(), frame.width(), frame.height());
+        EXPECT_TRUE(shot.save(folder + QStringLiteral("/") + QString::fromLatin1(name)));
     }
 
     Tfrm_Option* visibleOptions() const {
@@ -251,4 +290,133 @@ TEST_F(ListsE2E, KeysInsideAChromiumPageAndTheFramesOwnKeys) {
     ASSERT_TRUE(QTest::qWaitFor([&] { return tabs().contains(QStringLiteral("Page one")); }, Timeout))
         << tabs().join(", ").toStdString();
     EXPECT_TRUE(errors.messages.isEmpty()) << errors.messages.join("\n").toStdString();
+}
+
+// What a user does inside a Chromium page: Tab between its fields, copy and paste,
+// Enter submits its form; the frame's own keys (F12, a menu's Alt key) still reach the
+// frame from inside the page.
+TEST_F(ListsE2E, WhatAUserDoesInsideAChromiumPage) {
+    server.setPage("/form", "<html><head><title>form</title></head><body style='margin:0'>"
+                            "<p style='position:absolute;left:10px;top:10px;margin:0;font-size:20px'>copyme</p>"
+                            "<form action='/sent' style='position:absolute;left:10px;top:60px;margin:0'>"
+                            "<input id='a' name='a' style='display:block;width:300px;height:40px'>"
+                            "<input id='b' name='b' style='display:block;width:300px;height:40px;margin-top:10px'>"
+                            "<input type='submit' value='send'></form><script>"
+                            "function show() { document.title = 'a=' + a.value + ' b=' + b.value + ' f=' +"
+                            " (document.activeElement.id || '-'); }"
+                            "for (const f of [a, b]) { f.addEventListener('input', show); f.addEventListener('focus', show); }"
+                                                        "</script></body></html>");
+    form->OpenViewWindow(QStringLiteral("cap"), server.url("/form"));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return tabs() == QStringList{"form"}; }, Timeout));
+    QWidget* page = ieOf(form->MDIChildren().at(0));
+    const QPoint fieldA(100, 80), fieldB(100, 130), words(40, 20);
+    const auto title = [&] { return tabs().value(0); };
+    const auto inPage = [&] { return QApplication::focusWidget() && page->isAncestorOf(QApplication::focusWidget()); };
+
+    clickOn(page, fieldA);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return title() == QStringLiteral("a= b= f=a"); }, Timeout)) << title().toStdString();
+    xdotool({QStringLiteral("type"), QStringLiteral("--delay"), QStringLiteral("40"), QStringLiteral("one")});
+    ASSERT_TRUE(QTest::qWaitFor([&] { return title() == QStringLiteral("a=one b= f=a"); }, Timeout)) << title().toStdString();
+
+    // Tab goes to the page's next field, not to the frame's controls.
+    xdotool({QStringLiteral("key"), QStringLiteral("Tab")});
+    ASSERT_TRUE(QTest::qWaitFor([&] { return title() == QStringLiteral("a=one b= f=b"); }, Timeout)) << title().toStdString();
+    EXPECT_TRUE(inPage());
+    xdotool({QStringLiteral("type"), QStringLiteral("--delay"), QStringLiteral("40"), QStringLiteral("two")});
+    ASSERT_TRUE(QTest::qWaitFor([&] { return title() == QStringLiteral("a=one b=two f=b"); }, Timeout)) << title().toStdString();
+
+    // A word of the page chosen with a double click, Ctrl+C copies it; Ctrl+V in a field
+    // puts it there.
+    QGuiApplication::clipboard()->clear();
+    const QPoint global = page->mapToGlobal(words);
+    xdotool({QStringLiteral("mousemove"), QString::number(global.x()), QString::number(global.y()),
+             QStringLiteral("click"), QStringLiteral("--repeat"), QStringLiteral("2"), QStringLiteral("1")});
+    QTest::qWait(300);
+    xdotool({QStringLiteral("key"), QStringLiteral("ctrl+c")});
+    ASSERT_TRUE(QTest::qWaitFor([&] { return QGuiApplication::clipboard()->text() == QStringLiteral("copyme"); }, Timeout))
+        << QGuiApplication::clipboard()->text().toStdString();
+    clickOn(page, fieldB);
+    xdotool({QStringLiteral("key"), QStringLiteral("ctrl+a"), QStringLiteral("ctrl+v")});
+    ASSERT_TRUE(QTest::qWaitFor([&] { return title() == QStringLiteral("a=one b=copyme f=b"); }, Timeout))
+        << title().toStdString();
+
+    // F12 from inside the page opens the options window.
+    xdotool({QStringLiteral("key"), QStringLiteral("F12")});
+    ASSERT_TRUE(QTest::qWaitFor([&] { return visibleOptions() != nullptr; }, Timeout));
+    visibleOptions()->close();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return visibleOptions() == nullptr; }, Timeout));
+
+    // A menu's Alt key from inside the page opens that menu of the frame.
+    clickOn(page, fieldB);
+    ASSERT_TRUE(QTest::qWaitFor(inPage, Timeout));
+    xdotool({QStringLiteral("key"), QStringLiteral("alt+f")});
+    ASSERT_TRUE(QTest::qWaitFor([&] { return form->mnuFile->isVisible(); }, Timeout));
+    screenshot("chromium-alt-menu.png");
+    keys(form->mnuFile, {QStringLiteral("Escape")});
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !form->mnuFile->isVisible(); }, Timeout));
+
+    // Enter in a field submits the page's form to the server.
+    clickOn(page, fieldB);
+    xdotool({QStringLiteral("key"), QStringLiteral("Return")});
+    EXPECT_TRUE(QTest::qWaitFor([&] { return server.requests().contains("/sent?a=one&b=copyme"); }, Timeout))
+        << server.requests().join(' ').toStdString();
+    EXPECT_TRUE(errors.messages.isEmpty()) << errors.messages.join("\n").toStdString();
+}
+
+// A right-click in a Chromium page: no menu at all when the control says IeNoContext
+// and has no menu of its own; otherwise the engine's menu, in Japanese.
+TEST_F(ListsE2E, RightClickInAChromiumPage) {
+    server.setPage("/text", "<html><head><title>text</title></head><body style='margin:0;font-size:20px'>"
+                            "<p>右クリックしてください</p><a href='/one'>Page one</a></body></html>");
+    form->OpenViewWindow(QStringLiteral("cap"), server.url("/text"));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return tabs() == QStringList{"text"}; }, Timeout));
+    TUIWebBrowser* ie = ieOf(form->MDIChildren().at(0));
+    const auto rightClick = [&](QPoint at) {
+        const QPoint global = ie->mapToGlobal(at);
+        xdotool({QStringLiteral("mousemove"), QString::number(global.x()), QString::number(global.y()),
+                 QStringLiteral("click"), QStringLiteral("3")});
+    };
+    int asked = 0;
+    ie->OnUIShowContextMenu = [&](TUIWebBrowser*, std::uint32_t, const QPoint*) { ++asked; };
+
+    ie->IeNoContext = true;
+    rightClick({200, 120});
+    ASSERT_TRUE(QTest::qWaitFor([&] { return asked == 1; }, Timeout));
+    QTest::qWait(1000);
+    EXPECT_TRUE(shownPopups().isEmpty());
+
+    ie->IeNoContext = false;
+    rightClick({200, 120});
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !shownPopups().isEmpty(); }, Timeout));
+    auto* menu = qobject_cast<QMenu*>(shownPopups().at(0));
+    ASSERT_NE(menu, nullptr);
+    QStringList texts;
+    for (QAction* action : menu->actions())
+        if (action->isVisible() && !action->isSeparator()) texts << action->text();
+    EXPECT_EQ(texts.value(0), QStringLiteral("戻る")) << texts.join(", ").toStdString();
+    for (const QString& text : texts)
+        EXPECT_TRUE(std::any_of(text.begin(), text.end(), [](QChar c) { return c.unicode() > 0x7F; })) << text.toStdString();
+    screenshot("chromium-context-menu.png");
+    keys(menu, {QStringLiteral("Escape")});
+    ASSERT_TRUE(QTest::qWaitFor([&] { return shownPopups().isEmpty(); }, Timeout));
+    EXPECT_EQ(asked, 2);
+    EXPECT_TRUE(errors.messages.isEmpty()) << errors.messages.join("\n").toStdString();
+}
+
+// IeSCROLL_hidden: a long page shows no scroll bars, beside one that does.
+TEST_F(ListsE2E, HiddenScrollBarsBesideShownOnes) {
+    server.setPage("/long", "<html><head><title>long</title></head><body style='height:5000px;width:5000px;"
+                            "font-size:24px'>長いページ</body></html>");
+    form->OpenViewWindow(QStringLiteral("cap"), server.url("/long"));
+    form->OpenViewWindow(QStringLiteral("cap"), server.url("/long"));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return tabs() == QStringList({"long", "long"}); }, Timeout));
+    QMdiSubWindow* hidden = form->MDIChildren().at(1);
+    ieOf(hidden)->IeSCROLL_hidden = true;
+    ieOf(hidden)->Navigate(server.url("/long"));
+    form->mnuWindow_TileVertical->trigger();
+    const QString scrollBarWidth =
+        QStringLiteral("document.documentElement ? window.innerWidth - document.documentElement.clientWidth : -1");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return evaluate(hidden, scrollBarWidth).toInt() == 0; }, Timeout));
+    EXPECT_GT(evaluate(form->MDIChildren().at(0), scrollBarWidth).toInt(), 0);
+    screenshot("chromium-scroll-hidden.png");
 }

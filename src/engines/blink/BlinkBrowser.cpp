@@ -4,6 +4,9 @@
 #include "engines/PageSave.h"
 #include "engines/TextSize.h"
 #include "engines/blink/BlinkEngine.h"
+#include "engines/blink/PageActions.h"
+#include "engines/blink/PageClipboard.h"
+#include "engines/blink/PageInput.h"
 
 #include <QAction>
 #include <QContextMenuEvent>
@@ -102,6 +105,10 @@ BlinkBrowser::BlinkBrowser() {
     view_ = new BlinkView(this, container_);
     page_ = new BlinkPage(Blink::sharedProfile(), this);
     view_->setPage(page_);
+    Blink::translateActions(page_);
+    const auto host = [this]() -> IDocHostUIHandler* { return site_ ? site_->QueryDocHostUIHandler() : nullptr; };
+    new Blink::PageInput(view_, host);
+    new Blink::PageClipboard(view_, host);
     goneLabel_ = new QLabel(Blink::rendererGoneMessage(), container_);
     goneLabel_->setAlignment(Qt::AlignCenter);
     goneLabel_->setWordWrap(true);
