@@ -325,7 +325,7 @@ Load loadOnce(TMainForm& form, TViewWindow* w, const FileServer& server, const B
 // Enter → title on plain and slowed loads in a Chromium and a Gecko view side by side,
 // the engines taking turns to go first; and the progress bar's end on the slowed ones.
 void latency(const Bench::Folder& folder, const QString& site, const std::vector<Bench::DocPage>& pages) {
-    constexpr int Pages = 6;
+    constexpr int Pages = 5;
     FileServer plain(site);
     FileServer slowed(site, {QStringLiteral("--hold"), QStringLiteral("/img/fig-*=%1").arg(HoldSeconds),
                              QStringLiteral("--tail"), QStringLiteral("/ch-?[13579].html=%1").arg(HoldSeconds)});
