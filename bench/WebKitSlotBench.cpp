@@ -1,14 +1,19 @@
 // The Gecko slot against the Chromium slot in the real frame, on an X display with a
-// window manager (run it through tests/e2e/webkit_e2e.sh): memory per added view, idle
-// CPU with ten views, Enter → title on real documentation pages, and how long after a
-// slowed page's last byte the progress bar returns to 0. Pages come from a file server
-// in its own process (bench/page_server.py), so the frame's event loop never serves them.
+// window manager (bench/run gives one; by hand, run it through tests/e2e/webkit_e2e.sh):
+// idle CPU with ten views of each engine, Enter → title on documentation pages served
+// plainly and slowed, and how long after a slowed page's last response the progress bar
+// settles. Pages are a generated manual (bench/DocPages.h) served by bench/page_server.py
+// in its own process, so the frame's event loop never serves them.
 //
-//     WebKitSlotBench [memory|cpu|latency|progress ...]     (default: all four)
+//     WebKitSlotBench [cpu|latency|memory ...]     (default: cpu latency, about 90 s)
 //
-// TAVIX_BENCH_HOST names another host program (an older build, to compare).
+// TAVIX_BENCH_HOST names another host program (an older build, to compare);
+// TAVIX_BENCH_THREADS=1 lists the CPU time of every thread while idle;
+// TAVIX_BENCH_ENGINES=gecko,chromium measures the idle CPU of both engines (by default
+// only the Gecko slot's: ten Chromium views take half a minute to open here).
 
 #include "BenchSupport.h"
+#include "DocPages.h"
 #include "app/Main.h"
 #include "engines/EngineControls.h"
 #include "engines/blink/BlinkEngine.h"
@@ -17,16 +22,16 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QEventLoop>
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QProcess>
 #include <QProgressBar>
-#include <QRegularExpression>
 #include <QTcpServer>
 #include <QTest>
 #include <QTimer>
-#include <QEventLoop>
 #include <algorithm>
+#include <ctime>
 #include <memory>
 #include <vector>
 #include <unistd.h>
@@ -34,7 +39,9 @@
 namespace {
 
 constexpr int Timeout = 60000;
-const QString Docs = QStringLiteral("/usr/share/doc/valgrind/html");
+// What the slowed server holds back: every figure, and the last byte of every page
+// whose number is odd.
+constexpr double HoldSeconds = 1.0;
 
 double median(std::vector<double> v) {
     if (v.empty()) return 0;
@@ -45,7 +52,7 @@ double median(std::vector<double> v) {
 // bench/page_server.py in a process of its own.
 class FileServer {
 public:
-    explicit FileServer(double delaySeconds = 0) {
+    FileServer(const QString& folder, const QStringList& options = {}) {
         QTcpServer probe;
         probe.listen(QHostAddress::LocalHost, 0);
         port_ = probe.serverPort();
@@ -54,11 +61,14 @@ public:
             while (process_.canReadLine()) {
                 const QList<QByteArray> f = process_.readLine().trimmed().split(' ');
                 if (f.value(0) == "ready") ready_ = true;
-                if (f.value(0) == "sent") lastSent_ = f.value(1).toDouble() * 1000.0;
+                if (f.value(0) == "sent") {
+                    lastSent_ = f.value(1).toDouble() * 1000.0;
+                    sent_[QString::fromUtf8(f.value(2))] = lastSent_;
+                }
             }
         });
-        process_.start(QStringLiteral("python3"), {QStringLiteral(TAVIX_BENCH_SOURCE "/page_server.py"), Docs,
-                                                   QString::number(port_), QString::number(delaySeconds)});
+        process_.start(QStringLiteral("python3"), QStringList{QStringLiteral(TAVIX_BENCH_SOURCE "/page_server.py"),
+                                                              folder, QString::number(port_)} + options);
         if (!QTest::qWaitFor([this] { return ready_; }, 10000)) std::fprintf(stderr, "no page server\n");
     }
     ~FileServer() {
@@ -67,44 +77,28 @@ public:
     }
     int processId() const { return static_cast<int>(process_.processId()); }
     QString url(const QString& page) const { return QStringLiteral("http://127.0.0.1:%1/%2").arg(port_).arg(page); }
-    // CLOCK_MONOTONIC in ms when the last response went out.
+    // CLOCK_MONOTONIC in ms when the last response, or the last response for a path,
+    // went out; 0 if none has.
     double lastSentMs() const { return lastSent_; }
+    double sentMs(const QString& path) const { return sent_.value(path); }
 
 private:
     QProcess process_;
     quint16 port_ = 0;
     bool ready_ = false;
     double lastSent_ = 0;
+    QHash<QString, double> sent_;
 };
 
-struct Page {
-    QString file;
-    QString title;
-};
-
-// Documentation pages whose titles need no entity decoding, in a fixed order.
-std::vector<Page> docPages(int count) {
-    std::vector<Page> pages;
-    const QRegularExpression titleRe(QStringLiteral("<title>([^<&]*)</title>"));
-    for (const QString& name : QDir(Docs).entryList({QStringLiteral("*.html")}, QDir::Files, QDir::Name)) {
-        QFile f(Docs + QLatin1Char('/') + name);
-        if (!f.open(QIODevice::ReadOnly)) continue;
-        const auto match = titleRe.match(QString::fromUtf8(f.read(4096)));
-        if (!match.hasMatch() || match.captured(1).trimmed().isEmpty()) continue;
-        pages.push_back({name, match.captured(1).simplified()});
-        if (static_cast<int>(pages.size()) == count) break;
-    }
-    return pages;
-}
-
+// A process and everything it started.
 QList<int> treeOf(int root) {
-    QList<int> tree;
-    for (int pid : Bench::processTree()) tree << pid;
-    // processTree walks from this process; keep the root's branch.
+    if (!root) return {};
     QHash<int, int> parentOf;
-    for (int pid : tree) {
+    for (const QString& entry : QDir(QStringLiteral("/proc")).entryList(QDir::Dirs)) {
+        bool numeric = false;
+        const int pid = entry.toInt(&numeric);
         QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
-        if (!stat.open(QIODevice::ReadOnly)) continue;
+        if (!numeric || !stat.open(QIODevice::ReadOnly)) continue;
         const QByteArray text = stat.readAll();
         parentOf[pid] = text.mid(text.lastIndexOf(')') + 2).split(' ').value(1).toInt();
     }
@@ -112,60 +106,37 @@ QList<int> treeOf(int root) {
     for (int i = 0; i < branch.size(); ++i)
         for (auto it = parentOf.cbegin(); it != parentOf.cend(); ++it)
             if (it.value() == branch[i]) branch << it.key();
-    return root ? branch : QList<int>();
+    return branch;
 }
 
-struct Usage {
-    double pssMiB = 0;
-    double ussMiB = 0;
-    int processes = 0;
-};
-
-Usage usageOf(const QList<int>& pids) {
-    Usage u;
+// CPU time of the processes in ms, threads that have ended included, to the
+// nanosecond: /proc's clock ticks are too coarse for a tenth of a percent.
+double cpuMs(const QList<int>& pids) {
+    double ms = 0;
     for (int pid : pids) {
-        QFile f(QStringLiteral("/proc/%1/smaps_rollup").arg(pid));
-        if (!f.open(QIODevice::ReadOnly)) continue;
-        ++u.processes;
-        for (const QByteArray& line : f.readAll().split('\n')) {
-            const double kib = line.mid(line.indexOf(':') + 1).trimmed().split(' ').value(0).toDouble();
-            if (line.startsWith("Pss:")) u.pssMiB += kib / 1024;
-            if (line.startsWith("Private_Clean:") || line.startsWith("Private_Dirty:")) u.ussMiB += kib / 1024;
-        }
+        clockid_t clock;
+        timespec t{};
+        if (::clock_getcpuclockid(pid, &clock) == 0 && ::clock_gettime(clock, &t) == 0)
+            ms += t.tv_sec * 1e3 + t.tv_nsec / 1e6;
     }
-    return u;
+    return ms;
 }
 
-// utime + stime in clock ticks.
-long long cpuTicks(const QList<int>& pids) {
-    long long ticks = 0;
-    for (int pid : pids) {
-        QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
-        if (!stat.open(QIODevice::ReadOnly)) continue;
-        const QByteArray text = stat.readAll();
-        const QList<QByteArray> f = text.mid(text.lastIndexOf(')') + 2).split(' ');
-        ticks += f.value(11).toLongLong() + f.value(12).toLongLong();
-    }
-    return ticks;
-}
-
-// Ticks per thread ("pid/comm/thread"), to tell what wakes up.
-QHash<QString, long long> threadTicks(const QList<int>& pids) {
-    QHash<QString, long long> ticks;
+// Run time in ms per thread ("pid/process/thread"), to tell what wakes up.
+QHash<QString, double> threadMs(const QList<int>& pids) {
+    QHash<QString, double> ms;
     for (int pid : pids) {
         QFile comm(QStringLiteral("/proc/%1/comm").arg(pid));
         const QString process = comm.open(QIODevice::ReadOnly) ? QString::fromUtf8(comm.readAll().trimmed()) : QString();
         for (const QString& task : QDir(QStringLiteral("/proc/%1/task").arg(pid)).entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
-            QFile stat(QStringLiteral("/proc/%1/task/%2/stat").arg(pid).arg(task));
-            if (!stat.open(QIODevice::ReadOnly)) continue;
-            const QByteArray text = stat.readAll();
-            const QByteArray name = text.mid(text.indexOf('(') + 1, text.lastIndexOf(')') - text.indexOf('(') - 1);
-            const QList<QByteArray> f = text.mid(text.lastIndexOf(')') + 2).split(' ');
-            ticks[QStringLiteral("%1/%2/%3").arg(pid).arg(process, QString::fromUtf8(name))] +=
-                f.value(11).toLongLong() + f.value(12).toLongLong();
+            QFile name(QStringLiteral("/proc/%1/task/%2/comm").arg(pid).arg(task));
+            QFile sched(QStringLiteral("/proc/%1/task/%2/schedstat").arg(pid).arg(task));
+            if (!name.open(QIODevice::ReadOnly) || !sched.open(QIODevice::ReadOnly)) continue;
+            ms[QStringLiteral("%1/%2/%3").arg(pid).arg(process, QString::fromUtf8(name.readAll().trimmed()))] +=
+                sched.readAll().split(' ').value(0).toDouble() / 1e6;
         }
     }
-    return ticks;
+    return ms;
 }
 
 // Runs the event loop without waking it: QTest::qWait polls every 10 ms.
@@ -189,8 +160,9 @@ std::unique_ptr<TMainForm> makeForm(const Bench::Folder& folder, bool gecko) {
     return form;
 }
 
-// Opens views on the pages in turn and waits until each has loaded once.
-std::vector<TViewWindow*> openViews(TMainForm& form, const FileServer& server, const std::vector<Page>& pages, int n) {
+// Opens views on the pages one after the other and waits until each has loaded once.
+std::vector<TViewWindow*> openViews(TMainForm& form, const FileServer& server, const std::vector<Bench::DocPage>& pages,
+                                    int n) {
     std::vector<TViewWindow*> windows;
     auto loaded = std::make_shared<int>(0);
     for (int i = 0; i < n; ++i) {
@@ -201,9 +173,9 @@ std::vector<TViewWindow*> openViews(TMainForm& form, const FileServer& server, c
                              if (!*counted) ++*loaded, *counted = true;
                          });
         windows.push_back(w);
-        // As a user opens them: one after the other, each given the time to start.
-        if (!QTest::qWaitFor([&] { return *loaded > i; }, Timeout)) std::fprintf(stderr, "view %d never loaded\n", i);
+        QTest::qWait(100);
     }
+    if (!QTest::qWaitFor([&] { return *loaded >= n; }, Timeout)) std::fprintf(stderr, "%d of %d views loaded\n", *loaded, n);
     return windows;
 }
 
@@ -213,16 +185,36 @@ void closeAll(TMainForm& form) {
     QTest::qWait(500);
 }
 
-QList<int> hostTree() { return treeOf(static_cast<int>(WebKit::hostProcessId())); }
-
 // The program's processes: this one and everything it started but the page servers.
-QList<int> wholeTree(const FileServer& server) {
+QList<int> wholeTree(const QList<int>& servers) {
     QList<int> tree = Bench::processTree();
-    tree.removeAll(server.processId());
+    for (int server : servers)
+        for (int pid : treeOf(server)) tree.removeAll(pid);
     return tree;
 }
 
-void memory(const Bench::Folder& folder, const FileServer& server, const std::vector<Page>& pages) {
+struct Usage {
+    double pssMiB = 0;
+    double ussMiB = 0;
+    int processes = 0;
+};
+
+Usage usageOf(const QList<int>& pids) {
+    Usage u;
+    for (int pid : pids) {
+        QFile f(QStringLiteral("/proc/%1/smaps_rollup").arg(pid));
+        if (!f.open(QIODevice::ReadOnly)) continue;
+        ++u.processes;
+        for (const QByteArray& line : f.readAll().split('\n')) {
+            const double kib = line.mid(line.indexOf(':') + 1).trimmed().split(' ').value(0).toDouble();
+            if (line.startsWith("Pss:")) u.pssMiB += kib / 1024;
+            if (line.startsWith("Private_Clean:") || line.startsWith("Private_Dirty:")) u.ussMiB += kib / 1024;
+        }
+    }
+    return u;
+}
+
+void memory(const Bench::Folder& folder, const FileServer& server, const std::vector<Bench::DocPage>& pages) {
     std::printf("\nMemory, Gecko views on documentation pages, after loading and 3 s settling\n"
                 "(PSS and USS from /proc/PID/smaps_rollup; whole = shell + host + WebKit processes)\n");
     std::printf("%6s %10s %10s %10s %6s\n", "views", "whole PSS", "host PSS", "host USS", "procs");
@@ -231,8 +223,8 @@ void memory(const Bench::Folder& folder, const FileServer& server, const std::ve
         auto form = makeForm(folder, true);
         openViews(*form, server, pages, n);
         QTest::qWait(3000);
-        const Usage host = usageOf(hostTree());
-        const Usage whole = usageOf(wholeTree(server));
+        const Usage host = usageOf(treeOf(static_cast<int>(WebKit::hostProcessId())));
+        const Usage whole = usageOf(wholeTree({server.processId()}));
         std::printf("%6d %10.1f %10.1f %10.1f %6d\n", n, whole.pssMiB, host.pssMiB, host.ussMiB, host.processes);
         if (n == 1) {
             base = host;
@@ -247,117 +239,146 @@ void memory(const Bench::Folder& folder, const FileServer& server, const std::ve
     }
 }
 
-void cpu(const Bench::Folder& folder, const FileServer& server, const std::vector<Page>& pages) {
-    constexpr int IdleSeconds = 20;
-    std::printf("\nIdle CPU with 10 loaded views, %d s after 5 s settling (utime+stime from /proc/PID/stat)\n",
-                IdleSeconds);
-    const double tick = static_cast<double>(::sysconf(_SC_CLK_TCK));
+void cpu(const Bench::Folder& folder, const FileServer& server, const std::vector<Bench::DocPage>& pages,
+         const QStringList& engines) {
+    // Left alone for the settling time first: a page's scripts leave the engine some
+    // garbage collecting after it has loaded. The interval spans the engine's 30 s
+    // memory check period, so that a measurement holds it once whenever it starts.
+    constexpr int SettleMs = 15000, IdleMs = 30000;
+    std::printf("\nIdle CPU with 10 loaded views, %d s after %d s settling\n", IdleMs / 1000, SettleMs / 1000);
     for (bool gecko : {true, false}) {
+        if (!engines.contains(gecko ? QStringLiteral("gecko") : QStringLiteral("chromium"))) continue;
         auto form = makeForm(folder, gecko);
+        const double opening = Bench::nowMs();
         openViews(*form, server, pages, 10);
+        std::printf("10 %s views opened and loaded in %.1f s\n", gecko ? "Gecko" : "Chromium",
+                    (Bench::nowMs() - opening) / 1000);
         form->MDIClient->tileSubWindows();
-        QTest::qWait(5000);
-        const QList<int> host = hostTree();
-        const QList<int> all = wholeTree(server);
-        const long long hostBefore = cpuTicks(host), allBefore = cpuTicks(all);
-        const auto threadsBefore = threadTicks(all);
-        idleFor(IdleSeconds * 1000);
-        if (qEnvironmentVariableIsSet("TAVIX_BENCH_THREADS")) {
-            const auto threadsAfter = threadTicks(all);
+        QTest::qWait(SettleMs);
+        const QList<int> host = treeOf(static_cast<int>(WebKit::hostProcessId()));
+        const QList<int> all = wholeTree({server.processId()});
+        // Reading /proc costs this process a few ms: the thread list is read outside the
+        // interval.
+        const bool threads = qEnvironmentVariableIsSet("TAVIX_BENCH_THREADS");
+        const auto threadsBefore = threads ? threadMs(all) : QHash<QString, double>();
+        const double hostBefore = cpuMs(host), allBefore = cpuMs(all);
+        idleFor(IdleMs);
+        const double hostPct = (cpuMs(host) - hostBefore) / IdleMs * 100;
+        const double allPct = (cpuMs(all) - allBefore) / IdleMs * 100;
+        if (threads) {
+            const auto threadsAfter = threadMs(all);
             for (auto it = threadsAfter.cbegin(); it != threadsAfter.cend(); ++it)
-                if (it.value() > threadsBefore.value(it.key()))
-                    std::printf("  %5lld ticks %s\n", it.value() - threadsBefore.value(it.key()), qPrintable(it.key()));
-            // Threads that ended in between count only in their process's total.
-            for (int pid : all) {
-                const long long now = cpuTicks({pid});
-                long long threads = 0;
-                for (auto it = threadsBefore.cbegin(); it != threadsBefore.cend(); ++it)
-                    if (it.key().startsWith(QString::number(pid) + QLatin1Char('/'))) threads += it.value();
-                if (now > threads) std::printf("  process %d: %lld ticks since its threads were counted\n", pid, now - threads);
-            }
+                if (it.value() - threadsBefore.value(it.key()) >= 0.05)
+                    std::printf("  %8.2f ms %s\n", it.value() - threadsBefore.value(it.key()), qPrintable(it.key()));
         }
-        const double hostPct = (cpuTicks(host) - hostBefore) / tick / IdleSeconds * 100;
-        const double allPct = (cpuTicks(all) - allBefore) / tick / IdleSeconds * 100;
-        std::printf("FIGURE idle_cpu_%s %.2f %% of a core (whole tree; host side %.2f %%)\n",
+        std::printf("FIGURE idle_cpu_%s %.3f %% of a core (whole tree; host side %.3f %%)\n",
                     gecko ? "webkit" : "chromium", allPct, hostPct);
-        std::fflush(stdout);
+        const QString how = QStringLiteral("10 views on generated manual pages, tiled; CPU of shell + engine processes "
+                                           "over %1 s, %2 s after the last load (clock_getcpuclockid)")
+                                .arg(IdleMs / 1000)
+                                .arg(SettleMs / 1000);
+        if (gecko)
+            Bench::row(QStringLiteral("Gecko slot idle CPU, 10 views"), allPct, "%", how, QStringLiteral("<= 0.2"));
+        else
+            Bench::row(QStringLiteral("Chromium slot idle CPU, 10 views"), allPct, "%", how);
         closeAll(*form);
     }
 }
 
-// Enter in the address box → the view's caption shows the page's title.
-void latency(const Bench::Folder& folder, const FileServer& server, const std::vector<Page>& pages) {
-    std::printf("\nEnter → title on %zu documentation pages (median; first load of each engine not counted)\n",
-                pages.size());
+// One load in a view: Enter in the address box, then the caption, and when the page has
+// ended, when the progress bar last moved.
+struct Load {
+    double toTitle = 0;   // ms from Enter to the page's title in the caption
+    double barLag = 0;    // ms from the page's last response to the bar's last change
+    int barAt = 0;        // where the bar ended
+};
+
+Load loadOnce(TMainForm& form, TViewWindow* w, const FileServer& server, const Bench::DocPage& page, bool slowed) {
+    form.MDIClient->setActiveSubWindow(w);
+    QTest::qWait(150);
+    double barChanged = 0;
+    const auto connection = QObject::connect(form.ProgressBar1, &QProgressBar::valueChanged,
+                                             [&](int) { barChanged = Bench::nowMs(); });
+    const double lastBefore = server.lastSentMs();
+    form.txtAddress->setFocus();
+    form.txtAddress->setText(server.url(page.file));
+    Load load;
+    const double start = Bench::nowMs();
+    QTest::keyClick(form.txtAddress, Qt::Key_Return);
+    if (!QTest::qWaitFor([&] { return w->windowTitle().simplified() == page.title; }, Timeout))
+        std::fprintf(stderr, "no title %s\n", qPrintable(page.title));
+    load.toTitle = Bench::nowMs() - start;
+    if (slowed) {
+        // Until the held figure and the page's end have gone out, then time to settle.
+        const QString figure = QStringLiteral("/img/") + page.figure;
+        if (!QTest::qWaitFor([&] { return server.sentMs(figure) > lastBefore && server.sentMs(QLatin1Char('/') + page.file) > lastBefore; },
+                             Timeout))
+            std::fprintf(stderr, "%s never went out\n", qPrintable(figure));
+        QTest::qWait(700);
+        load.barLag = barChanged - server.lastSentMs();
+        load.barAt = form.ProgressBar1->value();
+    }
+    QObject::disconnect(connection);
+    return load;
+}
+
+// Enter → title on plain and slowed loads in a Chromium and a Gecko view side by side,
+// the engines taking turns to go first; and the progress bar's end on the slowed ones.
+void latency(const Bench::Folder& folder, const QString& site, const std::vector<Bench::DocPage>& pages) {
+    constexpr int Pages = 5;
+    FileServer plain(site);
+    FileServer slowed(site, {QStringLiteral("--hold"), QStringLiteral("/img/fig-*=%1").arg(HoldSeconds),
+                             QStringLiteral("--tail"), QStringLiteral("/ch-?[13579].html=%1").arg(HoldSeconds)});
+    std::printf("\nEnter → title and progress end on %d pages (figures held %.1f s, every other page's last byte too)\n",
+                Pages, HoldSeconds);
     auto form = makeForm(folder, false);
-    form->OpenViewWindow(QStringLiteral("cap"), server.url(pages.back().file));
-    auto* chromium = qobject_cast<TViewWindow*>(form->MDIChildren().back());
-    form->IE_item->setChecked(false);
-    form->Moz_Item->setChecked(true);
-    form->OpenViewWindow(QStringLiteral("cap"), server.url(pages.back().file));
-    auto* webkit = qobject_cast<TViewWindow*>(form->MDIChildren().back());
+    TViewWindow* views[2];
+    for (int e = 0; e < 2; ++e) {
+        form->IE_item->setChecked(e == 0);
+        form->Moz_Item->setChecked(e == 1);
+        form->OpenViewWindow(QStringLiteral("cap"), plain.url(pages.back().file));
+        views[e] = qobject_cast<TViewWindow*>(form->MDIChildren().back());
+    }
     form->MDIClient->tileSubWindows();
-    if (!QTest::qWaitFor([&] { return chromium->windowTitle().simplified() == pages.back().title &&
-                                    webkit->windowTitle().simplified() == pages.back().title; },
+    if (!QTest::qWaitFor([&] { return views[0]->windowTitle().simplified() == pages.back().title &&
+                                    views[1]->windowTitle().simplified() == pages.back().title; },
                          Timeout))
         std::fprintf(stderr, "the first pages never loaded\n");
-    std::vector<double> times[2];
-    for (const Page& page : pages) {
-        for (int e = 0; e < 2; ++e) {
-            TViewWindow* w = e ? webkit : chromium;
-            form->MDIClient->setActiveSubWindow(w);
-            QTest::qWait(200);
-            form->txtAddress->setFocus();
-            form->txtAddress->setText(server.url(page.file));
-            const double start = Bench::nowMs();
-            QTest::keyClick(form->txtAddress, Qt::Key_Return);
-            if (!QTest::qWaitFor([&] { return w->windowTitle().simplified() == page.title; }, Timeout))
-                std::fprintf(stderr, "%s: no title %s\n", e ? "webkit" : "chromium", qPrintable(page.title));
-            times[e].push_back(Bench::nowMs() - start);
-            QTest::qWait(300);
+    std::vector<double> plainTitle[2], slowTitle[2], barLag[2];
+    int barNotZero = 0;
+    for (int i = 0; i < Pages; ++i) {
+        for (bool slow : {false, true}) {
+            for (int k = 0; k < 2; ++k) {
+                const int e = (i + k) % 2;
+                // The slowed loads take other pages: a caption that already shows the
+                // title would end the wait at once.
+                const Bench::DocPage& page = pages[slow ? Pages + i : i];
+                const Load load = loadOnce(*form, views[e], slow ? slowed : plain, page, slow);
+                (slow ? slowTitle : plainTitle)[e].push_back(load.toTitle);
+                if (!slow) continue;
+                barLag[e].push_back(load.barLag);
+                if (e == 1 && load.barAt != 0) ++barNotZero;
+                std::printf("  %-8s %s: title %4.0f ms, bar settled %4.0f ms after the last response (at %d)\n",
+                            e ? "Gecko" : "Chromium", qPrintable(page.file), load.toTitle, load.barLag, load.barAt);
+            }
         }
     }
-    const double c = median(times[0]), k = median(times[1]);
-    std::printf("FIGURE enter_to_title_chromium %.0f ms\nFIGURE enter_to_title_webkit %.0f ms (%.2f x chromium)\n", c, k,
-                k / c);
-    std::fflush(stdout);
+    const double pc = median(plainTitle[0]), pk = median(plainTitle[1]);
+    const double sc = median(slowTitle[0]), sk = median(slowTitle[1]);
+    std::printf("FIGURE enter_to_title plain: chromium %.0f ms, webkit %.0f ms; slowed: chromium %.0f ms, webkit %.0f ms\n",
+                pc, pk, sc, sk);
+    std::printf("FIGURE progress_end_after_load chromium %.0f ms, webkit %.0f ms; Gecko bar left above 0: %d of %d\n",
+                median(barLag[0]), median(barLag[1]), barNotZero, Pages);
+    Bench::row(QStringLiteral("Enter -> title, Gecko / Chromium, plain loads"), pk / pc, "x",
+               QStringLiteral("median of %1 generated manual pages: Gecko %2 ms, Chromium %3 ms").arg(Pages).arg(pk, 0, 'f', 0).arg(pc, 0, 'f', 0),
+               QStringLiteral("<= 1.2"));
+    Bench::row(QStringLiteral("Enter -> title, Gecko / Chromium, slowed loads"), sk / sc, "x",
+               QStringLiteral("figure held %1 s, odd pages' last byte too: Gecko %2 ms, Chromium %3 ms").arg(HoldSeconds).arg(sk, 0, 'f', 0).arg(sc, 0, 'f', 0),
+               QStringLiteral("<= 1.2"));
+    Bench::row(QStringLiteral("Gecko progress bar settled after a slowed load ends"), median(barLag[1]), "ms",
+               QStringLiteral("last response sent -> bar's last change, median of %1; Chromium %2 ms").arg(Pages).arg(median(barLag[0]), 0, 'f', 0),
+               QStringLiteral("<= 200"));
     closeAll(*form);
-}
-
-// A server that holds every response back 0.4 s: how long after the last response the
-// progress bar is back at 0.
-void progress(const Bench::Folder& folder, const std::vector<Page>& pages) {
-    FileServer slow(0.4);
-    std::printf("\nProgress end on slowed loads (each response held 0.4 s): bar back at 0 minus the last response "
-                "sent (median of %zu pages)\n",
-                std::min<std::size_t>(pages.size(), 8));
-    std::vector<double> lag[2];
-    for (int e = 0; e < 2; ++e) {
-        auto form = makeForm(folder, e == 1);
-        form->OpenViewWindow(QStringLiteral("cap"), slow.url(pages.back().file));
-        auto* w = qobject_cast<TViewWindow*>(form->MDIChildren().back());
-        if (!QTest::qWaitFor([&] { return w->windowTitle().simplified() == pages.back().title; }, Timeout))
-            std::fprintf(stderr, "the first page never loaded\n");
-        QTest::qWait(1500);
-        double zeroAt = 0;
-        QObject::connect(form->ProgressBar1, &QProgressBar::valueChanged, [&](int v) {
-            if (v == 0) zeroAt = Bench::nowMs();
-        });
-        for (std::size_t i = 0; i < std::min<std::size_t>(pages.size(), 8); ++i) {
-            form->txtAddress->setText(slow.url(pages[i].file));
-            zeroAt = 0;
-            QTest::keyClick(form->txtAddress, Qt::Key_Return);
-            if (!QTest::qWaitFor([&] { return w->windowTitle().simplified() == pages[i].title; }, Timeout))
-                std::fprintf(stderr, "no title %s\n", qPrintable(pages[i].title));
-            // Until everything has arrived and the bar has had its time to settle.
-            QTest::qWait(4000);
-            lag[e].push_back(zeroAt - slow.lastSentMs());
-        }
-        closeAll(*form);
-    }
-    std::printf("FIGURE progress_end_after_load_chromium %.0f ms\nFIGURE progress_end_after_load_webkit %.0f ms\n",
-                median(lag[0]), median(lag[1]));
-    std::fflush(stdout);
 }
 
 }  // namespace
@@ -376,18 +397,17 @@ int main(int argc, char** argv) {
     WebKit::setHostProgram(host.isEmpty() ? QStringLiteral(TAVIX_WEBKIT_HOST) : QString::fromLocal8Bit(host));
     WebKit::registerEngine();
     QStringList what = app.arguments().mid(1);
-    if (what.isEmpty()) what = {QStringLiteral("memory"), QStringLiteral("cpu"), QStringLiteral("latency"), QStringLiteral("progress")};
+    if (what.isEmpty()) what = {QStringLiteral("cpu"), QStringLiteral("latency")};
 
+    const double started = Bench::nowMs();
     Bench::Folder folder;
-    FileServer server;
-    const std::vector<Page> pages = docPages(25);
-    if (pages.size() < 10) {
-        std::fprintf(stderr, "too few pages in %s\n", qPrintable(Docs));
-        return 1;
-    }
+    const QString site = folder.path() + QStringLiteral("site");
+    const std::vector<Bench::DocPage> pages = Bench::writeDocSite(site, 25);
+    FileServer server(site);
     if (what.contains(QStringLiteral("memory"))) memory(folder, server, pages);
-    if (what.contains(QStringLiteral("cpu"))) cpu(folder, server, pages);
-    if (what.contains(QStringLiteral("latency"))) latency(folder, server, pages);
-    if (what.contains(QStringLiteral("progress"))) progress(folder, pages);
+    if (what.contains(QStringLiteral("cpu")))
+        cpu(folder, server, pages, qEnvironmentVariable("TAVIX_BENCH_ENGINES", QStringLiteral("gecko")).split(QLatin1Char(',')));
+    if (what.contains(QStringLiteral("latency"))) latency(folder, site, pages);
+    std::printf("WebKitSlotBench: %.0f s\n", (Bench::nowMs() - started) / 1000);
     return 0;
 }
