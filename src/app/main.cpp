@@ -41,17 +41,20 @@ void reportStartupStep(const char* step) {
 }
 
 // After the first paint, once the event loop is idle: the Chromium engine's library is
-// then loaded by the time the user has typed an address. No engine process starts.
+// then loaded by the time the user has typed an address. No engine process starts. In
+// two turns of the loop, so that input waits for neither whole.
 void loadChromiumWhenIdle(bool report) {
     QTimer::singleShot(0, [report] {
-        if (report) reportStartupStep("engine-load");
-        try {
-            EngineModule::load(CLASS_WebBrowser);
-        } catch (const TavixError& e) {
-            // Nothing has asked for a page yet: the first page that does reports it.
-            std::fprintf(stderr, "%s\n", qPrintable(e.message()));
-        }
-        if (report) reportStartupStep("engine-loaded");
+        EngineModule::provideShareContext();
+        QTimer::singleShot(0, [report] {
+            try {
+                EngineModule::load(CLASS_WebBrowser);
+            } catch (const TavixError& e) {
+                // Nothing has asked for a page yet: the first page that does reports it.
+                std::fprintf(stderr, "%s\n", qPrintable(e.message()));
+            }
+            if (report) reportStartupStep("engine-loaded");
+        });
     });
 }
 

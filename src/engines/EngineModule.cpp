@@ -42,31 +42,25 @@ QString ownFolder() {
     return QFileInfo(QFile::decodeName(info.dli_fname)).absolutePath();
 }
 
-// Whether Qt Quick, which draws the engine's views, renders through the graphics API
-// (and so through the shared GL context) rather than in software. Read as Qt Quick
-// reads it.
-bool quickRendersWithGl() {
-    QString backend = qEnvironmentVariable("QT_QUICK_BACKEND");
-    if (backend.isEmpty()) backend = qEnvironmentVariable("QMLSCENE_DEVICE");
-    return backend.isEmpty() || backend == QStringLiteral("rhi");
-}
+}  // namespace
 
-// The shared GL context the engine's views draw with, set up here, after the first
-// paint, rather than by the application before it: making it loads the GL driver, Mesa's
-// compiler among it, which takes longer than the rest of the start-up together. Views
-// drawn in software never draw through it (QtWebEngine then only reads the format it
-// asks for), so it is made, driver and all, only when Qt Quick renders with GL.
+// Chromium's first page comes sooner when the context has been made (with the GL driver
+// loaded) beforehand, even with views drawn in software: made here, after the first
+// paint, rather than by the application before it, where loading the driver, Mesa's
+// compiler among it, took longer than the rest of the start-up together.
 void provideShareContext() {
     if (qt_gl_global_share_context() || !qobject_cast<QGuiApplication*>(QCoreApplication::instance())) return;
     // Never freed: QtWebEngine may read it until the program's last moment.
     auto* context = new QOpenGLContext;
     context->setFormat(QSurfaceFormat::defaultFormat());
-    if (quickRendersWithGl()) context->create();
+    context->create();
     // The attribute that would have asked the application for this context cannot be
     // set once the application exists, and is not needed: Qt's widgets look for the
     // context itself.
     qt_gl_set_global_share_context(context);
 }
+
+namespace {
 
 void loadModule(Module& module) {
     if (module.loaded) return;

@@ -17,6 +17,10 @@ void registerOnFirstUse(const QString& classId, const QString& fileName, const c
 // Throws EFOpenError when the library cannot be loaded; a later use tries again.
 void load(const QString& classId);
 
+// Makes the GL context QtWebEngine's views share, unless there is one. Loading a library
+// does it first; calling it on its own takes that part of the loading apart.
+void provideShareContext();
+
 // Whether the library of `classId` is loaded (or the class was never deferred).
 bool isLoaded(const QString& classId);
 
