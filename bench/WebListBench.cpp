@@ -230,18 +230,27 @@ int main(int argc, char** argv) {
                     "%.2f MiB/view\n", count, tavix.allTitlesMs, tavix.maxBlockMs, tavix.mibPerWindow,
                     ref.allTitlesMs, ref.maxBlockMs, ref.mibPerWindow);
         const QString n = QString::number(count);
-        Bench::row(QStringLiteral("web list %1: click to all titles, Tavix").arg(n), tavix.allTitlesMs / 1000, "s",
-                   QStringLiteral("menu item click (release) to the last title in its tab; ") + how);
-        Bench::row(QStringLiteral("web list %1: all titles, Tavix / ref").arg(n), tavix.allTitlesMs / ref.allTitlesMs,
-                   "ratio", QStringLiteral("ref: one QWebEngineView per page in a QMdiArea, one per loop turn"));
-        Bench::row(QStringLiteral("web list %1: longest event-loop block, Tavix").arg(n), tavix.maxBlockMs, "ms",
-                   QStringLiteral("largest gap between ticks of a 5 ms timer in the frame's loop, click to done"));
-        Bench::row(QStringLiteral("web list %1: longest event-loop block, ref").arg(n), ref.maxBlockMs, "ms",
-                   QStringLiteral("the same timer in ref"));
-        Bench::row(QStringLiteral("web list %1: memory per added window, Tavix").arg(n), tavix.mibPerWindow, "MiB",
-                   QStringLiteral("PSS of the process tree (server excluded), after window 1 to 2 s after the last, / (n-1)"));
-        Bench::row(QStringLiteral("web list %1: memory per added window, Tavix / ref").arg(n),
-                   tavix.mibPerWindow / ref.mibPerWindow, "ratio", QStringLiteral("the same in ref"));
+        // A run that did not finish has no figures: a row says so rather than showing a
+        // negative time as if it were one.
+        const auto put = [](const QString& figure, double value, const char* unit, const QString& how) {
+            if (value < 0 || value != value) Bench::missing(figure, unit, QStringLiteral("not measured: the run did not finish (see the log)"));
+            else Bench::row(figure, value, unit, how);
+        };
+        const auto ratio = [](double a, double b) { return a < 0 || b <= 0 ? -1.0 : a / b; };
+        put(QStringLiteral("web list %1: click to all titles, Tavix").arg(n), tavix.allTitlesMs < 0 ? -1 : tavix.allTitlesMs / 1000, "s",
+            QStringLiteral("menu item click (release) to the last title in its tab; ") + how);
+        put(QStringLiteral("web list %1: click to all titles, ref").arg(n), ref.allTitlesMs < 0 ? -1 : ref.allTitlesMs / 1000, "s",
+            QStringLiteral("ref: one QWebEngineView per page in a QMdiArea, one per loop turn"));
+        put(QStringLiteral("web list %1: all titles, Tavix / ref").arg(n), ratio(tavix.allTitlesMs, ref.allTitlesMs), "ratio",
+            QStringLiteral("the two figures above"));
+        put(QStringLiteral("web list %1: longest event-loop block, Tavix").arg(n), tavix.maxBlockMs, "ms",
+            QStringLiteral("largest gap between ticks of a 5 ms timer in the frame's loop, click to done"));
+        put(QStringLiteral("web list %1: longest event-loop block, ref").arg(n), ref.maxBlockMs, "ms",
+            QStringLiteral("the same timer in ref"));
+        put(QStringLiteral("web list %1: memory per added window, Tavix").arg(n), tavix.mibPerWindow, "MiB",
+            QStringLiteral("PSS of the process tree (server excluded), after window 1 to 2 s after the last, / (n-1)"));
+        put(QStringLiteral("web list %1: memory per added window, Tavix / ref").arg(n), ratio(tavix.mibPerWindow, ref.mibPerWindow),
+            "ratio", QStringLiteral("the same in ref"));
     }
     server.kill();
     server.waitForFinished();
