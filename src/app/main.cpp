@@ -40,11 +40,14 @@ void reportStartupStep(const char* step) {
     std::fflush(stderr);
 }
 
-// After the first paint, once the event loop is idle: the Chromium engine's library is
-// then loaded by the time the user has typed an address. No engine process starts. In
-// two turns of the loop, so that input waits for neither whole.
+// A moment after the start-up, so that the first input after the paint is answered at
+// once: the Chromium engine's library is then loaded by the time the user has typed an
+// address (a key in the address box loads it at once if not). No engine process starts.
+// In two turns of the loop, so that input waits for neither whole.
+constexpr int EngineLoadDelayMs = 300;
+
 void loadChromiumWhenIdle(bool report) {
-    QTimer::singleShot(0, [report] {
+    QTimer::singleShot(EngineLoadDelayMs, [report] {
         EngineModule::provideShareContext();
         QTimer::singleShot(0, [report] {
             try {
