@@ -100,4 +100,10 @@ inline void row(const QString& figure, double value, const char* unit, const QSt
     std::fflush(stdout);
 }
 
+// A figure that could not be taken: "-" in the table, and why in place of how.
+inline void missing(const QString& figure, const char* unit, const QString& why, const QString& goal = {}) {
+    std::printf("BENCH\t%s\t-\t%s\t%s\t%s\n", qPrintable(figure), unit, qPrintable(why), qPrintable(goal));
+    std::fflush(stdout);
+}
+
 }  // namespace Bench

@@ -4,14 +4,22 @@ manager (bench/first_paint.sh makes one).
 
 For each program given, interleaved, RUNS times (env RUNS, default 5):
   mapped      exec -> the frame's window is mapped (xdotool, polled every 5 ms)
-  painted     exec -> the frame's window holds a picture (xwd of the window polled; the
+  painted     exec -> the frame's window holds a picture (the window's image polled; the
               first image with more than 12 distinct pixel values)
   reported    exec -> the program's own first-paint stamp (TAVIX_REPORT_STARTUP; only
               programs that print it)
+  idle        exec -> the end of the start-up's work in the event loop (the lists read):
+              from then on input is answered at once
+  engine      exec -> the engine's library loaded, a moment after the start-up (programs
+              that load it after their paint)
   chromium    Chromium processes of the program 1.5 s after the paint
   first load  Enter in the address box -> the page's onload reached the server (the address
               is typed with TYPE_DELAY_MS between keys, default 5)
-Usage: first_paint.py <label>=<tavix> [<label>=<tavix> ...]
+A label "ref" names the reference program (bench/ref): a bare QMdiArea in a program that
+links QtWebEngine, shown at the size of the frame (960x600 on a 1280x800 screen). Only
+its own paint stamp is taken: its empty area has no picture to recognise.
+Usage: first_paint.py [--bench] <label>=<program> [<label>=<program> ...]
+  --bench   also print the medians as rows for bench/run ("BENCH<TAB>..." lines)
 """
 import ctypes
 import ctypes.util
@@ -51,8 +59,8 @@ threading.Thread(target=server.serve_forever, daemon=True).start()
 port = server.server_address[1]
 
 
-def find_frame():
-    r = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", "^Tavix$"], capture_output=True, text=True)
+def find_frame(pid):
+    r = subprocess.run(["xdotool", "search", "--onlyvisible", "--pid", str(pid)], capture_output=True, text=True)
     ids = r.stdout.split()
     return ids[0] if ids else None
 
@@ -101,6 +109,30 @@ def chromium_children(pid):
     return n
 
 
+def stamp(line, name):
+    """The monotonic time in s of a start-up stamp line, or None."""
+    prefix = "tavix-startup %s " % name
+    return float(line.split()[2]) / 1000.0 if line.startswith(prefix) else None
+
+
+def run_ref(ref):
+    t0 = time.monotonic()
+    proc = subprocess.Popen([ref, "/dev/null", "960", "600"], stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True)
+    win = None
+    while win is None and time.monotonic() - t0 < 30:
+        win = find_frame(proc.pid)
+        if win is None:
+            time.sleep(0.005)
+    mapped = time.monotonic() - t0
+    out, _ = proc.communicate(timeout=30)  # it quits by itself a second after its paint
+    reported = float("nan")
+    for line in out.splitlines():
+        if line.startswith("first-paint-monotonic-ms "):
+            reported = float(line.split()[1]) / 1000.0 - t0
+    nan = float("nan")
+    return mapped, nan, reported, nan, nan, nan, nan
+
+
 def run_once(tavix, tag):
     folder = tempfile.mkdtemp()
     try:
@@ -114,7 +146,7 @@ def run_once(tavix, tag):
         proc = subprocess.Popen([folder + "/tavix"], env=env, stderr=subprocess.PIPE, text=True)
         win = None
         while win is None and time.monotonic() - t0 < 30:
-            win = find_frame()
+            win = find_frame(proc.pid)
             if win is None:
                 time.sleep(0.005)
         mapped = time.monotonic() - t0
@@ -135,30 +167,57 @@ def run_once(tavix, tag):
         load = loaded.get(key, float("nan")) - t1
         proc.terminate()
         _, err = proc.communicate(timeout=10)
-        reported = float("nan")
+        reported = idle = engine = float("nan")
         for line in err.splitlines():
-            if line.startswith("tavix-startup first-paint "):
-                reported = float(line.split()[2]) / 1000.0 - t0
-        return mapped, paint, reported, chromium, load
+            if stamp(line, "first-paint") is not None:
+                reported = stamp(line, "first-paint") - t0
+            if stamp(line, "startup-finished") is not None:
+                idle = stamp(line, "startup-finished") - t0
+            if stamp(line, "engine-loaded") is not None:
+                engine = stamp(line, "engine-loaded") - t0
+        return mapped, paint, reported, idle, chromium, load, engine
     finally:
         shutil.rmtree(folder, ignore_errors=True)
 
 
+def median(rows, k):
+    values = [r[k] for r in rows if r[k] == r[k]]
+    return statistics.median(values) if values else float("nan")
+
+
 def main():
-    programs = [a.split("=", 1) for a in sys.argv[1:]]
+    args = sys.argv[1:]
+    bench = "--bench" in args
+    programs = [a.split("=", 1) for a in args if a != "--bench"]
     runs = int(os.environ.get("RUNS", "5"))
     results = {label: [] for label, _ in programs}
     for i in range(runs):
-        for label, tavix in programs:
-            results[label].append(run_once(tavix, "%s-%d" % (label, i)))
-    names = ["mapped s", "painted s", "reported paint s", "chromium procs", "first load s"]
+        for label, program in programs:
+            run = run_ref if label == "ref" else lambda p: run_once(p, "%s-%d" % (label, i))
+            results[label].append(run(program))
+    names = ["mapped s", "painted s", "reported paint s", "idle s", "chromium procs", "first load s", "engine s"]
     print("%-10s" % "program" + "".join("%18s" % n for n in names))
     for label, rows in results.items():
-        cells = []
-        for k in range(len(names)):
-            values = [r[k] for r in rows if r[k] == r[k]]
-            cells.append("%18s" % ("%.3f" % statistics.median(values) if values else "-"))
+        cells = ["%18s" % ("%.3f" % median(rows, k) if median(rows, k) == median(rows, k) else "-") for k in range(len(names))]
         print("%-10s" % label + "".join(cells) + "   (median of %d)" % len(rows))
+    if not bench:
+        return
+    how = "exec to the stamp of the program's first paint event, median of %d interleaved runs, Xvfb+openbox 1280x800" % runs
+    for label, rows in results.items():
+        if label == "ref":
+            continue
+        print("BENCH\tfirst paint, %s\t%.3f\ts\t%s; frame 960x600\t<= 0.35 s" % (label, median(rows, 2), how))
+        print("BENCH\tfirst paint, %s, picture on screen\t%.3f\ts\twindow image polled until it holds the bars\t" % (label, median(rows, 1)))
+        print("BENCH\tstart-up done, %s (answers input)\t%.3f\ts\texec to the end of the start-up's work in the event loop (lists read)\t<= 0.35 s" % (label, median(rows, 3)))
+        print("BENCH\tengine library loaded, %s\t%.3f\ts\texec to the end of loading Chromium's library, a moment after the start-up\t" % (label, median(rows, 6)))
+        print("BENCH\tChromium processes after start, %s\t%d\tprocs\t1.5 s after the paint\t0" % (label, median(rows, 4)))
+        print("BENCH\tfirst page load, %s\t%.3f\ts\tEnter in the address box to onload of a local page, typed right after start\t" % (label, median(rows, 5)))
+    if "ref" in results:
+        ref = median(results["ref"], 2)
+        print("BENCH\tfirst paint, ref\t%.3f\ts\t%s; bare QMdiArea 960x600 in a program linking QtWebEngine\t" % (ref, how))
+        for label, rows in results.items():
+            if label != "ref":
+                print("BENCH\tfirst paint, %s / ref\t%.2f\tratio\tthe two figures above\t<= 0.5" % (label, median(rows, 2) / ref))
 
 
 main()

@@ -97,3 +97,20 @@ TEST(CloseUrlListChecks, EveryChangeCountsFromTheNextCheck) {
     ASSERT_TRUE(QFile::remove(dir.file("CloseURL.txt")));
     EXPECT_THROW(list.contains(QStringLiteral("http://f/")), EFOpenError);
 }
+
+TEST(CloseUrlListChecks, ListsOfEveryShapeAnswerAsReadWhole) {
+    ProgramFolder dir;
+    CloseUrlList list(dir.path());
+    // Empty, only line ends, one kind of line end throughout (each kind), repeated lines,
+    // and enough lines for the table to hold many neighbours.
+    std::string many;
+    for (int i = 0; i < 5000; ++i) many += "http://h" + std::to_string(i % 1700) + "/\n";
+    const std::vector<std::string> shapes{"", "\n", "\r", "\r\n\r\n", many, "a\rb\rc", "a\r\n\nb\n\r"};
+    const QStringList probes{QString(), QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c"),
+                             QStringLiteral("http://h0/"), QStringLiteral("http://h1699/"), QStringLiteral("http://h1700/")};
+    for (const std::string& shape : shapes) {
+        dir.write("CloseURL.txt", shape);
+        for (const QString& probe : probes)
+            EXPECT_EQ(list.contains(probe), readWhole(list, probe)) << probe.toStdString() << " in " << shape.size() << " bytes";
+    }
+}

@@ -5,12 +5,15 @@
 #include "app/Main.h"
 #include "app/tmpWeb.h"
 #include "bookmarks/BookMark.h"
+#include "engines/EngineModule.h"
+#include "engines/EngineRegistry.h"
 #include "engines/UIWebBrowser.h"
-#include "engines/blink/BlinkEngine.h"
 #include "engines/webkit/WebKitEngine.h"
 #include "platform/ErrorBox.h"
 #include "platform/Translations.h"
 #include "weblists/EditWebList.h"
+
+#include <QTimer>
 
 #include <clocale>
 #include <cstdio>
@@ -26,8 +29,6 @@ void prepareEnvironment() {
     // Foreign (embedded) windows inside the MDI area stop Qt's own painting with the
     // default Quick backend.
     ::setenv("QT_QUICK_BACKEND", "software", 0);
-    // Chromium's own switches, unless the user has chosen some.
-    ::setenv("QTWEBENGINE_CHROMIUM_FLAGS", Blink::defaultChromiumFlags(), 0);
 }
 
 // Start-up timing for the benchmarks, asked for by TAVIX_REPORT_STARTUP: the monotonic
@@ -39,20 +40,42 @@ void reportStartupStep(const char* step) {
     std::fflush(stderr);
 }
 
+// A moment after the start-up, so that the first input after the paint is answered at
+// once: the Chromium engine's library is then loaded by the time the user has typed an
+// address (a key in the address box loads it at once if not). No engine process starts.
+// In two turns of the loop, so that input waits for neither whole.
+constexpr int EngineLoadDelayMs = 300;
+
+void loadChromiumWhenIdle(bool report) {
+    QTimer::singleShot(EngineLoadDelayMs, [report] {
+        EngineModule::provideShareContext();
+        QTimer::singleShot(0, [report] {
+            try {
+                EngineModule::load(CLASS_WebBrowser);
+            } catch (const TavixError& e) {
+                // Nothing has asked for a page yet: the first page that does reports it.
+                std::fprintf(stderr, "%s\n", qPrintable(e.message()));
+            }
+            if (report) reportStartupStep("engine-loaded");
+        });
+    });
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     prepareEnvironment();
     std::setlocale(LC_ALL, "");
-    // Chromium's views share one GL context; Qt must know before the application exists.
-    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    // Chromium's views share one GL context; it is made when the engine's library is
+    // loaded (EngineModule), not before the application, which would load the GL
+    // driver before the first paint.
     TavixApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Tavix"));
     // The standard dialogs speak the user's language, Japanese where Qt has none.
     Translations::install(app);
     // The title lives in the application name only: a display name would be appended
     // to every window caption by the X11 platform.
-    Blink::registerEngine();
+    EngineModule::registerOnFirstUse(CLASS_WebBrowser, QStringLiteral("libtavix-blink.so"), "tavix_blink_register");
     WebKit::registerEngine();
 
     const bool reportStartup = qEnvironmentVariableIsSet("TAVIX_REPORT_STARTUP");
@@ -77,6 +100,7 @@ int main(int argc, char** argv) {
             mainForm->setWebListEditor(webListEditor);
         });
         if (reportStartup) reportStartupStep("startup-finished");
+        loadChromiumWhenIdle(reportStartup);
     }, Qt::SingleShotConnection);
 
     const int rc = app.exec();

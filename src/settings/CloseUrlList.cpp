@@ -4,11 +4,19 @@
 #include "platform/CodePage.h"
 #include "platform/TextLines.h"
 
+#include "platform/Errors.h"
+
 #include <QFile>
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
 #include <map>
 #include <memory>
+#include <string_view>
 #include <sys/stat.h>
-#include <unordered_set>
+#include <unistd.h>
+#include <vector>
 
 namespace {
 
@@ -16,33 +24,89 @@ namespace {
 // it decodes (losslessly) to it; lossless decoding has an exact inverse, so that is when
 // the line's bytes are the address encoded back, and the bytes can be compared
 // directly, whatever the locale's character set is now.
-using LineSet = std::unordered_set<std::string>;
-
-std::shared_ptr<const LineSet> splitIntoSet(std::string_view bytes) {
-    auto set = std::make_shared<LineSet>();
-    std::size_t start = 0, i = 0;
-    while (i < bytes.size()) {
-        const char c = bytes[i];
-        if (c == '\r' || c == '\n') {
-            set->emplace(bytes.substr(start, i - start));
-            i += (c == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n') ? 2 : 1;
-            start = i;
-        } else {
-            ++i;
+//
+// A list of 100,000 lines is read again after every change, so the parsed form costs
+// one allocation for the bytes and two flat arrays, not a node and a string per line:
+// the lines are views into the file's bytes, found through an open-addressed table.
+class LineSet {
+public:
+    explicit LineSet(std::string bytes) : bytes_(std::move(bytes)) {
+        const char* p = bytes_.data();
+        const std::size_t n = bytes_.size();
+        // The next CR and the next LF, each searched for again only once passed: a
+        // list with one kind of line end must not be scanned to its end for the other
+        // kind at every line.
+        std::size_t cr = 0, lf = 0, start = 0;
+        const auto next = [&](char c, std::size_t from) {
+            const void* hit = from < n ? std::memchr(p + from, c, n - from) : nullptr;
+            return hit ? static_cast<std::size_t>(static_cast<const char*>(hit) - p) : n;
+        };
+        cr = next('\r', 0);
+        lf = next('\n', 0);
+        while (start < n) {
+            const std::size_t at = std::min(cr, lf);
+            if (at == n) break;
+            lines_.push_back({start, at - start});
+            start = at + ((p[at] == '\r' && at + 1 < n && p[at + 1] == '\n') ? 2 : 1);
+            if (cr < start) cr = next('\r', start);
+            if (lf < start) lf = next('\n', start);
+        }
+        if (start < n) lines_.push_back({start, n - start});
+        std::size_t capacity = 16;
+        while (capacity < lines_.size() * 2) capacity *= 2;
+        slots_.assign(capacity, 0);
+        for (std::size_t k = 0; k < lines_.size(); ++k) {
+            const std::string_view line = view(k);
+            std::size_t s = std::hash<std::string_view>{}(line) & (capacity - 1);
+            bool present = false;
+            while (slots_[s] != 0) {
+                if (view(slots_[s] - 1) == line) {
+                    present = true;
+                    break;
+                }
+                s = (s + 1) & (capacity - 1);
+            }
+            if (!present) slots_[s] = k + 1;
         }
     }
-    if (start < bytes.size()) set->emplace(bytes.substr(start));
-    return set;
-}
 
-// One parsed copy per list file, trusted while the file keeps its inode, size and
-// modification time (to the nanosecond): any replacement or edit is seen at the next
-// check.
-struct Parsed {
+    bool contains(std::string_view line) const {
+        const std::size_t mask = slots_.size() - 1;
+        for (std::size_t s = std::hash<std::string_view>{}(line) & mask; slots_[s] != 0; s = (s + 1) & mask)
+            if (view(slots_[s] - 1) == line) return true;
+        return false;
+    }
+
+private:
+    struct Line {
+        std::size_t start, size;
+    };
+
+    std::string_view view(std::size_t k) const { return std::string_view(bytes_).substr(lines_[k].start, lines_[k].size); }
+
+    std::string bytes_;
+    std::vector<Line> lines_;
+    std::vector<std::size_t> slots_;  // line index + 1; 0 is an empty slot
+};
+
+// One parsed copy per list file, trusted while the file keeps its device, inode, size
+// and modification time (to the nanosecond): any replacement or edit is seen at the
+// next check.
+struct Identity {
     dev_t dev;
     ino_t ino;
     off_t size;
     struct timespec mtime;
+
+    explicit Identity(const struct stat& st) : dev(st.st_dev), ino(st.st_ino), size(st.st_size), mtime(st.st_mtim) {}
+    bool operator==(const Identity& o) const {
+        return dev == o.dev && ino == o.ino && size == o.size && mtime.tv_sec == o.mtime.tv_sec &&
+               mtime.tv_nsec == o.mtime.tv_nsec;
+    }
+};
+
+struct Parsed {
+    Identity identity;
     std::shared_ptr<const LineSet> lines;
 };
 
@@ -51,28 +115,65 @@ std::map<QString, Parsed>& parsedLists() {
     return lists;
 }
 
-bool sameFile(const Parsed& p, const struct stat& st) {
-    return p.dev == st.st_dev && p.ino == st.st_ino && p.size == st.st_size && p.mtime.tv_sec == st.st_mtim.tv_sec &&
-           p.mtime.tv_nsec == st.st_mtim.tv_nsec;
+[[noreturn]] void cannotRead(const QString& path, int err) {
+    throw EFOpenError(path, QString::fromLocal8Bit(std::strerror(err)));
+}
+
+class Fd {
+public:
+    explicit Fd(int fd) : fd_(fd) {}
+    ~Fd() {
+        if (fd_ >= 0) ::close(fd_);
+    }
+    Fd(const Fd&) = delete;
+    Fd& operator=(const Fd&) = delete;
+    int get() const { return fd_; }
+
+private:
+    int fd_;
+};
+
+// The whole file in one buffer sized from the open file, and whether the file stayed
+// the same while it was read (only then may the parsed copy be kept).
+std::string readWhole(const QString& path, const QByteArray& name, struct stat& opened, bool& steady) {
+    const Fd fd(::open(name.constData(), O_RDONLY | O_CLOEXEC));
+    if (fd.get() < 0) cannotRead(path, errno);
+    if (::fstat(fd.get(), &opened) != 0) cannotRead(path, errno);
+    std::string bytes;
+    // One byte more than the file holds, so that the read that finds the end needs no
+    // larger buffer; a file that grows meanwhile is still read to its end.
+    bytes.resize((opened.st_size > 0 ? static_cast<std::size_t>(opened.st_size) : 0) + 1);
+    std::size_t have = 0;
+    for (;;) {
+        if (have == bytes.size()) bytes.resize(bytes.size() * 2);
+        const ssize_t n = ::read(fd.get(), bytes.data() + have, bytes.size() - have);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            cannotRead(path, errno);
+        }
+        if (n == 0) break;
+        have += static_cast<std::size_t>(n);
+    }
+    bytes.resize(have);
+    struct stat after {};
+    steady = ::fstat(fd.get(), &after) == 0 && Identity(after) == Identity(opened) &&
+             have == static_cast<std::size_t>(opened.st_size);
+    return bytes;
 }
 
 std::shared_ptr<const LineSet> lineSet(const QString& path) {
     const QByteArray name = QFile::encodeName(path);
     struct stat st {};
-    const bool found = ::stat(name.constData(), &st) == 0;
-    if (found) {
+    if (::stat(name.constData(), &st) == 0) {
         const auto it = parsedLists().find(path);
-        if (it != parsedLists().end() && sameFile(it->second, st)) return it->second.lines;
+        if (it != parsedLists().end() && it->second.identity == Identity(st)) return it->second.lines;
     }
     parsedLists().erase(path);
     // A missing or unreadable list throws here, as reading it always has.
-    const std::string bytes = AtomicFile::read(path);
-    auto lines = splitIntoSet(bytes);
-    // Kept only if the file did not change while it was read.
-    struct stat after {};
-    if (found && ::stat(name.constData(), &after) == 0 && sameFile(Parsed{st.st_dev, st.st_ino, st.st_size, st.st_mtim, {}}, after) &&
-        after.st_size == static_cast<off_t>(bytes.size()))
-        parsedLists()[path] = Parsed{st.st_dev, st.st_ino, st.st_size, st.st_mtim, lines};
+    struct stat opened {};
+    bool steady = false;
+    auto lines = std::make_shared<const LineSet>(readWhole(path, name, opened, steady));
+    if (steady) parsedLists().insert_or_assign(path, Parsed{Identity(opened), lines});
     return lines;
 }
 
@@ -86,7 +187,7 @@ bool CloseUrlList::contains(const QString& address) const {
     // An address no line can decode to (a stray surrogate the encoder had to replace)
     // matches nothing.
     if (CodePage::toUnicodeLossless(bytes) != address) return false;
-    return lines->count(bytes) != 0;
+    return lines->contains(bytes);
 }
 
 void CloseUrlList::append(const QString& address) {
