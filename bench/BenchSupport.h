@@ -2,6 +2,7 @@
 // What the benchmarks share: a clock, a program folder of their own, and the memory of
 // this process together with every process it started (Chromium's among them).
 
+#include "EventWait.h"
 #include "platform/ErrorBox.h"
 
 #include <QDir>

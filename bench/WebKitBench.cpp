@@ -52,7 +52,7 @@ void timeNew(const Bench::Folder& folder, int runs) {
             auto* window = qobject_cast<TViewWindow*>(form.MDIChildren().back());
             QObject::connect(&window->control()->events(), &DWebBrowserEvents2::DocumentComplete,
                              [&](IDispatch*, const Variant&) { loaded = true; });
-            if (!QTest::qWaitFor([&] { return loaded; }, Timeout)) std::fprintf(stderr, "no page loaded\n");
+            if (!waitUntil([&] { return loaded; }, Timeout)) std::fprintf(stderr, "no page loaded\n");
             (coldStart ? cold : warm).push_back(Bench::nowMs() - start);
         }
         for (QMdiSubWindow* w : form.MDIChildren()) delete w;
@@ -85,7 +85,7 @@ long sharedHost(const Bench::Folder& folder, int views) {
         control->Navigate(pageUrl(folder));
         controls.push_back(std::move(control));
     }
-    if (!QTest::qWaitFor([&] { return loaded >= views; }, Timeout * 2)) std::fprintf(stderr, "%d of %d loaded\n", loaded, views);
+    if (!waitUntil([&] { return loaded >= views; }, Timeout * 2)) std::fprintf(stderr, "%d of %d loaded\n", loaded, views);
     QTest::qWait(2000);
     const long kib = hostSideKiB();
     controls.clear();
@@ -114,7 +114,7 @@ long hostPerView(const Bench::Folder& folder, int views) {
             host->write(QByteArray::fromStdString(HostProtocol::encode(m)));
         hosts.push_back(std::move(host));
     }
-    if (!QTest::qWaitFor([&] { return loaded >= views; }, Timeout * 2)) std::fprintf(stderr, "%d of %d loaded\n", loaded, views);
+    if (!waitUntil([&] { return loaded >= views; }, Timeout * 2)) std::fprintf(stderr, "%d of %d loaded\n", loaded, views);
     QTest::qWait(2000);
     const long kib = hostSideKiB();
     for (auto& host : hosts) {

@@ -69,7 +69,7 @@ public:
         });
         process_.start(QStringLiteral("python3"), QStringList{QStringLiteral(TAVIX_BENCH_SOURCE "/page_server.py"),
                                                               folder, QString::number(port_)} + options);
-        if (!QTest::qWaitFor([this] { return ready_; }, 10000)) std::fprintf(stderr, "no page server\n");
+        if (!waitUntil([this] { return ready_; }, 10000)) std::fprintf(stderr, "no page server\n");
     }
     ~FileServer() {
         process_.kill();
@@ -175,7 +175,7 @@ std::vector<TViewWindow*> openViews(TMainForm& form, const FileServer& server, c
         windows.push_back(w);
         QTest::qWait(100);
     }
-    if (!QTest::qWaitFor([&] { return *loaded >= n; }, Timeout)) std::fprintf(stderr, "%d of %d views loaded\n", *loaded, n);
+    if (!waitUntil([&] { return *loaded >= n; }, Timeout)) std::fprintf(stderr, "%d of %d views loaded\n", *loaded, n);
     return windows;
 }
 
@@ -305,13 +305,13 @@ Load loadOnce(TMainForm& form, TViewWindow* w, const FileServer& server, const B
     Load load;
     const double start = Bench::nowMs();
     QTest::keyClick(form.txtAddress, Qt::Key_Return);
-    if (!QTest::qWaitFor([&] { return w->windowTitle().simplified() == page.title; }, Timeout))
+    if (!waitUntil([&] { return w->windowTitle().simplified() == page.title; }, Timeout))
         std::fprintf(stderr, "no title %s\n", qPrintable(page.title));
     load.toTitle = Bench::nowMs() - start;
     if (slowed) {
         // Until the held figure and the page's end have gone out, then time to settle.
         const QString figure = QStringLiteral("/img/") + page.figure;
-        if (!QTest::qWaitFor([&] { return server.sentMs(figure) > lastBefore && server.sentMs(QLatin1Char('/') + page.file) > lastBefore; },
+        if (!waitUntil([&] { return server.sentMs(figure) > lastBefore && server.sentMs(QLatin1Char('/') + page.file) > lastBefore; },
                              Timeout))
             std::fprintf(stderr, "%s never went out\n", qPrintable(figure));
         QTest::qWait(700);
@@ -340,7 +340,7 @@ void latency(const Bench::Folder& folder, const QString& site, const std::vector
         views[e] = qobject_cast<TViewWindow*>(form->MDIChildren().back());
     }
     form->MDIClient->tileSubWindows();
-    if (!QTest::qWaitFor([&] { return views[0]->windowTitle().simplified() == pages.back().title &&
+    if (!waitUntil([&] { return views[0]->windowTitle().simplified() == pages.back().title &&
                                     views[1]->windowTitle().simplified() == pages.back().title; },
                          Timeout))
         std::fprintf(stderr, "the first pages never loaded\n");

@@ -86,7 +86,7 @@ Figures runTavix(const QString& folder, const QString& listName, int count, int 
     ClickWatch watch;
     const QRect bar = form->menuBar()->actionGeometry(form->mnuWebList->menuAction());
     clickAt(form->menuBar()->mapToGlobal(bar.center()));
-    if (!QTest::qWaitFor([&] { return form->mnuWebList->isVisible(); }, 10000)) {
+    if (!waitUntil([&] { return form->mnuWebList->isVisible(); }, 10000)) {
         std::fprintf(stderr, "the web list menu did not open\n");
         return f;
     }
@@ -122,7 +122,7 @@ Figures runTavix(const QString& folder, const QString& listName, int count, int 
     // time of the benchmarks after it.
     double lastProgress = Bench::nowMs();
     int seen = 0;
-    const bool done = QTest::qWaitFor([&] {
+    const bool done = waitUntil([&] {
         if (titled.size() != seen) {
             seen = titled.size();
             lastProgress = Bench::nowMs();
@@ -151,7 +151,7 @@ Figures runRef(const QString& addresses) {
     ref.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     ref.start(QStringLiteral(TAVIX_BENCH_REF), {addresses, QString::number(Width), QString::number(Height)});
     ref.waitForStarted();
-    if (!QTest::qWaitFor([&] { return ref.state() == QProcess::NotRunning; }, 300000)) ref.kill();
+    if (!waitUntil([&] { return ref.state() == QProcess::NotRunning; }, 300000)) ref.kill();
     for (const QByteArray& line : ref.readAllStandardOutput().split('\n')) {
         const QList<QByteArray> kv = line.split(' ');
         if (kv.size() != 2) continue;

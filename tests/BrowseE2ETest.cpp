@@ -42,7 +42,7 @@ constexpr int Timeout = 20000;
 
 template <typename Condition>
 bool waitFor(Condition condition) {
-    return QTest::qWaitFor(condition, Timeout);
+    return waitUntil(condition, Timeout);
 }
 
 const QByteArray TitleOfFirst = "日本語のページ　１";

@@ -41,7 +41,7 @@ struct Recorder {
                              cancel = url.toString().endsWith(cancelSuffix) && !cancelSuffix.isEmpty();
                          });
     }
-    bool waitForDocuments(int count) const { return QTest::qWaitFor([&] { return documents >= count; }, Timeout); }
+    bool waitForDocuments(int count) const { return waitUntil([&] { return documents >= count; }, Timeout); }
 
     QString title;
     bool back = false;
@@ -104,7 +104,7 @@ TEST_F(EngineBlink, LoadsAPageAndReportsTitleAddressAndBusy) {
 
     browser.Navigate(server.url("/"));
     ASSERT_TRUE(seen.waitForDocuments(1));
-    EXPECT_TRUE(QTest::qWaitFor([&] { return seen.title == QStringLiteral("テスト ページ"); }, Timeout));
+    EXPECT_TRUE(waitUntil([&] { return seen.title == QStringLiteral("テスト ページ"); }, Timeout));
     EXPECT_EQ(browser.LocationURL(), server.url("/"));
     EXPECT_TRUE(busyWhileLoading);
     EXPECT_FALSE(browser.Busy());
@@ -129,10 +129,10 @@ TEST_F(EngineBlink, BackAndForwardFollowHistory) {
     EXPECT_FALSE(seen.forward);
 
     browser.GoBack();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return seen.forward && !seen.back; }, Timeout));
-    EXPECT_TRUE(QTest::qWaitFor([&] { return browser.LocationURL() == server.url("/"); }, Timeout));
+    ASSERT_TRUE(waitUntil([&] { return seen.forward && !seen.back; }, Timeout));
+    EXPECT_TRUE(waitUntil([&] { return browser.LocationURL() == server.url("/"); }, Timeout));
     browser.GoForward();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return seen.back && !seen.forward; }, Timeout));
+    ASSERT_TRUE(waitUntil([&] { return seen.back && !seen.forward; }, Timeout));
 }
 
 TEST_F(EngineBlink, BeforeNavigate2CanCancel) {
@@ -142,7 +142,7 @@ TEST_F(EngineBlink, BeforeNavigate2CanCancel) {
     ASSERT_TRUE(seen.waitForDocuments(1));
     seen.cancelSuffix = QStringLiteral("/second");
     browser.Navigate(server.url("/second"));
-    ASSERT_TRUE(QTest::qWaitFor([&] { return seen.navigations.contains(server.url("/second")); }, Timeout));
+    ASSERT_TRUE(waitUntil([&] { return seen.navigations.contains(server.url("/second")); }, Timeout));
     QTest::qWait(300);
     EXPECT_EQ(browser.LocationURL(), server.url("/"));
     EXPECT_EQ(seen.title, QStringLiteral("テスト ページ"));
@@ -158,9 +158,9 @@ TEST_F(EngineBlink, ANewWindowLoadsInTheBrowserHandedBack) {
         ppDisp = Variant::fromDispatch(&receiver->ControlInterface());
     });
     opener.Navigate(server.url("/popup"));
-    ASSERT_TRUE(QTest::qWaitFor([&] { return received.navigations.contains(server.url("/second")); }, Timeout));
+    ASSERT_TRUE(waitUntil([&] { return received.navigations.contains(server.url("/second")); }, Timeout));
     EXPECT_EQ(requests, 1);
-    EXPECT_TRUE(QTest::qWaitFor([&] { return receiver->LocationURL() == server.url("/second"); }, Timeout));
+    EXPECT_TRUE(waitUntil([&] { return receiver->LocationURL() == server.url("/second"); }, Timeout));
 }
 
 TEST_F(EngineBlink, ANewWindowForAnotherEngineIsSentToTheAddress) {
@@ -169,7 +169,7 @@ TEST_F(EngineBlink, ANewWindowForAnotherEngineIsSentToTheAddress) {
     QObject::connect(&opener.events(), &DWebBrowserEvents2::NewWindow2,
                      [&](Variant& ppDisp, bool&) { ppDisp = Variant::fromDispatch(&other); });
     opener.Navigate(server.url("/popup"));
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !other.callsOf("Navigate").isEmpty(); }, Timeout));
+    ASSERT_TRUE(waitUntil([&] { return !other.callsOf("Navigate").isEmpty(); }, Timeout));
     EXPECT_EQ(other.callsOf("Navigate")[0].args[0].toString(), server.url("/second"));
 }
 
@@ -180,9 +180,9 @@ TEST_F(EngineBlink, ACrashedPageIsShownAndReloadRecovers) {
     ASSERT_TRUE(seen.waitForDocuments(1));
     auto* blink = dynamic_cast<BlinkBrowser*>(&browser.ControlInterface());
     ASSERT_NE(blink, nullptr);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return blink->page()->renderProcessPid() > 0; }, Timeout));
+    ASSERT_TRUE(waitUntil([&] { return blink->page()->renderProcessPid() > 0; }, Timeout));
     ::kill(static_cast<pid_t>(blink->page()->renderProcessPid()), SIGKILL);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return blink->rendererGone(); }, Timeout));
+    ASSERT_TRUE(waitUntil([&] { return blink->rendererGone(); }, Timeout));
     EXPECT_FALSE(browser.Busy());
 
     browser.Refresh();
@@ -201,7 +201,7 @@ TEST_F(EngineBlink, SaveAsWritesTheChosenFileAndZoomFollowsTheTextSize) {
     ASSERT_TRUE(seen.waitForDocuments(1));
 
     browser.ExecWB(OLECMDID_SAVEAS);
-    EXPECT_TRUE(QTest::qWaitFor([&] { return QFileInfo(target).size() > 0; }, Timeout));
+    EXPECT_TRUE(waitUntil([&] { return QFileInfo(target).size() > 0; }, Timeout));
     PageSave::setChooser(nullptr);
 
     auto* blink = dynamic_cast<BlinkBrowser*>(&browser.ControlInterface());

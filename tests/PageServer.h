@@ -1,7 +1,7 @@
 #pragma once
 // A small HTTP server on 127.0.0.1 for tests and benchmarks that need real pages: fixed
 // bodies by path, anything else a 404. It runs on the calling thread's event loop, so
-// it answers while a test waits with QTest::qWaitFor.
+// it answers while a test waits (waitUntil in TestSupport.h).
 
 #include <QByteArray>
 #include <QByteArrayList>

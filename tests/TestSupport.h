@@ -2,6 +2,8 @@
 // Shared fixtures: a temporary program folder, and recorders in place of the error box
 // and the beep.
 
+#include "EventWait.h"
+
 #include <QString>
 #include <QStringList>
 #include <QTemporaryDir>

@@ -420,7 +420,7 @@ TEST_F(ViewFixture, TheAddressBoxKeepsWhatTheUserIsTyping) {
     form->show();
     QApplication::setActiveWindow(form.get());
     form->txtAddress->setFocus();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return form->txtAddress->hasFocus(); }));
+    ASSERT_TRUE(waitUntil([&] { return form->txtAddress->hasFocus(); }));
     // Focus alone is not editing: the page still shows its address.
     e->locationURL = QStringLiteral("http://a/other");
     e->events().fireTitleChange(QStringLiteral("b"));

@@ -89,7 +89,7 @@ TEST_F(WebKitClient, PropertiesComeFromTheLastReportWithoutAsking) {
     EXPECT_EQ(control.LocationURL(), QString());
     EXPECT_FALSE(control.Busy());
     control.Navigate(QStringLiteral("http://example.test/a"));   // the Gecko form: missing arguments
-    EXPECT_TRUE(QTest::qWaitFor([&] { return r.completes == 1; }, Timeout));
+    EXPECT_TRUE(waitUntil([&] { return r.completes == 1; }, Timeout));
     EXPECT_EQ(r.titles, QStringList{QStringLiteral("日本語")});
     EXPECT_EQ(control.LocationURL(), QStringLiteral("http://example.test/a"));
     EXPECT_FALSE(control.Busy());
@@ -104,7 +104,7 @@ TEST_F(WebKitClient, PropertiesComeFromTheLastReportWithoutAsking) {
     control.Stop();
     control.ExecWB(OLECMDID_SELECTALL);
     const qint64 view = browserOf(control)->viewId();
-    EXPECT_TRUE(QTest::qWaitFor([&] { return hostLog().contains(QStringLiteral("selectall %1").arg(view)); }, Timeout));
+    EXPECT_TRUE(waitUntil([&] { return hostLog().contains(QStringLiteral("selectall %1").arg(view)); }, Timeout));
     EXPECT_TRUE(hostLog().contains(QStringLiteral("create %1 ").arg(view)));
     EXPECT_TRUE(hostLog().contains(QStringLiteral("back %1").arg(view)));
     EXPECT_TRUE(errors.messages.isEmpty());
@@ -115,11 +115,11 @@ TEST_F(WebKitClient, MalformedEventsAreAnsweredAndTheConnectionGoesOn) {
     Recorded r;
     record(control, r);
     control.Navigate(QStringLiteral("http://garbage.test/"));
-    ASSERT_TRUE(QTest::qWaitFor([&] { return r.titles.contains(QStringLiteral("生きている")); }, Timeout));
+    ASSERT_TRUE(waitUntil([&] { return r.titles.contains(QStringLiteral("生きている")); }, Timeout));
     EXPECT_EQ(r.titles.size(), 1) << "nothing of the bad lines reached the page's events";
     // The errors reach the host once it reads its input again.
     control.Stop();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return hostLog().count(QStringLiteral("error ")) >= 5; }, Timeout))
+    ASSERT_TRUE(waitUntil([&] { return hostLog().count(QStringLiteral("error ")) >= 5; }, Timeout))
         << hostLog().toStdString();
     EXPECT_TRUE(hostLog().contains(QStringLiteral("unknown%20message:%20navigate")));
     EXPECT_FALSE(browserOf(control)->showsGone());
@@ -131,7 +131,7 @@ TEST_F(WebKitClient, AHostThatDiesIsShownInEveryViewAndTheNextUseStartsAnother) 
     const qint64 first = WebKit::hostProcessId();
     ASSERT_GT(first, 0);
     a->Navigate(QStringLiteral("http://die.test/"));
-    ASSERT_TRUE(QTest::qWaitFor([&] { return browserOf(*a)->showsGone() && browserOf(*b)->showsGone(); }, Timeout));
+    ASSERT_TRUE(waitUntil([&] { return browserOf(*a)->showsGone() && browserOf(*b)->showsGone(); }, Timeout));
     EXPECT_EQ(a->findChild<QLabel*>()->text(), WebKit::hostGoneMessage());
     EXPECT_EQ(WebKit::hostProcessId(), 0);
 
@@ -147,7 +147,7 @@ TEST_F(WebKitClient, AHostThatDiesIsShownInEveryViewAndTheNextUseStartsAnother) 
     b->Navigate(QStringLiteral("http://example.test/b"));
     EXPECT_GT(WebKit::hostProcessId(), 0);
     EXPECT_NE(WebKit::hostProcessId(), first);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return b->LocationURL() == QStringLiteral("http://example.test/b"); }, Timeout));
+    ASSERT_TRUE(waitUntil([&] { return b->LocationURL() == QStringLiteral("http://example.test/b"); }, Timeout));
     EXPECT_TRUE(browserOf(*a)->showsGone());
     EXPECT_NE(browserOf(*b)->viewId(), 0);
 }

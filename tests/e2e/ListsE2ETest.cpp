@@ -110,7 +110,7 @@ struct ListsE2E : ::testing::Test {
             result = v;
             done = true;
         });
-        EXPECT_TRUE(QTest::qWaitFor([&] { return done; }, Timeout)) << script.toStdString();
+        EXPECT_TRUE(waitUntil([&] { return done; }, Timeout)) << script.toStdString();
         return result;
     }
 
@@ -144,34 +144,34 @@ struct ListsE2E : ::testing::Test {
 
 TEST_F(ListsE2E, F12OpensTheOptionsAndOkSavesAndAppliesThem) {
     keys(form.get(), {QStringLiteral("F12")});
-    ASSERT_TRUE(QTest::qWaitFor([&] { return visibleOptions() != nullptr; }, Timeout));
+    ASSERT_TRUE(waitUntil([&] { return visibleOptions() != nullptr; }, Timeout));
     Tfrm_Option* options = visibleOptions();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(options));
     ASSERT_FALSE(form->Moz_Item->isEnabled());
 
     // The Gecko box turns the engine item on at once.
     clickOn(options->chkMoz, QPoint(8, options->chkMoz->height() / 2));
-    ASSERT_TRUE(QTest::qWaitFor([&] { return form->Moz_Item->isEnabled(); }, Timeout));
+    ASSERT_TRUE(waitUntil([&] { return form->Moz_Item->isEnabled(); }, Timeout));
 
     // The tab page: a fixed width of 120 and button style.
     QTreeWidgetItem* tabPage = options->TreeView1->findItems(QStringLiteral("タブ"), Qt::MatchExactly | Qt::MatchRecursive).value(0);
     ASSERT_NE(tabPage, nullptr);
     clickOn(options->TreeView1->viewport(), options->TreeView1->visualItemRect(tabPage).center());
-    ASSERT_TRUE(QTest::qWaitFor([&] { return options->chkTabSize->isVisible(); }, Timeout));
+    ASSERT_TRUE(waitUntil([&] { return options->chkTabSize->isVisible(); }, Timeout));
     clickOn(options->chkTabSize, QPoint(8, options->chkTabSize->height() / 2));
-    ASSERT_TRUE(QTest::qWaitFor([&] { return options->txtTabSize->isEnabled(); }, Timeout));
+    ASSERT_TRUE(waitUntil([&] { return options->txtTabSize->isEnabled(); }, Timeout));
     clickOn(options->txtTabSize);
     keys(options, {QStringLiteral("ctrl+a"), QStringLiteral("1"), QStringLiteral("2"), QStringLiteral("0")});
-    ASSERT_TRUE(QTest::qWaitFor([&] { return options->txtTabSize->text() == QStringLiteral("120"); }, Timeout));
+    ASSERT_TRUE(waitUntil([&] { return options->txtTabSize->text() == QStringLiteral("120"); }, Timeout));
     // The arrow at the right end opens the list (the box itself takes typing).
     clickOn(options->cmbTabType, QPoint(options->cmbTabType->width() - 6, options->cmbTabType->height() / 2));
     QWidget* list = options->cmbTabType->view()->window();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return list->isVisible(); }, Timeout));
+    ASSERT_TRUE(waitUntil([&] { return list->isVisible(); }, Timeout));
     QTest::qWait(200);
     keys(list, {QStringLiteral("End"), QStringLiteral("Return")});
-    ASSERT_TRUE(QTest::qWaitFor([&] { return options->cmbTabType->currentText() == QStringLiteral("ボタン"); }, Timeout));
+    ASSERT_TRUE(waitUntil([&] { return options->cmbTabType->currentText() == QStringLiteral("ボタン"); }, Timeout));
     clickOn(options->Button1);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return visibleOptions() == nullptr; }, Timeout));
+    ASSERT_TRUE(waitUntil([&] { return visibleOptions() == nullptr; }, Timeout));
 
     const std::string ini = dir.read("config.ini");
     EXPECT_NE(ini.find("Mozilla=1\r\n"), std::string::npos) << ini;
@@ -184,7 +184,7 @@ TEST_F(ListsE2E, F12OpensTheOptionsAndOkSavesAndAppliesThem) {
     // With Gekko enabled, New opens a WebKit window.
     form->Moz_Item->trigger();
     clickOn(form->ToolButton1);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return form->MDIChildren().size() == 1; }, Timeout));
+    ASSERT_TRUE(waitUntil([&] { return form->MDIChildren().size() == 1; }, Timeout));
     auto* view = qobject_cast<TViewWindow*>(form->MDIChildren().at(0));
     ASSERT_NE(view, nullptr);
     EXPECT_EQ(view->objectName(), QStringLiteral("frm_MZ"));
@@ -195,9 +195,9 @@ TEST_F(ListsE2E, F12OpensTheOptionsAndOkSavesAndAppliesThem) {
 TEST_F(ListsE2E, AWebListChosenFromTheMenuOpensItsPagesInOrder) {
     ASSERT_EQ(form->mnuWebList->actions().size(), 3);
     keys(form.get(), {QStringLiteral("alt+l")});
-    ASSERT_TRUE(QTest::qWaitFor([&] { return form->mnuWebList->isVisible(); }, Timeout));
+    ASSERT_TRUE(waitUntil([&] { return form->mnuWebList->isVisible(); }, Timeout));
     keys(form->mnuWebList, {QStringLiteral("p")});
-    ASSERT_TRUE(QTest::qWaitFor(
+    ASSERT_TRUE(waitUntil(
         [&] { return tabs() == QStringList({"Page one", "Page two", "Page three"}); }, Timeout))
         << tabs().join(", ").toStdString();
     EXPECT_EQ(server.requests().count("/one"), 1);
@@ -208,15 +208,15 @@ TEST_F(ListsE2E, AWebListChosenFromTheMenuOpensItsPagesInOrder) {
 TEST_F(ListsE2E, AChromiumPageOpenedInWebKitShowsTheSameTitle) {
     dir.write("config.ini", "[General]\r\nLastEngine=IE\r\n[Option_Main]\r\nMozilla=2\r\n");
     form->OpenViewWindow(QStringLiteral("cap"), server.url("/one"));
-    ASSERT_TRUE(QTest::qWaitFor([&] { return tabs() == QStringList{"Page one"}; }, Timeout));
+    ASSERT_TRUE(waitUntil([&] { return tabs() == QStringList{"Page one"}; }, Timeout));
     form->Moz_Item->setEnabled(true);
     const QPoint onTab = form->TabControl1->tabRect(0).center();
     const QPoint global = form->TabControl1->mapToGlobal(onTab);
     xdotool({QStringLiteral("mousemove"), QString::number(global.x()), QString::number(global.y()),
              QStringLiteral("click"), QStringLiteral("3")});
-    ASSERT_TRUE(QTest::qWaitFor([&] { return form->TabPopup->isVisible(); }, Timeout));
+    ASSERT_TRUE(waitUntil([&] { return form->TabPopup->isVisible(); }, Timeout));
     clickOn(form->TabPopup, form->TabPopup->actionGeometry(form->Tabs->popOtherEngine).center());
-    ASSERT_TRUE(QTest::qWaitFor([&] { return tabs() == QStringList({"Page one", "Page one"}); }, Timeout))
+    ASSERT_TRUE(waitUntil([&] { return tabs() == QStringList({"Page one", "Page one"}); }, Timeout))
         << tabs().join(", ").toStdString();
     auto* gecko = qobject_cast<TViewWindow*>(form->ActiveMDIChild());
     ASSERT_NE(gecko, nullptr);
@@ -232,7 +232,7 @@ TEST_F(ListsE2E, PagesOfBothEnginesComeBackAfterARestartOnlyWithRestoreOn) {
         form->OpenViewWindowIn(true, QStringLiteral("Internet Explorer"), server.url("/one"));
         form->OpenViewWindowIn(false, QStringLiteral("Gecko"), server.url("/two"));
         form->OpenViewWindowIn(true, QStringLiteral("Internet Explorer"), server.url("/three"));
-        ASSERT_TRUE(QTest::qWaitFor([&] { return tabs() == QStringList({"Page one", "Page two", "Page three"}); },
+        ASSERT_TRUE(waitUntil([&] { return tabs() == QStringList({"Page one", "Page two", "Page three"}); },
                                     Timeout))
             << tabs().join(", ").toStdString();
         form->close();
@@ -244,7 +244,7 @@ TEST_F(ListsE2E, PagesOfBothEnginesComeBackAfterARestartOnlyWithRestoreOn) {
         form->setGeometry(20, 20, 1100, 720);
         form->show();
         if (restore) {
-            ASSERT_TRUE(QTest::qWaitFor([&] { return tabs() == QStringList({"Page one", "Page two", "Page three"}); },
+            ASSERT_TRUE(waitUntil([&] { return tabs() == QStringList({"Page one", "Page two", "Page three"}); },
                                         Timeout))
                 << tabs().join(", ").toStdString();
             EXPECT_EQ(form->Tabs->ViewOfTab(1)->objectName(), QStringLiteral("frm_MZ"));
@@ -266,28 +266,28 @@ TEST_F(ListsE2E, KeysInsideAChromiumPageAndTheFramesOwnKeys) {
                              "<script>document.getElementById('f').addEventListener('input', function () {"
                              " document.title = 'v:' + this.value; });</script></body></html>");
     form->OpenViewWindow(QStringLiteral("cap"), server.url("/field"));
-    ASSERT_TRUE(QTest::qWaitFor([&] { return tabs() == QStringList{"field"}; }, Timeout));
+    ASSERT_TRUE(waitUntil([&] { return tabs() == QStringList{"field"}; }, Timeout));
     auto* view = qobject_cast<TViewWindow*>(form->MDIChildren().at(0));
     QWidget* page = view->control();
     clickOn(page, QPoint(page->width() / 2, 30));
     QTest::qWait(300);
     xdotool({QStringLiteral("type"), QStringLiteral("--delay"), QStringLiteral("40"), QStringLiteral("abcd")});
     xdotool({QStringLiteral("key"), QStringLiteral("BackSpace"), QStringLiteral("Left"), QStringLiteral("x")});
-    ASSERT_TRUE(QTest::qWaitFor([&] { return tabs() == QStringList{"v:abxc"}; }, Timeout)) << tabs().join(", ").toStdString();
+    ASSERT_TRUE(waitUntil([&] { return tabs() == QStringList{"v:abxc"}; }, Timeout)) << tabs().join(", ").toStdString();
     // Ctrl+A then a letter replaces the field's text: Select All stays in the page.
     xdotool({QStringLiteral("key"), QStringLiteral("ctrl+a"), QStringLiteral("z")});
-    ASSERT_TRUE(QTest::qWaitFor([&] { return tabs() == QStringList{"v:z"}; }, Timeout)) << tabs().join(", ").toStdString();
+    ASSERT_TRUE(waitUntil([&] { return tabs() == QStringList{"v:z"}; }, Timeout)) << tabs().join(", ").toStdString();
 
     // Ctrl+N from inside the page opens a new view window in the frame.
     xdotool({QStringLiteral("key"), QStringLiteral("ctrl+n")});
-    ASSERT_TRUE(QTest::qWaitFor([&] { return form->MDIChildren().size() == 2; }, Timeout));
+    ASSERT_TRUE(waitUntil([&] { return form->MDIChildren().size() == 2; }, Timeout));
 
     // Enter in the address box navigates the window in front.
     clickOn(form->txtAddress);
     keys(form.get(), {QStringLiteral("ctrl+a")});
     xdotool({QStringLiteral("type"), QStringLiteral("--delay"), QStringLiteral("20"), server.url("/one")});
     xdotool({QStringLiteral("key"), QStringLiteral("Return")});
-    ASSERT_TRUE(QTest::qWaitFor([&] { return tabs().contains(QStringLiteral("Page one")); }, Timeout))
+    ASSERT_TRUE(waitUntil([&] { return tabs().contains(QStringLiteral("Page one")); }, Timeout))
         << tabs().join(", ").toStdString();
     EXPECT_TRUE(errors.messages.isEmpty()) << errors.messages.join("\n").toStdString();
 }
@@ -307,23 +307,23 @@ TEST_F(ListsE2E, WhatAUserDoesInsideAChromiumPage) {
                             "for (const f of [a, b]) { f.addEventListener('input', show); f.addEventListener('focus', show); }"
                                                         "</script></body></html>");
     form->OpenViewWindow(QStringLiteral("cap"), server.url("/form"));
-    ASSERT_TRUE(QTest::qWaitFor([&] { return tabs() == QStringList{"form"}; }, Timeout));
+    ASSERT_TRUE(waitUntil([&] { return tabs() == QStringList{"form"}; }, Timeout));
     QWidget* page = ieOf(form->MDIChildren().at(0));
     const QPoint fieldA(100, 80), fieldB(100, 130), words(40, 20);
     const auto title = [&] { return tabs().value(0); };
     const auto inPage = [&] { return QApplication::focusWidget() && page->isAncestorOf(QApplication::focusWidget()); };
 
     clickOn(page, fieldA);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return title() == QStringLiteral("a= b= f=a"); }, Timeout)) << title().toStdString();
+    ASSERT_TRUE(waitUntil([&] { return title() == QStringLiteral("a= b= f=a"); }, Timeout)) << title().toStdString();
     xdotool({QStringLiteral("type"), QStringLiteral("--delay"), QStringLiteral("40"), QStringLiteral("one")});
-    ASSERT_TRUE(QTest::qWaitFor([&] { return title() == QStringLiteral("a=one b= f=a"); }, Timeout)) << title().toStdString();
+    ASSERT_TRUE(waitUntil([&] { return title() == QStringLiteral("a=one b= f=a"); }, Timeout)) << title().toStdString();
 
     // Tab goes to the page's next field, not to the frame's controls.
     xdotool({QStringLiteral("key"), QStringLiteral("Tab")});
-    ASSERT_TRUE(QTest::qWaitFor([&] { return title() == QStringLiteral("a=one b= f=b"); }, Timeout)) << title().toStdString();
+    ASSERT_TRUE(waitUntil([&] { return title() == QStringLiteral("a=one b= f=b"); }, Timeout)) << title().toStdString();
     EXPECT_TRUE(inPage());
     xdotool({QStringLiteral("type"), QStringLiteral("--delay"), QStringLiteral("40"), QStringLiteral("two")});
-    ASSERT_TRUE(QTest::qWaitFor([&] { return title() == QStringLiteral("a=one b=two f=b"); }, Timeout)) << title().toStdString();
+    ASSERT_TRUE(waitUntil([&] { return title() == QStringLiteral("a=one b=two f=b"); }, Timeout)) << title().toStdString();
 
     // A word of the page chosen with a double click, Ctrl+C copies it; Ctrl+V in a field
     // puts it there.
@@ -333,32 +333,32 @@ TEST_F(ListsE2E, WhatAUserDoesInsideAChromiumPage) {
              QStringLiteral("click"), QStringLiteral("--repeat"), QStringLiteral("2"), QStringLiteral("1")});
     QTest::qWait(300);
     xdotool({QStringLiteral("key"), QStringLiteral("ctrl+c")});
-    ASSERT_TRUE(QTest::qWaitFor([&] { return QGuiApplication::clipboard()->text() == QStringLiteral("copyme"); }, Timeout))
+    ASSERT_TRUE(waitUntil([&] { return QGuiApplication::clipboard()->text() == QStringLiteral("copyme"); }, Timeout))
         << QGuiApplication::clipboard()->text().toStdString();
     clickOn(page, fieldB);
     xdotool({QStringLiteral("key"), QStringLiteral("ctrl+a"), QStringLiteral("ctrl+v")});
-    ASSERT_TRUE(QTest::qWaitFor([&] { return title() == QStringLiteral("a=one b=copyme f=b"); }, Timeout))
+    ASSERT_TRUE(waitUntil([&] { return title() == QStringLiteral("a=one b=copyme f=b"); }, Timeout))
         << title().toStdString();
 
     // F12 from inside the page opens the options window.
     xdotool({QStringLiteral("key"), QStringLiteral("F12")});
-    ASSERT_TRUE(QTest::qWaitFor([&] { return visibleOptions() != nullptr; }, Timeout));
+    ASSERT_TRUE(waitUntil([&] { return visibleOptions() != nullptr; }, Timeout));
     visibleOptions()->close();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return visibleOptions() == nullptr; }, Timeout));
+    ASSERT_TRUE(waitUntil([&] { return visibleOptions() == nullptr; }, Timeout));
 
     // A menu's Alt key from inside the page opens that menu of the frame.
     clickOn(page, fieldB);
-    ASSERT_TRUE(QTest::qWaitFor(inPage, Timeout));
+    ASSERT_TRUE(waitUntil(inPage, Timeout));
     xdotool({QStringLiteral("key"), QStringLiteral("alt+f")});
-    ASSERT_TRUE(QTest::qWaitFor([&] { return form->mnuFile->isVisible(); }, Timeout));
+    ASSERT_TRUE(waitUntil([&] { return form->mnuFile->isVisible(); }, Timeout));
     screenshot("chromium-alt-menu.png");
     keys(form->mnuFile, {QStringLiteral("Escape")});
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !form->mnuFile->isVisible(); }, Timeout));
+    ASSERT_TRUE(waitUntil([&] { return !form->mnuFile->isVisible(); }, Timeout));
 
     // Enter in a field submits the page's form to the server.
     clickOn(page, fieldB);
     xdotool({QStringLiteral("key"), QStringLiteral("Return")});
-    EXPECT_TRUE(QTest::qWaitFor([&] { return server.requests().contains("/sent?a=one&b=copyme"); }, Timeout))
+    EXPECT_TRUE(waitUntil([&] { return server.requests().contains("/sent?a=one&b=copyme"); }, Timeout))
         << server.requests().join(' ').toStdString();
     EXPECT_TRUE(errors.messages.isEmpty()) << errors.messages.join("\n").toStdString();
 }
@@ -369,7 +369,7 @@ TEST_F(ListsE2E, RightClickInAChromiumPage) {
     server.setPage("/text", "<html><head><title>text</title></head><body style='margin:0;font-size:20px'>"
                             "<p>右クリックしてください</p><a href='/one'>Page one</a></body></html>");
     form->OpenViewWindow(QStringLiteral("cap"), server.url("/text"));
-    ASSERT_TRUE(QTest::qWaitFor([&] { return tabs() == QStringList{"text"}; }, Timeout));
+    ASSERT_TRUE(waitUntil([&] { return tabs() == QStringList{"text"}; }, Timeout));
     TUIWebBrowser* ie = ieOf(form->MDIChildren().at(0));
     const auto rightClick = [&](QPoint at) {
         const QPoint global = ie->mapToGlobal(at);
@@ -381,13 +381,13 @@ TEST_F(ListsE2E, RightClickInAChromiumPage) {
 
     ie->IeNoContext = true;
     rightClick({200, 120});
-    ASSERT_TRUE(QTest::qWaitFor([&] { return asked == 1; }, Timeout));
+    ASSERT_TRUE(waitUntil([&] { return asked == 1; }, Timeout));
     QTest::qWait(1000);
     EXPECT_TRUE(shownPopups().isEmpty());
 
     ie->IeNoContext = false;
     rightClick({200, 120});
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !shownPopups().isEmpty(); }, Timeout));
+    ASSERT_TRUE(waitUntil([&] { return !shownPopups().isEmpty(); }, Timeout));
     auto* menu = qobject_cast<QMenu*>(shownPopups().at(0));
     ASSERT_NE(menu, nullptr);
     QStringList texts;
@@ -398,7 +398,7 @@ TEST_F(ListsE2E, RightClickInAChromiumPage) {
         EXPECT_TRUE(std::any_of(text.begin(), text.end(), [](QChar c) { return c.unicode() > 0x7F; })) << text.toStdString();
     screenshot("chromium-context-menu.png");
     keys(menu, {QStringLiteral("Escape")});
-    ASSERT_TRUE(QTest::qWaitFor([&] { return shownPopups().isEmpty(); }, Timeout));
+    ASSERT_TRUE(waitUntil([&] { return shownPopups().isEmpty(); }, Timeout));
     EXPECT_EQ(asked, 2);
     EXPECT_TRUE(errors.messages.isEmpty()) << errors.messages.join("\n").toStdString();
 }
@@ -409,14 +409,14 @@ TEST_F(ListsE2E, HiddenScrollBarsBesideShownOnes) {
                             "font-size:24px'>長いページ</body></html>");
     form->OpenViewWindow(QStringLiteral("cap"), server.url("/long"));
     form->OpenViewWindow(QStringLiteral("cap"), server.url("/long"));
-    ASSERT_TRUE(QTest::qWaitFor([&] { return tabs() == QStringList({"long", "long"}); }, Timeout));
+    ASSERT_TRUE(waitUntil([&] { return tabs() == QStringList({"long", "long"}); }, Timeout));
     QMdiSubWindow* hidden = form->MDIChildren().at(1);
     ieOf(hidden)->IeSCROLL_hidden = true;
     ieOf(hidden)->Navigate(server.url("/long"));
     form->mnuWindow_TileVertical->trigger();
     const QString scrollBarWidth =
         QStringLiteral("document.documentElement ? window.innerWidth - document.documentElement.clientWidth : -1");
-    ASSERT_TRUE(QTest::qWaitFor([&] { return evaluate(hidden, scrollBarWidth).toInt() == 0; }, Timeout));
+    ASSERT_TRUE(waitUntil([&] { return evaluate(hidden, scrollBarWidth).toInt() == 0; }, Timeout));
     EXPECT_GT(evaluate(form->MDIChildren().at(0), scrollBarWidth).toInt(), 0);
     screenshot("chromium-scroll-hidden.png");
 }

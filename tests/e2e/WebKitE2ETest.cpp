@@ -33,7 +33,7 @@ constexpr int Timeout = 30000;
 
 template <typename Condition>
 bool waitFor(Condition condition, int timeout = Timeout) {
-    return QTest::qWaitFor(condition, timeout);
+    return waitUntil(condition, timeout);
 }
 
 // python3's file server on the test pages.
