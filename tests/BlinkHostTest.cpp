@@ -123,7 +123,20 @@ protected:
     // Right-clicks at a point of the page until the engine has hit-tested it (its first
     // frames may not yet know where things are) and says what it shows: the engine's
     // menu, or null once `quiet` milliseconds have passed without one.
+    // Chromium drops input that comes before the page's first frame is up, and the load
+    // ends before that: a right-click made at once may never reach the page.
+    void waitForInput() {
+        evaluate("if (!window.moved) addEventListener('mousemove', () => { window.moved = true; });");
+        QWidget* input = pageInput();
+        for (int i = 0; i < 200; ++i) {
+            QTest::mouseMove(input, QPoint(3 + i % 2, 3));
+            if (evaluate("window.moved === true").toBool()) return;
+            QTest::qWait(10);
+        }
+        ADD_FAILURE() << "the page never took the mouse";
+    }
     QMenu* rightClick(QPoint at, int quiet = 0) {
+        waitForInput();
         QWidget* input = pageInput();
         QTest::mouseMove(input, at);
         QTest::mouseClick(input, Qt::RightButton, {}, at);

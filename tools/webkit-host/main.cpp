@@ -394,6 +394,11 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "tavix-webkit-host: cannot open the display\n");
         return 1;
     }
+    // Our windows live inside the shell's: when the shell closes a view window (or its
+    // frame) X destroys ours with it, before our "close" arrives, and drawing into it
+    // then fails. GDK ends the process on such an error, which would take every other
+    // Gecko page with it; an error trap held for the process's life makes it a no-op.
+    gdk_x11_display_error_trap_push(gdk_display_get_default());
     context = makeContext();
     const char* languages[] = {"ja", "en", nullptr};
     webkit_web_context_set_preferred_languages(context, languages);
