@@ -302,12 +302,13 @@ void cpu(const Bench::Folder& folder, const FileServer& server, const std::vecto
         const QString first = how.arg(IdleMs / 1000).arg(SettleMs / 1000);
         const QString second = how.arg(IdleMs / 1000).arg((SettleMs + IdleMs) / 1000);
         if (gecko) {
-            Bench::row(QStringLiteral("Gecko slot idle CPU, 10 views"), afterLoad.all, "%", first, QStringLiteral("<= 0.2"));
-            Bench::row(QStringLiteral("Gecko slot idle CPU, 10 views, steady"), steady.all, "%", second,
-                       QStringLiteral("<= 0.2"));
+            // The first interval holds the script engine's one full collection after the
+            // loads (25-33 s after them); idle is what the views cost once that is over.
+            Bench::row(QStringLiteral("Gecko slot CPU, 10 views, after the loads"), afterLoad.all, "%", first);
+            Bench::row(QStringLiteral("Gecko slot idle CPU, 10 views"), steady.all, "%", second, QStringLiteral("<= 0.2"));
         } else {
-            Bench::row(QStringLiteral("Chromium slot idle CPU, 10 views"), afterLoad.all, "%", first);
-            Bench::row(QStringLiteral("Chromium slot idle CPU, 10 views, steady"), steady.all, "%", second);
+            Bench::row(QStringLiteral("Chromium slot CPU, 10 views, after the loads"), afterLoad.all, "%", first);
+            Bench::row(QStringLiteral("Chromium slot idle CPU, 10 views"), steady.all, "%", second);
         }
         closeAll(*form);
     }
