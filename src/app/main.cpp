@@ -11,6 +11,7 @@
 #include "engines/webkit/WebKitEngine.h"
 #include "platform/ErrorBox.h"
 #include "platform/Translations.h"
+#include "resources/Fonts.h"
 #include "weblists/EditWebList.h"
 
 #include <QTimer>
@@ -70,6 +71,9 @@ int main(int argc, char** argv) {
     // loaded (EngineModule), not before the application, which would load the GL
     // driver before the first paint.
     TavixApplication app(argc, argv);
+    // While the frame's controls are made, a second core reads the font configuration
+    // their first text needs.
+    const Fonts::ConfigurationLoad fontConfiguration;
     QApplication::setApplicationName(QStringLiteral("Tavix"));
     // The standard dialogs speak the user's language, Japanese where Qt has none.
     Translations::install(app);
