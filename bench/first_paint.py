@@ -164,15 +164,20 @@ def stamp(line, name):
     return float(line.split()[2]) / 1000.0 if line.startswith(prefix) else None
 
 
+def wait_for_frame(pid, t0):
+    """The window of process pid once it is mapped, and the seconds since t0 until then."""
+    win = None
+    while win is None and time.monotonic() - t0 < 30:
+        win = find_frame(pid)
+        if win is None:
+            time.sleep(0.005)
+    return win, time.monotonic() - t0
+
+
 def run_ref(ref):
     t0 = time.monotonic()
     proc = subprocess.Popen([ref, "/dev/null", "960", "600"], stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True)
-    win = None
-    while win is None and time.monotonic() - t0 < 30:
-        win = find_frame(proc.pid)
-        if win is None:
-            time.sleep(0.005)
-    mapped = time.monotonic() - t0
+    win, mapped = wait_for_frame(proc.pid, t0)
     out, _ = proc.communicate(timeout=30)  # it quits by itself a second after its paint
     reported = float("nan")
     for line in out.splitlines():
@@ -193,12 +198,7 @@ def run_once(tavix, tag):
         env = dict(os.environ, TAVIX_REPORT_STARTUP="1")
         t0 = time.monotonic()
         proc = subprocess.Popen([folder + "/tavix"], env=env, stderr=subprocess.PIPE, text=True)
-        win = None
-        while win is None and time.monotonic() - t0 < 30:
-            win = find_frame(proc.pid)
-            if win is None:
-                time.sleep(0.005)
-        mapped = time.monotonic() - t0
+        win, mapped = wait_for_frame(proc.pid, t0)
         while not painted(win) and time.monotonic() - t0 < 30:
             pass
         paint = time.monotonic() - t0

@@ -26,6 +26,8 @@ namespace {
 
 QElapsedTimer clock_;
 
+// Its own copy of the benchmarks' process walk (BenchSupport.h), deliberately: ref links
+// nothing of the program's, so its figures carry none of our code.
 long pssOfTree() {
     QHash<int, int> parentOf;
     for (const QString& entry : QDir(QStringLiteral("/proc")).entryList(QDir::Dirs)) {
