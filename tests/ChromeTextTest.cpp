@@ -24,6 +24,14 @@ TEST(Bidi, ControlsAreRemovedAndEverythingElseStays) {
     EXPECT_EQ(neutralizeBidi(QStringLiteral("\u202E")), QString());
 }
 
+TEST(Bidi, PageTextIsShownOnOneLine) {
+    EXPECT_EQ(onOneLine(QStringLiteral("a\r\nb\rc\nd\u2028e\u2029f\u0085g\vh\fi")), QStringLiteral("a b c d e f g h i"));
+    EXPECT_EQ(onOneLine(QStringLiteral("\n\n")), QStringLiteral("  "));
+    const QString plain = QStringLiteral("日本 \t😀");
+    EXPECT_EQ(onOneLine(plain), plain);
+    EXPECT_EQ(shownPageText(QStringLiteral("\u202Eab\u2028cd")), QStringLiteral("ab cd"));
+}
+
 namespace {
 
 QString cancelText() {

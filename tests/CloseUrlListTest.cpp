@@ -21,7 +21,7 @@ public:
 
 // Whether reading the whole list, line by line, finds the address: the answer the kept
 // copy must always give.
-bool readWhole(const CloseUrlList& list, const QString& address) { return list.lines().contains(address); }
+bool readWhole(const CloseUrlList& list, const QString& address) { return list.readAll().lines.contains(address); }
 
 }  // namespace
 
@@ -39,7 +39,8 @@ TEST(CloseUrlListChecks, AnswerAsTheWholeListReadLineByLine) {
                              // and a stray surrogate no line decodes to.
                              QString(QChar(char16_t(0xDC93))), QStringLiteral("http://a/") + QChar(char16_t(0xD800))};
     for (const QString& probe : probes) EXPECT_EQ(list.contains(probe), readWhole(list, probe)) << probe.toStdString();
-    EXPECT_TRUE(list.contains(CodePage::toUnicodeLossless(sjis)));
+    // Not UTF-8, so the list is Shift_JIS, whatever the locale.
+    EXPECT_TRUE(list.contains(QStringLiteral("日本")));
     EXPECT_TRUE(list.contains(QString()));  // the blank line between "c" and the next
     {
         AnsiCharset cp932("CP932");
@@ -58,7 +59,7 @@ TEST(CloseUrlListChecks, EveryChangeCountsFromTheNextCheck) {
     // Through the list itself, and through another object on the same file.
     list.append(QStringLiteral("http://b/"));
     EXPECT_TRUE(CloseUrlList(dir.path()).contains(QStringLiteral("http://b/")));
-    list.replace({QStringLiteral("http://c/")});
+    list.replace({{QStringLiteral("http://c/")}});
     EXPECT_FALSE(list.contains(QStringLiteral("http://a/")));
     EXPECT_TRUE(list.contains(QStringLiteral("http://c/")));
 

@@ -102,16 +102,55 @@ TEST(CodePageLossless, EscapesSurviveTheEditors) {
     EXPECT_EQ(CodePage::encodeLossless(back[1], "UTF-8"), bytes);
 }
 
-TEST(TextLinesLossless, UnchangedLinesComeBackByteForByte) {
+TEST(TextLinesList, UnchangedLinesComeBackByteForByteInTheSetTheyWereReadIn) {
     ProgramFolder dir;
-    const std::string file = "http://a/\r\n" + SjisNihongo + "\n\xFF\xFE\r\xE6\x97\xA5\r\n\r\nlast";
+    // Shift_JIS with a stray byte and a cut-off character: read as Shift_JIS, and the
+    // bytes it does not hold come back as they were.
+    const std::string file = "http://a/\r\n" + SjisNihongo + "\n\xFF\xFE\r\x82\r\n\r\nlast";
     dir.write("list.txt", file);
-    const QStringList lines = TextLines::readLossless(dir.file("list.txt"));
-    ASSERT_EQ(lines.size(), 6);
-    EXPECT_EQ(lines[3], QStringLiteral("日"));
-    TextLines::writeLossless(dir.file("list.txt"), throughPlainTextEdit(lines));
-    EXPECT_EQ(dir.read("list.txt"), "http://a/\r\n" + SjisNihongo + "\r\n\xFF\xFE\r\n\xE6\x97\xA5\r\n\r\nlast\r\n");
-    EXPECT_EQ(TextLines::joinLossless(TextLines::splitLossless(SjisNihongo)), SjisNihongo + "\r\n");
+    TextLines::ListFile list = TextLines::readList(dir.file("list.txt"));
+    EXPECT_EQ(list.charset, "CP932");
+    ASSERT_EQ(list.lines.size(), 6);
+    EXPECT_EQ(list.lines[1], QStringLiteral("日本語"));
+    list.lines = throughPlainTextEdit(list.lines);
+    TextLines::writeList(dir.file("list.txt"), list);
+    EXPECT_EQ(dir.read("list.txt"), "http://a/\r\n" + SjisNihongo + "\r\n\xFF\xFE\r\n\x82\r\n\r\nlast\r\n");
+    // Japanese typed into it goes in as Shift_JIS too.
+    list.lines << QStringLiteral("http://日本語/");
+    TextLines::writeList(dir.file("list.txt"), list);
+    EXPECT_NE(dir.read("list.txt").find("http://" + SjisNihongo + "/\r\n"), std::string::npos);
+
+    // UTF-8 is read as UTF-8, whatever the locale, and written back so.
+    AnsiCharset locale("CP932");
+    dir.write("list.txt", "http://\xE6\x97\xA5/\n\xC2\xA0");
+    list = TextLines::readList(dir.file("list.txt"));
+    EXPECT_EQ(list.charset, "UTF-8");
+    EXPECT_EQ(list.lines[0], QStringLiteral("http://日/"));
+    list.lines = throughPlainTextEdit(list.lines);
+    list.lines << QStringLiteral("語");
+    TextLines::writeList(dir.file("list.txt"), list);
+    EXPECT_EQ(dir.read("list.txt"), "http://\xE6\x97\xA5/\r\n\xC2\xA0\r\n\xE8\xAA\x9E\r\n");
+    // Plain ASCII fits any set, and a list that never was a file has none: the locale's.
+    EXPECT_EQ(TextLines::splitList("http://a/\r\n").charset, "CP932");
+    EXPECT_EQ(TextLines::joinList({{QStringLiteral("日本語")}, ""}), SjisNihongo + "\r\n");
+}
+
+TEST(TextLinesList, TheSetIsJudgedByWellFormedUtf8) {
+    // Overlong forms, surrogates, code points beyond U+10FFFF and a cut-off sequence are
+    // not UTF-8.
+    for (const std::string bad : {"\xC0\x80", "\xED\xA0\x80", "\xF4\x90\x80\x80", "\xE3\x81", "a\x80", "\xF8\x88\x80\x80\x80"})
+        EXPECT_EQ(CodePage::listFileCharset(bad), "CP932") << bad;
+    for (const std::string good : {"\xC2\xA0", "\xE3\x81\x82", "\xF0\x9F\x98\x80", "\xF4\x8F\xBF\xBF", "\xEF\xBB\xBF" "bom"})
+        EXPECT_EQ(CodePage::listFileCharset(good), "UTF-8") << good;
+}
+
+TEST(TextLinesList, AnEditorsTextSplitsAtEveryLineEndAlsoBesideEscapedBytes) {
+    // Escaped bytes are lone surrogates, which a regular expression refuses to search.
+    const QString text = QStringLiteral("x.html\n") + escaped({0x93, 0xFA}) + QStringLiteral("\ny.html\r\nz\u2028w\u2029v\rlast\n");
+    EXPECT_EQ(TextLines::editorLines(text),
+              (QStringList{"x.html", escaped({0x93, 0xFA}), "y.html", "z", "w", "v", "last"}));
+    EXPECT_EQ(TextLines::editorLines(QStringLiteral("a\n\n")), (QStringList{"a", ""}));
+    EXPECT_TRUE(TextLines::editorLines(QString()).isEmpty());
 }
 
 TEST(CloseUrlList, AppendAddsOnlyTheNewLineAndCreatesAMissingList) {
@@ -120,7 +159,8 @@ TEST(CloseUrlList, AppendAddsOnlyTheNewLineAndCreatesAMissingList) {
     const std::string before = "http://a/\r\n" + SjisNihongo + "\n\xFF\xC2\xA0 odd\rlast-without-end";
     dir.write("CloseURL.txt", before);
     list.append(QStringLiteral("http://新/"));
-    EXPECT_EQ(dir.read("CloseURL.txt"), before + "\r\nhttp://\xE6\x96\xB0/\r\n");
+    // In the list's own set: it holds Shift_JIS.
+    EXPECT_EQ(dir.read("CloseURL.txt"), before + "\r\nhttp://\x90\x56/\r\n");
     // A last line that ends already, whatever its line end, gets no second one.
     for (const std::string ending : {"x\r\n", "x\n", "x\r"}) {
         dir.write("CloseURL.txt", SjisNihongo + ending);
@@ -142,12 +182,13 @@ TEST(CloseUrlList, AnEditorsUnchangedLinesComeBackByteForByte) {
     ProgramFolder dir;
     CloseUrlList list(dir.path());
     dir.write("CloseURL.txt", "http://a/\r\n" + SjisNihongo + "\r\n\xFF\xC2\xA0\r\nhttp://d/");
-    QStringList lines = throughPlainTextEdit(list.lines());
-    ASSERT_EQ(lines.size(), 4);
-    lines[0] = QStringLiteral("http://あ/");
+    TextLines::ListFile lines = list.readAll();
+    lines.lines = throughPlainTextEdit(lines.lines);
+    ASSERT_EQ(lines.lines.size(), 4);
+    lines.lines[0] = QStringLiteral("http://あ/");
     list.replace(lines);
-    EXPECT_EQ(dir.read("CloseURL.txt"),
-              "http://\xE3\x81\x82/\r\n" + SjisNihongo + "\r\n\xFF\xC2\xA0\r\nhttp://d/\r\n");
+    // A Shift_JIS list: the new line goes in as Shift_JIS.
+    EXPECT_EQ(dir.read("CloseURL.txt"), "http://\x82\xA0/\r\n" + SjisNihongo + "\r\n\xFF\xC2\xA0\r\nhttp://d/\r\n");
     EXPECT_TRUE(list.contains(QStringLiteral("http://d/")));
 }
 
@@ -162,6 +203,8 @@ TEST(CloseUrlList, AShiftJisLocaleKeepsUtf8LinesToo) {
     const std::string after = utf8Line + "\r\n" + broken + "\r\n" + SjisNihongo + "\r\nhttp://\x93\xfa\x96\x7b/\r\n";
     EXPECT_EQ(dir.read("CloseURL.txt"), after);
     EXPECT_TRUE(list.contains(QStringLiteral("日本語")));
-    list.replace(throughPlainTextEdit(list.lines()));
+    TextLines::ListFile lines = list.readAll();
+    lines.lines = throughPlainTextEdit(lines.lines);
+    list.replace(lines);
     EXPECT_EQ(dir.read("CloseURL.txt"), after);
 }

@@ -26,7 +26,9 @@
 #include <QTreeWidgetItemIterator>
 #include <QFontMetrics>
 #include <gtest/gtest.h>
+#include <sys/inotify.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -244,6 +246,95 @@ TEST_F(OptionTest, OkWritesEveryKeyAndAppliesTheTabs) {
               "ActivateChColor=clWindowText\r\nActivateBGColor=clBtnFace\r\n"
               "DeActivateChColor=clWindowText\r\nDeActivateBGColor=clBtnFace\r\n");
     EXPECT_EQ(dir.read("CloseURL.txt"), "http://a.example/\r\nhttp://b.example/\r\n");
+}
+
+namespace {
+
+// Counts the times a file in a folder is replaced (renamed into place), from now on.
+class Replacements {
+public:
+    Replacements(const QString& folder, const QString& name) : name_(name.toStdString()) {
+        fd_ = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+        ::inotify_add_watch(fd_, QFile::encodeName(folder).constData(), IN_MOVED_TO);
+    }
+    ~Replacements() { ::close(fd_); }
+    int count() {
+        alignas(inotify_event) char buffer[8192];
+        for (;;) {
+            const ssize_t n = ::read(fd_, buffer, sizeof buffer);
+            if (n <= 0) break;
+            for (char* p = buffer; p < buffer + n;) {
+                const auto* event = reinterpret_cast<const inotify_event*>(p);
+                if (event->len > 0 && name_ == event->name) ++count_;
+                p += sizeof(inotify_event) + event->len;
+            }
+        }
+        return count_;
+    }
+
+private:
+    std::string name_;
+    int fd_ = -1;
+    int count_ = 0;
+};
+
+}  // namespace
+
+TEST_F(OptionTest, OkReplacesConfigOnceAlsoWhenAKeyStopsIt) {
+    dir.write("config.ini", "[Option_Window]\r\nRestore=0\r\n");
+    dir.write("CloseURL.txt", "");
+    QPointer<Tfrm_Option> w = create();
+    w->chkWin1->click();
+    w->chkRestore->click();
+    w->chkTabSize->click();
+    w->txtTabSize->setText(QStringLiteral("120"));
+    {
+        Replacements replaced(dir.path(), QStringLiteral("config.ini"));
+        w->Button1->click();
+        EXPECT_TRUE(errors.messages.isEmpty());
+        EXPECT_EQ(replaced.count(), 1);
+    }
+    EXPECT_EQ(ini("Option_Window", "BookMark"), QStringLiteral("1"));
+    EXPECT_EQ(ini("Option_Window", "Restore"), QStringLiteral("1"));
+    EXPECT_EQ(ini("Option_Tab", "MaxSize"), QStringLiteral("120"));
+
+    // A key that stops OK: once up to it, nothing after it.
+    w = create();
+    w->chkTabLen->click();
+    w->txtTabLen->setText(QStringLiteral("x"));
+    w->chkWin2->click();
+    w->cmbTabType->setCurrentIndex(1);
+    const QString typeBefore = ini("Option_Tab", "TabType");
+    {
+        Replacements replaced(dir.path(), QStringLiteral("config.ini"));
+        w->Button1->click();
+        EXPECT_EQ(errors.messages.size(), 1);
+        EXPECT_EQ(replaced.count(), 1);
+    }
+    EXPECT_EQ(ini("Option_Window", "AddressBar"), QStringLiteral("1"));
+    EXPECT_EQ(ini("Option_Tab", "Len"), QStringLiteral("1"));
+    EXPECT_EQ(ini("Option_Tab", "MaxLen"), QStringLiteral("0"));
+    EXPECT_EQ(ini("Option_Tab", "TabType"), typeBefore);
+    delete w;
+}
+
+TEST_F(OptionTest, ThePopupListKeepsTheCharacterSetItWasReadIn) {
+    const std::string sjis = "\x93\xfa\x96\x7b";  // "日本" in Shift_JIS
+    dir.write("CloseURL.txt", "http://" + sjis + "/\r\nhttp://a/\r\n");
+    QPointer<Tfrm_Option> w = create();
+    EXPECT_EQ(w->PopList->toPlainText(), QStringLiteral("http://日本/\nhttp://a/"));
+    w->PopList->appendPlainText(QStringLiteral("http://語/"));
+    w->Button1->click();
+    EXPECT_EQ(dir.read("CloseURL.txt"), "http://" + sjis + "/\r\nhttp://a/\r\nhttp://\x8c\xea/\r\n");
+
+    // UTF-8 stays UTF-8.
+    dir.write("CloseURL.txt", "http://\xE6\x97\xA5/\r\n");
+    w = create();
+    EXPECT_EQ(w->PopList->toPlainText(), QStringLiteral("http://日/"));
+    w->PopList->appendPlainText(QStringLiteral("http://語/"));
+    w->Button1->click();
+    EXPECT_EQ(dir.read("CloseURL.txt"), "http://\xE6\x97\xA5/\r\nhttp://\xE8\xAA\x9E/\r\n");
+    EXPECT_TRUE(errors.messages.isEmpty());
 }
 
 TEST_F(OptionTest, OkWithoutFixedWidthOrChosenTabType) {

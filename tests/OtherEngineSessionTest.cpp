@@ -1,5 +1,6 @@
 // Opening a page in the other engine, and the session brought back at the next start.
 
+#include "EventWait.h"
 #include "FakeEngine.h"
 #include "TestSupport.h"
 #include "app/Main.h"
@@ -30,6 +31,11 @@ struct OtherEngineTest : ::testing::Test {
         dir.write("config.ini", config);
         form = std::make_unique<TMainForm>(dir.path());
         form->resize(900, 700);
+    }
+    // Starts the frame and lets the last session's windows come back.
+    void startRestored(const std::string& config) {
+        start(config);
+        ASSERT_TRUE(waitUntil([&] { return !form->OpeningQueued(); }, 30000));
     }
     void stop() {
         if (!form) return;
@@ -124,7 +130,7 @@ TEST_F(OtherEngineTest, TheSessionComesBackInOrderWithTheWindowInFront) {
     EXPECT_EQ(dir.read("session.txt"), "Internet Explorer\thttp://a/\r\nGecko\thttp://b/\t*\r\nInternet Explorer\thttp://c/\r\n");
     const std::string config = dir.read("config.ini");
 
-    start(config);
+    startRestored(config);
     EXPECT_EQ(windows(), QStringList({"IE http://a/", "Gecko http://b/", "IE http://c/"}));
     EXPECT_EQ(active(), form->Tabs->ViewOfTab(1));
     EXPECT_TRUE(errors.messages.isEmpty());
@@ -134,7 +140,7 @@ TEST_F(OtherEngineTest, TheSessionComesBackInOrderWithTheWindowInFront) {
     std::string withoutGecko = config;
     withoutGecko.replace(withoutGecko.find("Mozilla=2"), 9, "Mozilla=0");
     dir.write("session.txt", "Gecko\thttp://b/\r\n");
-    start(withoutGecko);
+    startRestored(withoutGecko);
     EXPECT_EQ(windows(), QStringList{"IE http://b/"});
 }
 
@@ -160,4 +166,37 @@ TEST_F(OtherEngineTest, ADamagedSessionOpensNothingQuietlyAndAnUnreadableOneIsRe
     start("[Option_Window]\r\nRestore=1\r\n");
     EXPECT_TRUE(form->MDIChildren().isEmpty());
     EXPECT_EQ(errors.messages.size(), 1);
+}
+
+TEST_F(OtherEngineTest, ALongSessionComesBackWhileTheFrameAnswersAndIsKeptWhenClosedMidway) {
+    const int count = 60;
+    std::string session;
+    for (int i = 0; i < count; ++i)
+        session += std::string(i % 2 ? "Gecko" : "Internet Explorer") + "\thttp://p" + std::to_string(i) + "/" +
+                   (i == 40 ? "\t*" : "") + "\r\n";
+    dir.write("session.txt", session);
+    const std::string config = "[Option_Main]\r\nMozilla=2\r\n[Option_Window]\r\nRestore=1\r\n";
+    start(config);
+    // The windows come one per turn of the event loop: the frame's own events run in
+    // between, and most windows are still to come.
+    EXPECT_TRUE(form->OpeningQueued());
+    int turns = 0;
+    ASSERT_TRUE(waitUntil([&] {
+        ++turns;
+        return form->MDIChildren().size() >= 10;
+    }));
+    EXPECT_GT(turns, 1);
+    EXPECT_LT(form->MDIChildren().size(), count);
+
+    // Closed midway: the session keeps every window, opened or not, and its front one.
+    for (FakeEngine* e : fakes.created())
+        if (!e->callsOf("Navigate").isEmpty()) e->locationURL = e->callsOf("Navigate").at(0).args.at(0).toString();
+    stop();
+    EXPECT_EQ(dir.read("session.txt"), session);
+
+    startRestored(config);
+    ASSERT_EQ(form->MDIChildren().size(), count);
+    EXPECT_EQ(windows().at(1), QStringLiteral("Gecko http://p1/"));
+    EXPECT_EQ(active(), form->Tabs->ViewOfTab(40));
+    EXPECT_TRUE(errors.messages.isEmpty());
 }

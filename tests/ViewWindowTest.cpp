@@ -290,6 +290,16 @@ TEST_F(ViewFixture, TheWindowInFrontMirrorsItsEngine) {
     EXPECT_TRUE(form->mnuShow_Size->menuAction()->isEnabled());
 }
 
+TEST_F(ViewFixture, APagesTitleAndStatusShowOnOneLine) {
+    TViewWindow* w = open();
+    FakeEngine* e = engineOf(w);
+    e->events().fireTitleChange(QStringLiteral("top\u2028half\u2029cut\r\noff\nhere"));
+    EXPECT_EQ(w->windowTitle(), QStringLiteral("top half cut off here"));
+    EXPECT_EQ(tabs(), QStringList{QStringLiteral("top half cut off here")});
+    e->events().fireStatusTextChange(QStringLiteral("a\u2029b"));
+    EXPECT_EQ(form->StatusBar1->text(), QStringLiteral("a b"));
+}
+
 TEST_F(ViewFixture, BackgroundWindowsChangeOnlyThemselves) {
     TViewWindow* front = open();
     FakeEngine* f = engineOf(front);

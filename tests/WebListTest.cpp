@@ -14,6 +14,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QDir>
+#include <QFile>
 #include <QLabel>
 #include <QMenu>
 #include <QPlainTextEdit>
@@ -21,6 +22,8 @@
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
+#include <QTextCursor>
+#include <cstdio>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
@@ -119,6 +122,31 @@ TEST_F(WebListMenuTest, ChoosingAnItemAsksForItsFullPath) {
     EXPECT_EQ(opened[1][0].toString(), folder() + QStringLiteral("/news.wlf"));
 }
 
+TEST_F(WebListMenuTest, ANameThatIsNotUtf8IsListedShownAndOpensItsOwnFile) {
+    // The name's bytes as the file system holds them: not UTF-8.
+    const std::string name = "f\xFF\xFE.txt";
+    const std::string path = QFile::encodeName(folder()).toStdString() + "/" + name;
+    FILE* f = std::fopen(path.c_str(), "wb");
+    ASSERT_NE(f, nullptr);
+    std::fputs("http://odd.example/\r\n", f);
+    std::fclose(f);
+    writeList(QStringLiteral("f.txt"), "http://plain.example/\r\n");
+    // A pipe is no list; a link to a list is one.
+    ASSERT_EQ(::mkfifo(QFile::encodeName(folder() + QStringLiteral("/pipe.wlf")).constData(), 0644), 0);
+    ASSERT_TRUE(QFile::link(folder() + QStringLiteral("/f.txt"), folder() + QStringLiteral("/link.wlf")));
+
+    webLists->EnumFiles(folder());
+    QStringList sorted = captions();
+    sorted.sort();
+    EXPECT_EQ(sorted, (QStringList{QStringLiteral("&f"), QStringLiteral("&f%FF%FE"), QStringLiteral("&link")}));
+    QAction* odd = itemWithHint(QStringLiteral("f%FF%FE.txt"));
+    ASSERT_NE(odd, nullptr);
+    QSignalSpy opened(webLists.get(), &TWebListMenu::OpenWebList);
+    odd->trigger();
+    ASSERT_EQ(opened.size(), 1);
+    EXPECT_EQ(ReadWebList(opened[0][0].toString()).lines, QStringList{QStringLiteral("http://odd.example/")});
+}
+
 TEST_F(WebListMenuTest, ThreeHundredFilesAreListedAndAllGoAtTheNextRebuild) {
     for (int i = 0; i < 300; ++i) writeList(QStringLiteral("list%1.wlf").arg(i, 3, 10, QLatin1Char('0')));
     webLists->EnumFiles(folder());
@@ -153,13 +181,13 @@ TEST_F(WebListMenuTest, MissingFolderLeavesOnlyTheFixedItems) {
 TEST(WebListRead, LinesInFileOrderWhateverTheLineEnds) {
     ProgramFolder dir;
     dir.write(QStringLiteral("mixed.wlf"), "http://a.example/\r\nhttp://b.example/\nhttp://c.example/\r");
-    EXPECT_EQ(ReadWebList(dir.file(QStringLiteral("mixed.wlf"))),
+    EXPECT_EQ(ReadWebList(dir.file(QStringLiteral("mixed.wlf"))).lines,
               (QStringList{QStringLiteral("http://a.example/"), QStringLiteral("http://b.example/"),
                            QStringLiteral("http://c.example/")}));
     dir.write(QStringLiteral("gap.wlf"), "http://a.example/\r\n\r\nhttp://c.example/");
-    EXPECT_EQ(ReadWebList(dir.file(QStringLiteral("gap.wlf"))).size(), 3);
+    EXPECT_EQ(ReadWebList(dir.file(QStringLiteral("gap.wlf"))).lines.size(), 3);
     dir.write(QStringLiteral("empty.wlf"), "");
-    EXPECT_TRUE(ReadWebList(dir.file(QStringLiteral("empty.wlf"))).isEmpty());
+    EXPECT_TRUE(ReadWebList(dir.file(QStringLiteral("empty.wlf"))).lines.isEmpty());
 }
 
 TEST(WebListRead, UnreadableFilesThrowTheFileError) {
@@ -227,6 +255,33 @@ TEST_F(WebListEditorTest, LoadFillsMemoAndNameAndOffersTheWebListFolder) {
     editor->btnSave->click();
     EXPECT_EQ(bytes(QStringLiteral("news.wlf")), "http://a/\r\n\r\nhttp://c/\r\n");
     EXPECT_TRUE(errors.messages.isEmpty());
+}
+
+TEST_F(WebListEditorTest, AShiftJisListIsShownInJapaneseAndSavedBackByteForByte) {
+    const std::string sjis = "\x93\xfa\x96\x7b\x8c\xea";  // "日本語"
+    // A Shift_JIS list with a byte it cannot hold (0xFF): that one stays an escape in the
+    // memo, and must not keep the memo from splitting into lines.
+    write(QStringLiteral("jp.wlf"), "x.html\n" + sjis + "\xFF\ny.html\r\n");
+    load(QStringLiteral("jp.wlf"));
+    ASSERT_EQ(editor->memoLines().size(), 3);
+    EXPECT_TRUE(editor->memoLines()[1].startsWith(QStringLiteral("日本語")));
+    editor->Memo1->moveCursor(QTextCursor::End);
+    editor->Memo1->insertPlainText(QStringLiteral("http://日本/\n"));
+    editor->btnSave->click();
+    EXPECT_EQ(bytes(QStringLiteral("jp.wlf")), "x.html\r\n" + sjis + "\xFF\r\ny.html\r\nhttp://\x93\xfa\x96\x7b/\r\n");
+    EXPECT_TRUE(errors.messages.isEmpty());
+
+    // A UTF-8 list stays UTF-8, under a Shift_JIS locale too; so does its copy under a
+    // new name.
+    CodePage::overrideAnsiName("CP932");
+    write(QStringLiteral("utf.wlf"), "http://\xE6\x97\xA5/\r\n");
+    load(QStringLiteral("utf.wlf"));
+    EXPECT_EQ(editor->memoLines(), QStringList{QStringLiteral("http://日/")});
+    editor->Memo1->moveCursor(QTextCursor::End);
+    editor->Memo1->insertPlainText(QStringLiteral("語"));
+    answers << list(QStringLiteral("copy.wlf"));
+    editor->btnSaveAs->click();
+    EXPECT_EQ(bytes(QStringLiteral("copy.wlf")), "http://\xE6\x97\xA5/\r\n\xE8\xAA\x9E\r\n");
 }
 
 TEST_F(WebListEditorTest, LoadCancelledOrUnreadableChangesNothing) {

@@ -8,6 +8,7 @@
 #include <QIcon>
 #include <QList>
 #include <QMainWindow>
+#include <QPointer>
 #include <QStringList>
 #include <cstdint>
 #include <optional>
@@ -287,6 +288,8 @@ public:
     // The view window in front, or none.
     QMdiSubWindow* ActiveMDIChild() const;
     QList<QMdiSubWindow*> MDIChildren() const;
+    // Whether windows of a web list or of the last session are still waiting to open.
+    bool OpeningQueued() const { return queueRunning_; }
 
     // --- the address box --------------------------------------------------------------
     // Whether the user is editing the address box: it has the focus and its text changed
@@ -344,9 +347,22 @@ private:
     const TViewWindow* addressOwner_ = nullptr;  // the window whose address the box shows
     QList<TBand*> bandOrder_;  // last known order, for while a band is hidden
     QList<QAction*> windowListItems_;
-    void openNextWebListLine();
-    QStringList pendingWebList_;
-    bool webListOpening_ = false;
+    // Windows waiting to be opened one per turn of the event loop (a web list's lines,
+    // the last session's windows), so that the frame answers while many open and a
+    // close in between ends the program at once.
+    struct PendingWindow {
+        std::optional<bool> ie;  // none: the engine menu's choice at the time it opens
+        QString caption;
+        QString address;
+        bool front = false;  // brought to the front once the queue has run out
+        // From the last session: a frame closed before it opened keeps it in the session.
+        bool restored = false;
+    };
+    void queueWindows(const QList<PendingWindow>& windows);
+    void openNextQueuedWindow();
+    QList<PendingWindow> pendingWindows_;
+    bool queueRunning_ = false;
+    QPointer<TViewWindow> queuedFront_;
 };
 
 // The one main window.

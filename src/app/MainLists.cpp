@@ -10,7 +10,6 @@
 
 #include <QAction>
 #include <QPointer>
-#include <QTimer>
 
 namespace {
 
@@ -25,27 +24,10 @@ void TMainForm::EnumFiles(const QString& folder) { WebLists->EnumFiles(folder); 
 
 void TMainForm::OpenWebList(const QString& path) {
     // Read whole first: a list that cannot be read opens nothing.
-    const QStringList lines = ReadWebList(path);
-    pendingWebList_ << lines;
-    if (!webListOpening_) openNextWebListLine();
-}
-
-void TMainForm::openNextWebListLine() {
-    if (pendingWebList_.isEmpty()) {
-        webListOpening_ = false;
-        return;
-    }
-    webListOpening_ = true;
-    const QString address = pendingWebList_.takeFirst();
-    bool failed = true;
+    QList<PendingWindow> windows;
     // "londing" is the caption these windows have always started with.
-    ErrorBox::guard([&] {
-        OpenViewWindow(QStringLiteral("londing"), address);
-        failed = false;
-    });
-    // A failure ends the list, as it ends any command; the tab limit only skips a line.
-    if (failed) pendingWebList_.clear();
-    QTimer::singleShot(0, this, [this] { openNextWebListLine(); });
+    for (const QString& address : ReadWebList(path).lines) windows.append({std::nullopt, QStringLiteral("londing"), address});
+    queueWindows(windows);
 }
 
 void TMainForm::setWebListEditor(Tfrm_WebList* editor) {

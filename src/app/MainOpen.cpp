@@ -15,6 +15,7 @@
 #include <QFileDialog>
 #include <QLineEdit>
 #include <QMdiArea>
+#include <QTimer>
 #include <QToolButton>
 #include <algorithm>
 #include <cerrno>
@@ -86,6 +87,32 @@ TViewWindow* TMainForm::OpenViewWindowIn(bool ie, const QString& caption, const 
         TabControl1Change();
     }
     return window;
+}
+
+void TMainForm::queueWindows(const QList<PendingWindow>& windows) {
+    pendingWindows_ << windows;
+    if (!queueRunning_) openNextQueuedWindow();
+}
+
+void TMainForm::openNextQueuedWindow() {
+    if (pendingWindows_.isEmpty()) {
+        queueRunning_ = false;
+        if (queuedFront_)
+            if (const auto position = TabPositionOf(queuedFront_->Tag)) ShowTab(*position);
+        queuedFront_.clear();
+        return;
+    }
+    queueRunning_ = true;
+    const PendingWindow next = pendingWindows_.takeFirst();
+    bool failed = true;
+    ErrorBox::guard([&] {
+        TViewWindow* window = OpenViewWindowIn(next.ie.value_or(IE_item->isChecked()), next.caption, next.address);
+        if (window && next.front) queuedFront_ = window;
+        failed = false;
+    });
+    // A failure ends the queue, as it ends any command; the tab limit only skips a window.
+    if (failed) pendingWindows_.clear();
+    QTimer::singleShot(0, this, [this] { openNextQueuedWindow(); });
 }
 
 void TMainForm::FileNew1Execute() {

@@ -10,6 +10,7 @@
 
 #include <QAction>
 #include <QMdiArea>
+#include <algorithm>
 
 namespace {
 
@@ -38,26 +39,30 @@ void TMainForm::OpenInOtherEngine(TViewWindow* view) {
 
 void TMainForm::SaveSession() {
     if (!Settings(configPath()).Read(Keys::Restore)) return;
+    // Closed while the last session was still coming back: the windows it had not
+    // opened yet stay in it, and so does the one it was to bring to the front.
+    const bool frontPending = std::any_of(pendingWindows_.begin(), pendingWindows_.end(),
+                                          [](const PendingWindow& w) { return w.restored && w.front; });
+    const QMdiSubWindow* front = frontPending ? nullptr : queuedFront_ ? queuedFront_.data() : ActiveMDIChild();
     std::vector<SessionEntry> entries;
     for (int p = 0; p < TabControl1->count(); ++p) {
         TViewWindow* view = Tabs->ViewOfTab(p);
         if (!view) continue;
-        entries.push_back({isIE(view) ? SessionFile::IECaption : SessionFile::GeckoCaption, view->LocationURL(),
-                           view == ActiveMDIChild()});
+        entries.push_back(
+            {isIE(view) ? SessionFile::IECaption : SessionFile::GeckoCaption, view->LocationURL(), view == front});
     }
+    for (const PendingWindow& pending : pendingWindows_)
+        if (pending.restored) entries.push_back({pending.caption, pending.address, pending.front});
     SessionFile(AppPath).write(entries);
 }
 
 void TMainForm::RestoreSession() {
     if (!Settings(configPath()).Read(Keys::Restore)) return;
-    const std::vector<SessionEntry> entries = SessionFile(AppPath).read();
-    TViewWindow* front = nullptr;
-    for (const SessionEntry& entry : entries) {
+    QList<PendingWindow> windows;
+    for (const SessionEntry& entry : SessionFile(AppPath).read()) {
         // Without Gekko a Gecko page comes back in the other engine.
         const bool ie = entry.caption == SessionFile::IECaption || !Moz_Item->isEnabled();
-        TViewWindow* window = OpenViewWindowIn(ie, ie ? SessionFile::IECaption : SessionFile::GeckoCaption, entry.address);
-        if (window && entry.active) front = window;
+        windows.append({ie, ie ? SessionFile::IECaption : SessionFile::GeckoCaption, entry.address, entry.active, true});
     }
-    if (front)
-        if (const auto position = TabPositionOf(front->Tag)) ShowTab(*position);
+    queueWindows(windows);
 }

@@ -1,6 +1,7 @@
 #include "bookmarks/untBMB.h"
 
 #include "bookmarks/BookmarkModel.h"
+#include "platform/Bidi.h"
 #include "platform/ErrorBox.h"
 #include "resources/ImageList.h"
 #include "views/MenuItems.h"
@@ -99,7 +100,7 @@ void TBookmarkViews::BookMarkMenuRead() {
     // Every entry, however many: the count is not cut to 8 bits.
     for (std::size_t i = 0; i < entries.size(); ++i) {
         const Entry& entry = entries[i];
-        addEntryItem(AddMenuItem(menu_, QStringLiteral("&") + entry.name, static_cast<int>(i) + 2), entry);
+        addEntryItem(AddMenuItem(menu_, QStringLiteral("&") + onOneLine(entry.name), static_cast<int>(i) + 2), entry);
     }
 }
 
@@ -107,7 +108,7 @@ void TBookmarkViews::BookMarkSubMenuRead(const Entry& entry, QAction* item) {
     if (!entry.folder) return;
     for (std::size_t k = 0; k < entry.entries.size(); ++k) {
         const Entry& child = entry.entries[k];
-        addEntryItem(AddMenuItem(item, QStringLiteral("&") + child.name, static_cast<int>(k)), child);
+        addEntryItem(AddMenuItem(item, QStringLiteral("&") + onOneLine(child.name), static_cast<int>(k)), child);
     }
 }
 

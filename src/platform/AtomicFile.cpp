@@ -1,8 +1,8 @@
 #include "platform/AtomicFile.h"
 
 #include "platform/Errors.h"
+#include "platform/FileNames.h"
 
-#include <QFile>
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
@@ -14,10 +14,7 @@
 namespace AtomicFile {
 namespace {
 
-std::string native(const QString& path) {
-    const QByteArray b = QFile::encodeName(path);
-    return std::string(b.constData(), static_cast<std::size_t>(b.size()));
-}
+std::string native(const QString& path) { return encodeFileName(path); }
 
 // Follows a symbolic link so that the link itself survives the replacement.
 std::string resolveTarget(const std::string& path) {
@@ -90,13 +87,25 @@ void write(const QString& path, std::string_view bytes) {
     }
 }
 
-std::optional<std::string> readIfExists(const QString& path) {
+int openForReading(const QString& path) {
     const std::string name = native(path);
-    const int fd = ::open(name.c_str(), O_RDONLY);
+    // O_NONBLOCK: opening a pipe for reading would otherwise wait for a writer.
+    const int fd = ::open(name.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) {
-        if (errno == ENOENT || errno == ENOTDIR) return std::nullopt;
+        if (errno == ENOENT || errno == ENOTDIR) return -1;
         throw EFOpenError(path, QString::fromLocal8Bit(std::strerror(errno)));
     }
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
+        throw EFOpenError(path, QStringLiteral("通常のファイルではありません"));
+    }
+    return fd;
+}
+
+std::optional<std::string> readIfExists(const QString& path) {
+    const int fd = openForReading(path);
+    if (fd < 0) return std::nullopt;
     std::string data;
     char buffer[65536];
     for (;;) {

@@ -1,5 +1,7 @@
 #include "platform/CodePage.h"
 
+#include <algorithm>
+
 #include <cerrno>
 #include <clocale>
 #include <iconv.h>
@@ -211,6 +213,41 @@ std::string encodeLossless(const QString& text, const std::string& charset) {
     }
     flush();
     return out;
+}
+
+bool isValidUtf8(std::string_view bytes) {
+    const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
+    const std::size_t n = bytes.size();
+    std::size_t i = 0;
+    while (i < n) {
+        const unsigned char c = p[i];
+        if (c < 0x80) {
+            ++i;
+            continue;
+        }
+        std::size_t extra = 0;
+        unsigned char low = 0x80, high = 0xBF;  // the allowed range of the second byte
+        if (c >= 0xC2 && c <= 0xDF) extra = 1;
+        else if (c == 0xE0) extra = 2, low = 0xA0;
+        else if (c == 0xED) extra = 2, high = 0x9F;  // not a surrogate
+        else if (c >= 0xE1 && c <= 0xEF) extra = 2;
+        else if (c == 0xF0) extra = 3, low = 0x90;
+        else if (c == 0xF4) extra = 3, high = 0x8F;  // not beyond U+10FFFF
+        else if (c >= 0xF1 && c <= 0xF3) extra = 3;
+        else return false;
+        if (n - i <= extra) return false;
+        if (p[i + 1] < low || p[i + 1] > high) return false;
+        for (std::size_t k = 2; k <= extra; ++k)
+            if (p[i + k] < 0x80 || p[i + k] > 0xBF) return false;
+        i += extra + 1;
+    }
+    return true;
+}
+
+std::string listFileCharset(std::string_view bytes) {
+    const bool ascii = std::all_of(bytes.begin(), bytes.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+    if (ascii) return ansiName();
+    return isValidUtf8(bytes) ? std::string("UTF-8") : std::string("CP932");
 }
 
 QString toUnicodeLossless(std::string_view bytes) { return decodeLossless(bytes, ansiName()); }

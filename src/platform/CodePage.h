@@ -46,6 +46,16 @@ std::string encodeLossless(const QString& text, const std::string& charset);
 QString toUnicodeLossless(std::string_view bytes);     // from the ANSI code page
 std::string fromUnicodeLossless(const QString& text);  // to the ANSI code page
 
+// Whether the bytes are well-formed UTF-8 (no overlong forms, no surrogates, nothing
+// beyond U+10FFFF, no sequence cut at the end).
+bool isValidUtf8(std::string_view bytes);
+
+// The character set a plain-text list file (a web list, the popup filter's list) is in,
+// judged from its bytes: UTF-8 when they hold UTF-8 beyond ASCII, Shift_JIS (code page
+// 932, which such lists were made in) when they are not UTF-8, and the locale's set when
+// they are plain ASCII and so fit either.
+std::string listFileCharset(std::string_view bytes);
+
 // Whether an unpaired UTF-16 code unit stands for an escaped byte (its low 8 bits).
 constexpr bool isEscapedByte(char16_t unit) { return unit >= 0xDC00 && unit <= 0xDCFF; }
 

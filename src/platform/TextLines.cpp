@@ -41,16 +41,38 @@ QStringList split(std::string_view bytes) { return splitWith(bytes, CodePage::to
 
 std::string join(const QStringList& lines) { return joinWith(lines, CodePage::fromUnicode); }
 
-QStringList splitLossless(std::string_view bytes) { return splitWith(bytes, CodePage::toUnicodeLossless); }
+ListFile splitList(std::string_view bytes) {
+    ListFile list;
+    list.charset = CodePage::listFileCharset(bytes);
+    list.lines = splitWith(bytes, [&](std::string_view line) { return CodePage::decodeLossless(line, list.charset); });
+    return list;
+}
 
-std::string joinLossless(const QStringList& lines) { return joinWith(lines, CodePage::fromUnicodeLossless); }
+std::string joinList(const ListFile& list) {
+    const std::string charset = list.charset.empty() ? CodePage::ansiName() : list.charset;
+    return joinWith(list.lines, [&](const QString& line) { return CodePage::encodeLossless(line, charset); });
+}
 
 QStringList read(const QString& path) { return split(AtomicFile::read(path)); }
 
-QStringList readLossless(const QString& path) { return splitLossless(AtomicFile::read(path)); }
+ListFile readList(const QString& path) { return splitList(AtomicFile::read(path)); }
 
 void write(const QString& path, const QStringList& lines) { AtomicFile::write(path, join(lines)); }
 
-void writeLossless(const QString& path, const QStringList& lines) { AtomicFile::write(path, joinLossless(lines)); }
+void writeList(const QString& path, const ListFile& list) { AtomicFile::write(path, joinList(list)); }
+
+QStringList editorLines(const QString& text) {
+    QStringList lines;
+    qsizetype start = 0;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const char16_t c = text[i].unicode();
+        if (c != u'\r' && c != u'\n' && c != 0x2028 && c != 0x2029) continue;
+        lines << text.mid(start, i - start);
+        if (c == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n') ++i;
+        start = i + 1;
+    }
+    if (start < text.size()) lines << text.mid(start);
+    return lines;
+}
 
 }  // namespace TextLines

@@ -2,11 +2,11 @@
 
 #include "platform/AtomicFile.h"
 #include "platform/CodePage.h"
+#include "platform/FileNames.h"
 #include "platform/TextLines.h"
 
 #include "platform/Errors.h"
 
-#include <QFile>
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
@@ -21,16 +21,16 @@
 namespace {
 
 // The list's lines as the bytes they are in the file. A line is the address exactly when
-// it decodes (losslessly) to it; lossless decoding has an exact inverse, so that is when
-// the line's bytes are the address encoded back, and the bytes can be compared
-// directly, whatever the locale's character set is now.
+// it decodes (losslessly, in the list's character set) to it; lossless decoding has an
+// exact inverse, so that is when the line's bytes are the address encoded back, and the
+// bytes can be compared directly.
 //
 // A list of 100,000 lines is read again after every change, so the parsed form costs
 // one allocation for the bytes and two flat arrays, not a node and a string per line:
 // the lines are views into the file's bytes, found through an open-addressed table.
 class LineSet {
 public:
-    explicit LineSet(std::string bytes) : bytes_(std::move(bytes)) {
+    explicit LineSet(std::string bytes) : bytes_(std::move(bytes)), charset_(CodePage::listFileCharset(bytes_)) {
         const char* p = bytes_.data();
         const std::size_t n = bytes_.size();
         // The next CR and the next LF, each searched for again only once passed: a
@@ -77,6 +77,8 @@ public:
         return false;
     }
 
+    const std::string& charset() const { return charset_; }
+
 private:
     struct Line {
         std::size_t start, size;
@@ -85,6 +87,7 @@ private:
     std::string_view view(std::size_t k) const { return std::string_view(bytes_).substr(lines_[k].start, lines_[k].size); }
 
     std::string bytes_;
+    std::string charset_;
     std::vector<Line> lines_;
     std::vector<std::size_t> slots_;  // line index + 1; 0 is an empty slot
 };
@@ -135,9 +138,9 @@ private:
 
 // The whole file in one buffer sized from the open file, and whether the file stayed
 // the same while it was read (only then may the parsed copy be kept).
-std::string readWhole(const QString& path, const QByteArray& name, struct stat& opened, bool& steady) {
-    const Fd fd(::open(name.constData(), O_RDONLY | O_CLOEXEC));
-    if (fd.get() < 0) cannotRead(path, errno);
+std::string readWhole(const QString& path, struct stat& opened, bool& steady) {
+    const Fd fd(AtomicFile::openForReading(path));
+    if (fd.get() < 0) cannotRead(path, ENOENT);
     if (::fstat(fd.get(), &opened) != 0) cannotRead(path, errno);
     std::string bytes;
     // One byte more than the file holds, so that the read that finds the end needs no
@@ -162,9 +165,9 @@ std::string readWhole(const QString& path, const QByteArray& name, struct stat& 
 }
 
 std::shared_ptr<const LineSet> lineSet(const QString& path) {
-    const QByteArray name = QFile::encodeName(path);
+    const std::string name = encodeFileName(path);
     struct stat st {};
-    if (::stat(name.constData(), &st) == 0) {
+    if (::stat(name.c_str(), &st) == 0) {
         const auto it = parsedLists().find(path);
         if (it != parsedLists().end() && it->second.identity == Identity(st)) return it->second.lines;
     }
@@ -172,7 +175,7 @@ std::shared_ptr<const LineSet> lineSet(const QString& path) {
     // A missing or unreadable list throws here, as reading it always has.
     struct stat opened {};
     bool steady = false;
-    auto lines = std::make_shared<const LineSet>(readWhole(path, name, opened, steady));
+    auto lines = std::make_shared<const LineSet>(readWhole(path, opened, steady));
     if (steady) parsedLists().insert_or_assign(path, Parsed{Identity(opened), lines});
     return lines;
 }
@@ -183,24 +186,25 @@ CloseUrlList::CloseUrlList(const QString& appPath) : path_(appPath + QStringLite
 
 bool CloseUrlList::contains(const QString& address) const {
     const auto lines = lineSet(path_);
-    const std::string bytes = CodePage::fromUnicodeLossless(address);
-    // An address no line can decode to (a stray surrogate the encoder had to replace)
-    // matches nothing.
-    if (CodePage::toUnicodeLossless(bytes) != address) return false;
+    const std::string bytes = CodePage::encodeLossless(address, lines->charset());
+    // An address no line can decode to (a stray surrogate the encoder had to replace, a
+    // character the list's set cannot hold) matches nothing.
+    if (CodePage::decodeLossless(bytes, lines->charset()) != address) return false;
     return lines->contains(bytes);
 }
 
 void CloseUrlList::append(const QString& address) {
     // Only the new line is ours to encode; the rest goes back untouched.
     std::string bytes = AtomicFile::readIfExists(path_).value_or(std::string());
+    const std::string charset = CodePage::listFileCharset(bytes);
     if (!bytes.empty() && bytes.back() != '\n' && bytes.back() != '\r') bytes += "\r\n";
     // The address comes from a page: the lossy encoder keeps its stray surrogates from
     // turning into raw bytes.
-    bytes += CodePage::fromUnicode(address);
+    bytes += CodePage::encode(address, charset);
     bytes += "\r\n";
     AtomicFile::write(path_, bytes);
 }
 
-QStringList CloseUrlList::lines() const { return TextLines::readLossless(path_); }
+TextLines::ListFile CloseUrlList::readAll() const { return TextLines::readList(path_); }
 
-void CloseUrlList::replace(const QStringList& lines) { TextLines::writeLossless(path_, lines); }
+void CloseUrlList::replace(const TextLines::ListFile& list) { TextLines::writeList(path_, list); }

@@ -1,8 +1,11 @@
 #pragma once
 // CloseURL.txt in the program folder: the popup filter's list of addresses, one per line.
-// This class is the only reader and writer of that file. The list may hold lines the
-// locale's character set cannot decode (a list made under Shift_JIS, read under UTF-8):
-// every write leaves such lines byte for byte as they were.
+// This class is the only reader and writer of that file. The list is read as UTF-8 when
+// its bytes are UTF-8 and as Shift_JIS otherwise, and written back in the set it was read
+// in; it may still hold bytes neither decodes, and every write leaves such lines byte for
+// byte as they were.
+
+#include "platform/TextLines.h"
 
 #include <QString>
 #include <QStringList>
@@ -16,21 +19,21 @@ public:
 
     // Whether a line of the list is exactly this address. The list is read once and kept
     // parsed while the file stays the same (inode, size, modification time), so a change
-    // counts from the next check. Throws EFOpenError when the list is missing or
-    // unreadable.
+    // counts from the next check. Throws EFOpenError when the list is missing, unreadable
+    // or not a plain file.
     bool contains(const QString& address) const;
-    // Adds the address as the list's last line: the file's bytes stay as they are and
-    // the line follows with CR LF (after a CR LF for a last line that has no line end).
-    // A missing list is created with just this line. Throws on a failed read or write;
-    // the file is then as it was.
+    // Adds the address as the list's last line, in the list's character set: the file's
+    // bytes stay as they are and the line follows with CR LF (after a CR LF for a last
+    // line that has no line end). A missing list is created with just this line, in the
+    // locale's set. Throws on a failed read or write; the file is then as it was.
     void append(const QString& address);
 
-    // The whole list, for an editor, decoded losslessly: hand the lines that were not
-    // changed back to replace() and they are written as the bytes they were read from.
-    // Throws EFOpenError when missing or unreadable.
-    QStringList lines() const;
-    // Replaces the whole list, atomically, every line ending in CR LF.
-    void replace(const QStringList& lines);
+    // The whole list, for an editor, decoded losslessly with its character set: hand it
+    // back to replace() and the lines that were not changed are written as the bytes
+    // they were read from. Throws EFOpenError when missing, unreadable or not a plain file.
+    TextLines::ListFile readAll() const;
+    // Replaces the whole list, atomically, every line ending in CR LF, in the list's set.
+    void replace(const TextLines::ListFile& list);
 
 private:
     QString path_;

@@ -13,6 +13,7 @@
 #include <QColor>
 #include <QWidget>
 #include <functional>
+#include <string>
 #include <optional>
 
 class QCheckBox;
@@ -147,6 +148,8 @@ private:
     // Whether PopList holds the file's lines; a list never read is not written over an
     // existing file.
     bool popListLoaded_ = false;
+    // The character set the popup list was read in, for writing it back in the same.
+    std::string popListCharset_;
     // Swatches whose colour came from config.ini or from the dialog; the others are not
     // saved, so a read that stopped early loses no stored colour.
     QList<const TColourSwatch*> settledSwatches_;

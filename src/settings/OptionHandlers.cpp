@@ -71,13 +71,14 @@ void Tfrm_Option::FormCreate() {
     // The pages have no tabs of their own (PageCTL shows one page at a time): only the
     // tree chooses pages.
     CloseUrlList list(appPath_);
-    QStringList lines;
+    TextLines::ListFile lines;
     try {
-        lines = list.lines();
+        lines = list.readAll();
     } catch (const EFOpenError&) {
         throw TavixError(QStringLiteral("ファイル %1 は開けません").arg(list.path()));
     }
-    PopList->setPlainText(lines.join(QLatin1Char('\n')));
+    PopList->setPlainText(lines.lines.join(QLatin1Char('\n')));
+    popListCharset_ = lines.charset;
     popListLoaded_ = true;
     TreeView1->setCurrentItem(TreeView1->topLevelItem(0));
     TreeView1->topLevelItem(1)->setExpanded(true);
@@ -182,37 +183,40 @@ void Tfrm_Option::showPreviews() {
     paint(ColorPanel2, ChColor2, BGColor2);
 }
 
-QStringList Tfrm_Option::popListLines() const {
-    QStringList lines = PopList->toPlainText().split(QLatin1Char('\n'));
-    // A final line end starts no further line.
-    if (!lines.isEmpty() && lines.last().isEmpty()) lines.removeLast();
-    return lines;
-}
+QStringList Tfrm_Option::popListLines() const { return TextLines::editorLines(PopList->toPlainText()); }
 
 int Tfrm_Option::chosenTabType() const { return cmbTabType->findText(cmbTabType->currentText(), Qt::MatchExactly | Qt::MatchCaseSensitive); }
 
 void Tfrm_Option::Button1Click() {
     {
         Settings ini(appPath_ + QStringLiteral("config.ini"));
-        ini.Write(Keys::MozPath, txtMozPath->text());
-        ini.Write(Keys::Mozilla, GeckoFlag);
-        ini.Write(Keys::BookMark, chkWin1->isChecked());
-        ini.Write(Keys::AddressBar, chkWin2->isChecked());
-        ini.Write(Keys::NewWindowActive, chkActive3->isChecked());
-        ini.Write(Keys::CloseURL, chkPop->isChecked());
-        ini.Write(Keys::TabFix, chkTabSize->isChecked());
-        ini.Write(Keys::TabMaxSize, toInteger(txtTabSize->text()));
-        ini.Write(Keys::TabLen, chkTabLen->isChecked());
-        ini.Write(Keys::TabMaxLen, toInteger(txtTabLen->text()));
-        ini.Write(Keys::TabType, chosenTabType());
-        const std::pair<const TColourSwatch*, const Keys::ColourKey*> colours[] = {{ChColor1, &Keys::ActivateChColor},
-                                                                                    {BGColor1, &Keys::ActivateBGColor},
-                                                                                    {ChColor2, &Keys::DeActivateChColor},
-                                                                                    {BGColor2, &Keys::DeActivateBGColor}};
-        for (const auto& [swatch, key] : colours)
-            if (settledSwatches_.contains(swatch)) ini.Write(*key, swatch->colour());
-        // Written only by those who use it: everyone else's config.ini stays as it was.
-        if (chkRestore->isChecked() || ini.Read(Keys::Restore)) ini.Write(Keys::Restore, chkRestore->isChecked());
+        {
+            // All the keys land in one replacement of the file, so that no moment holds some
+            // of the new options beside some of the old. A key that fails (a tab size that is
+            // no number) ends the handler: the keys before it are written all the same, as the
+            // user has always seen, and none after it.
+            Settings::Batch batch(ini.path());
+            ini.Write(Keys::MozPath, txtMozPath->text());
+            ini.Write(Keys::Mozilla, GeckoFlag);
+            ini.Write(Keys::BookMark, chkWin1->isChecked());
+            ini.Write(Keys::AddressBar, chkWin2->isChecked());
+            ini.Write(Keys::NewWindowActive, chkActive3->isChecked());
+            ini.Write(Keys::CloseURL, chkPop->isChecked());
+            ini.Write(Keys::TabFix, chkTabSize->isChecked());
+            ini.Write(Keys::TabMaxSize, toInteger(txtTabSize->text()));
+            ini.Write(Keys::TabLen, chkTabLen->isChecked());
+            ini.Write(Keys::TabMaxLen, toInteger(txtTabLen->text()));
+            ini.Write(Keys::TabType, chosenTabType());
+            const std::pair<const TColourSwatch*, const Keys::ColourKey*> colours[] = {{ChColor1, &Keys::ActivateChColor},
+                                                                                        {BGColor1, &Keys::ActivateBGColor},
+                                                                                        {ChColor2, &Keys::DeActivateChColor},
+                                                                                        {BGColor2, &Keys::DeActivateBGColor}};
+            for (const auto& [swatch, key] : colours)
+                if (settledSwatches_.contains(swatch)) ini.Write(*key, swatch->colour());
+            // Written only by those who use it: everyone else's config.ini stays as it was.
+            if (chkRestore->isChecked() || ini.Read(Keys::Restore)) ini.Write(Keys::Restore, chkRestore->isChecked());
+            batch.commit();
+        }
 
         if (ini.ReadInteger(Keys::TabFix) == 1) emit TabWidthChanged(ini.Read(Keys::TabMaxSize));
         emit TabTypeChanged(ini.Read(Keys::TabType));
@@ -223,7 +227,7 @@ void Tfrm_Option::Button1Click() {
     // file: the window never held its lines.
     if (popListLoaded_ || !AtomicFile::exists(list.path())) {
         try {
-            list.replace(popListLines());
+            list.replace({popListLines(), popListCharset_});
         } catch (const EWriteError&) {
             throw TavixError(QStringLiteral("ファイル %1 を作成できません").arg(list.path()));
         }

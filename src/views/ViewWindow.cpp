@@ -30,14 +30,15 @@ void TViewWindow::embed(TEngineControl* c) {
     using ErrorBox::guarded;
     DWebBrowserEvents2* events = &c->events();
     connect(events, &DWebBrowserEvents2::StatusTextChange, this,
-            guarded([this](const QString& text) { emit StatusTextChange(neutralizeBidi(text)); }));
+            guarded([this](const QString& text) { emit StatusTextChange(shownPageText(text)); }));
     connect(events, &DWebBrowserEvents2::ProgressChange, this,
             guarded([this](int progress, int progressMax) { emit ProgressChange(progress, progressMax); }));
     connect(events, &DWebBrowserEvents2::CommandStateChange, this,
             guarded([this](int command, bool enable) { emit CommandStateChange(command, enable); }));
     connect(events, &DWebBrowserEvents2::TitleChange, this, guarded([this](const QString& text) {
-                // A page's title must not reorder the program's own captions and tabs.
-                const QString title = neutralizeBidi(text);
+                // A page's title must not reorder the program's own captions and tabs, nor
+                // break them onto a second line.
+                const QString title = shownPageText(text);
                 setWindowTitle(title);
                 emit TitleChange(title);
             }));

@@ -128,7 +128,7 @@ void TTabStrip::AddTabToCloseList(int p) {
     if (p < 0 || p >= TabControl1->count()) return;
     CloseUrlList list(appPath_);
     // A missing list is reported before anything else happens.
-    (void)list.lines();
+    (void)list.readAll();
     TViewWindow* view = viewWindowOf(TabControl1->tabData(p).toInt());
     if (!view) return;
     list.append(view->LocationURL());

@@ -10,7 +10,6 @@
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QRegularExpression>
 
 namespace {
 
@@ -81,12 +80,7 @@ void Tfrm_WebList::FormCreate() {
     webListFolder_ = appPath_ + QStringLiteral("WebList");
 }
 
-QStringList Tfrm_WebList::memoLines() const {
-    static const QRegularExpression lineEnd(QStringLiteral("\r\n|\r|\n|\u2028|\u2029"));
-    QStringList lines = Memo1->toPlainText().split(lineEnd);
-    if (lines.last().isEmpty()) lines.removeLast();
-    return lines;
-}
+QStringList Tfrm_WebList::memoLines() const { return TextLines::editorLines(Memo1->toPlainText()); }
 
 void Tfrm_WebList::setMemoLines(const QStringList& lines) {
     Memo1->setPlainText(lines.isEmpty() ? QString() : lines.join(QLatin1Char('\n')) + QLatin1Char('\n'));
@@ -98,7 +92,7 @@ void Tfrm_WebList::setCurrentFile(const QString& path) {
 }
 
 void Tfrm_WebList::saveTo(const QString& path) {
-    WriteWebList(path, memoLines());
+    WriteWebList(path, {memoLines(), charset_});
     setCurrentFile(path);
 }
 
@@ -108,8 +102,9 @@ void Tfrm_WebList::btnLoadClick() {
     if (path.isEmpty()) return;
     openDialogFileName_ = path;
     // Read first: a file that cannot be read leaves the memo and the name as they were.
-    const QStringList lines = ReadWebList(path);
-    setMemoLines(lines);
+    const WebList list = ReadWebList(path);
+    setMemoLines(list.lines);
+    charset_ = list.charset;
     setCurrentFile(path);
     loaded_ = true;
 }

@@ -7,6 +7,7 @@
 #include <QString>
 #include <QStringList>
 #include <QWidget>
+#include <string>
 
 class QLabel;
 class QPlainTextEdit;
@@ -64,4 +65,7 @@ private:
     QString saveDialogFileName_;
     // A list has been loaded since start-up: "上書き保存" then saves without asking.
     bool loaded_ = false;
+    // The character set of the list last loaded: the memo's text is written back in it,
+    // also under a new name. Empty before any loading: the locale's set.
+    std::string charset_;
 };

@@ -1,20 +1,8 @@
 #include "weblists/WebListFile.h"
 
-#include "platform/Errors.h"
-#include "platform/TextLines.h"
+WebList ReadWebList(const QString& path) { return TextLines::readList(path); }
 
-#include <QFile>
-#include <sys/stat.h>
-
-QStringList ReadWebList(const QString& path) {
-    struct stat info {};
-    const QByteArray native = QFile::encodeName(path);
-    if (::stat(native.constData(), &info) == 0 && !S_ISREG(info.st_mode) && !S_ISDIR(info.st_mode))
-        throw EFOpenError(path, QStringLiteral("通常のファイルではありません"));
-    return TextLines::readLossless(path);
-}
-
-void WriteWebList(const QString& path, const QStringList& lines) { TextLines::writeLossless(path, lines); }
+void WriteWebList(const QString& path, const WebList& list) { TextLines::writeList(path, list); }
 
 QString WebListDisplayName(const QString& fileName) {
     // Four characters, not four UTF-16 units: a name ending in a character outside the
