@@ -63,11 +63,10 @@ public:
     DrawTab draw;
 };
 
-void fill(TTabControl* strip, TTabStrip* tabs) {
+void fill(TTabControl* strip) {
     const QSignalBlocker quiet(strip);
     for (int i = 0; i < Tabs; ++i) {
-        if (tabs) tabs->AddTab(i);
-        else strip->addTab(QString());
+        strip->addTab(QString());
         strip->setTabText(i, QStringLiteral("ページのタイトル %1 とても長い名前").arg(i));
     }
     strip->setCurrentIndex(Tabs / 2);
@@ -101,13 +100,13 @@ int main(int argc, char** argv) {
     form.resize(FrameWidth, 800);
     form.show();
     if (!QTest::qWaitForWindowExposed(&form)) std::fprintf(stderr, "the frame was not exposed\n");
-    TTabControl* strip = form.TabControl1;
-    fill(strip, form.Tabs);
+    TTabControl* strip = form.Tabs->TabControl1;
+    fill(strip);
     strip->setTabWidth(TabWidth);
 
     // The old paint, on a strip of the same size, tabs, selection and colours.
     WalkingStrip walking;
-    fill(&walking, nullptr);
+    fill(&walking);
     walking.setTabWidth(TabWidth);
     walking.setCurrentIndex(Tabs / 2);
     walking.draw = [&](QPainter& p, int index, const QRect& rect, bool selected) {

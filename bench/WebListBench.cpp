@@ -12,6 +12,7 @@
 
 #include "BenchSupport.h"
 #include "app/Main.h"
+#include "views/untTab.h"
 #include "engines/blink/BlinkEngine.h"
 #include "engines/webkit/WebKitEngine.h"
 #include "views/TabControl.h"
@@ -106,7 +107,7 @@ Figures runTavix(const QString& folder, const QString& listName, int count, int 
         const double now = Bench::nowMs();
         if (watch.at >= 0) maxGap = std::max(maxGap, now - lastTick);
         lastTick = now;
-        TTabControl* tabs = form->TabControl1;
+        TTabControl* tabs = form->Tabs->TabControl1;
         // For the log: when each page's title reached its tab, in any order.
         for (int i = 0; i < tabs->count() && i < count; ++i)
             if (!titled.contains(i) && tabs->tabText(i) == title(i)) {

@@ -3,6 +3,7 @@
 
 #include "TestSupport.h"
 #include "app/Main.h"
+#include "views/untTab.h"
 #include "bookmarks/BookMark.h"
 #include "bookmarks/BookmarkModel.h"
 #include "bookmarks/untBMB.h"
@@ -160,7 +161,7 @@ TEST_F(BookmarkEditorTest, OpeningFillsTheBoxesFromTheCurrentPage) {
     editor->txtName->setText(QStringLiteral("typed"));
     form->txtAddress->setText(QStringLiteral("http://other/"));
     sub->setWindowTitle(QStringLiteral("Other"));
-    form->popAddBookMark->trigger();
+    form->Tabs->popAddBookMark->trigger();
     EXPECT_EQ(editor->txtURL->text(), QStringLiteral("http://other/"));
     EXPECT_EQ(editor->txtName->text(), QStringLiteral("Other"));
     EXPECT_EQ(editor->CurrentNode, top(3));

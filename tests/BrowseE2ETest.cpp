@@ -94,7 +94,7 @@ protected:
     }
     QStringList tabs() const {
         QStringList t;
-        for (int i = 0; i < form->TabControl1->count(); ++i) t << form->TabControl1->tabText(i);
+        for (int i = 0; i < form->Tabs->TabControl1->count(); ++i) t << form->Tabs->TabControl1->tabText(i);
         return t;
     }
     QList<Tfrm_tmpWeb*> receivers() const {
@@ -158,9 +158,9 @@ TEST_F(BrowseE2E, BackAndForwardFollowTheHistoryOfThePageInFront) {
     form->OpenViewWindow(QString(), server.url("/"));
     ASSERT_EQ(windows(), 2);
     EXPECT_TRUE(waitFor([&] { return tabs().value(1) == QString::fromUtf8(TitleOfFirst); }));
-    form->TabControl1->setCurrentIndex(1);
+    form->Tabs->TabControl1->setCurrentIndex(1);
     EXPECT_FALSE(form->BackCtrl->isEnabled());
-    form->TabControl1->setCurrentIndex(0);
+    form->Tabs->TabControl1->setCurrentIndex(0);
     EXPECT_TRUE(form->BackCtrl->isEnabled());
     EXPECT_EQ(form->txtAddress->text(), server.url("/second"));
     EXPECT_TRUE(errors.messages.isEmpty()) << errors.messages.join("\n").toStdString();
@@ -221,7 +221,7 @@ TEST_F(BrowseE2E, APopupOpensAViewWindowUnlessTheFilterListsIt) {
     EXPECT_EQ(window(1)->LocationURL(), target);
     EXPECT_EQ(window(1)->windowTitle(), QString::fromUtf8(TitleOfTarget));
     EXPECT_EQ(form->WindowIDs(), QList<int>({0, 1}));
-    EXPECT_EQ(form->TabControl1->currentIndex(), 0);
+    EXPECT_EQ(form->Tabs->TabControl1->currentIndex(), 0);
     EXPECT_EQ(form->txtAddress->text(), server.url("/popup"));
     EXPECT_TRUE(errors.messages.isEmpty()) << errors.messages.join("\n").toStdString();
 }
@@ -258,7 +258,7 @@ TEST_F(BrowseE2E, AnAlertLoopLeavesTheFrameUsable) {
     });
     steps.push_back([&] { return tabs().value(1) == QString::fromUtf8(TitleOfSecond); });
     steps.push_back([&] {
-        form->TabControl1->setCurrentIndex(1);
+        form->Tabs->TabControl1->setCurrentIndex(1);
         EXPECT_EQ(active(), window(1));
         // And the looping window can be closed.
         window(0)->close();
@@ -281,7 +281,7 @@ TEST_F(BrowseE2E, AddingABackgroundTabToTheListAppendsItsOwnAddressAndClosesIt) 
     ASSERT_EQ(active(), window(0));
 
     form->Tabs->PopupTab = 1;
-    form->popAddClose->trigger();
+    form->Tabs->popAddClose->trigger();
     EXPECT_EQ(dir.read("CloseURL.txt"), "http://listed/\r\n" + server.url("/second").toStdString() + "\r\n");
     QCoreApplication::processEvents();
     ASSERT_EQ(windows(), 1);

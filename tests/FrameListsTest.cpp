@@ -4,6 +4,7 @@
 #include "FakeEngine.h"
 #include "TestSupport.h"
 #include "app/Main.h"
+#include "views/untTab.h"
 #include "platform/ErrorBox.h"
 #include "settings/Option.h"
 #include "views/TabControl.h"
@@ -96,9 +97,9 @@ TEST_F(FrameListsTest, TheOptionsWindowDrivesTheGeckoItemAndTheTabs) {
     w->cmbTabType->setCurrentIndex(w->cmbTabType->findText(QStringLiteral("ボタン")));
     w->Button1->click();
     EXPECT_TRUE(errors.messages.isEmpty()) << errors.messages.join("\n").toStdString();
-    EXPECT_EQ(form->TabControl1->tabWidth(), 120);
-    EXPECT_TRUE(form->TabControl1->buttonStyle());
-    EXPECT_EQ(form->TabControl1->shape(), QTabBar::RoundedNorth);
+    EXPECT_EQ(form->Tabs->TabControl1->tabWidth(), 120);
+    EXPECT_TRUE(form->Tabs->TabControl1->buttonStyle());
+    EXPECT_EQ(form->Tabs->TabControl1->shape(), QTabBar::RoundedNorth);
 }
 
 TEST_F(FrameListsTest, TheWebListMenuListsTheFolderAtStartAndAfterTheEditorCloses) {
@@ -158,7 +159,7 @@ TEST_F(FrameListsTest, APagesTitleCannotReorderCaptionsOrTabs) {
     auto* view = qobject_cast<TViewWindow*>(form->MDIChildren().at(0));
     FakeEngine::of(view->control())->events().fireTitleChange(QString::fromUtf8("\u202Emoc.knab\u202C ok"));
     EXPECT_EQ(view->windowTitle(), QStringLiteral("moc.knab ok"));
-    EXPECT_EQ(form->TabControl1->tabText(0), QStringLiteral("moc.knab ok"));
+    EXPECT_EQ(form->Tabs->TabControl1->tabText(0), QStringLiteral("moc.knab ok"));
     FakeEngine::of(view->control())->events().fireStatusTextChange(QString::fromUtf8("\u2067x\u2069"));
     EXPECT_EQ(form->StatusBar1->text(), QStringLiteral("x"));
 }

@@ -3,6 +3,7 @@
 
 #include "FrameFixture.h"
 #include "app/Main.h"
+#include "views/untTab.h"
 #include "bookmarks/BookmarkModel.h"
 #include "settings/Option.h"
 #include "settings/Settings.h"
@@ -48,8 +49,8 @@ TEST_F(MainFormFixture, FirstStartUsesEveryDefault) {
                           form->TabBar, form->JBar})
         EXPECT_TRUE(bar->isVisible()) << bar->objectName().toStdString();
     EXPECT_EQ(form->JBarWidth(), 153);
-    EXPECT_EQ(form->TabControl1->shape(), QTabBar::RoundedSouth);
-    EXPECT_EQ(form->TabControl1->tabWidth(), 0);
+    EXPECT_EQ(form->Tabs->TabControl1->shape(), QTabBar::RoundedSouth);
+    EXPECT_EQ(form->Tabs->TabControl1->tabWidth(), 0);
     EXPECT_FALSE(form->mnuFile_SaveAs->isEnabled());
     EXPECT_FALSE(form->mnuShow_Size->menuAction()->isEnabled());
     for (QWidget* b : {static_cast<QWidget*>(form->BackCtrl), static_cast<QWidget*>(form->FrwrdCtrl),
@@ -111,11 +112,11 @@ TEST_F(MainFormFixture, WinSizeMapsBothWaysAndOddValuesLeaveNormal) {
 
 TEST_F(MainFormFixture, FixedTabWidthNeedsExactlyOne) {
     start("[Option_Tab]\r\nfix=1\r\nMaxSize=90\r\nTabType=1\r\n");
-    EXPECT_EQ(form->TabControl1->tabWidth(), 90);
-    EXPECT_EQ(form->TabControl1->shape(), QTabBar::RoundedNorth);
-    EXPECT_TRUE(form->TabControl1->buttonStyle());
+    EXPECT_EQ(form->Tabs->TabControl1->tabWidth(), 90);
+    EXPECT_EQ(form->Tabs->TabControl1->shape(), QTabBar::RoundedNorth);
+    EXPECT_TRUE(form->Tabs->TabControl1->buttonStyle());
     start("[Option_Tab]\r\nfix=2\r\nMaxSize=90\r\n");
-    EXPECT_EQ(form->TabControl1->tabWidth(), 0);
+    EXPECT_EQ(form->Tabs->TabControl1->tabWidth(), 0);
 }
 
 TEST_F(MainFormFixture, CloseWritesGeneralThenBarInOrder) {

@@ -51,7 +51,7 @@ struct OtherEngineTest : ::testing::Test {
     // Each window as "engine address", in tab order.
     QStringList windows() const {
         QStringList list;
-        for (int p = 0; p < form->TabControl1->count(); ++p) {
+        for (int p = 0; p < form->Tabs->TabControl1->count(); ++p) {
             TViewWindow* view = form->Tabs->ViewOfTab(p);
             const QString engine = view->objectName() == QStringLiteral("frm_ie") ? "IE" : "Gecko";
             list << engine + " " + FakeEngine::of(view->control())->callsOf("Navigate").at(0).args.at(0).toString();
@@ -95,7 +95,7 @@ TEST_F(OtherEngineTest, ABackgroundTabOpensInTheOtherEngineInFront) {
     form->Tabs->popOtherEngine->trigger();
     EXPECT_EQ(windows(), QStringList({"IE http://a/", "IE http://b/", "Gecko http://b/"}));
     EXPECT_EQ(active(), form->Tabs->ViewOfTab(2));
-    EXPECT_EQ(form->TabControl1->currentIndex(), 2);
+    EXPECT_EQ(form->Tabs->TabControl1->currentIndex(), 2);
     EXPECT_EQ(active()->windowTitle(), QStringLiteral("Gecko"));
 
     // Back again from the active window through the Tools menu; blank pages stay blank

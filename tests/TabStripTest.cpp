@@ -40,16 +40,15 @@ struct TabStripFixture : ::testing::Test {
         view->setWidget(new QWidget);
         view->Tag = ++form->NextWindowID;
         view->url = url;
-        form->Tabs->AddTab(view->Tag);
         form->MDIClient->addSubWindow(view);
-        QObject::connect(view, &TViewWindow::Closing, form.get(), [this, view] { form->RemoveTabOf(view->Tag); });
+        form->Tabs->AddWindow(view);
         view->show();
         return view;
     }
     QList<int> ids() const { return form->WindowIDs(); }
     QStringList tabs() const {
         QStringList t;
-        for (int i = 0; i < form->TabControl1->count(); ++i) t << form->TabControl1->tabText(i);
+        for (int i = 0; i < form->Tabs->TabControl1->count(); ++i) t << form->Tabs->TabControl1->tabText(i);
         return t;
     }
 };
@@ -60,39 +59,64 @@ TEST_F(TabStripFixture, ClosingAWindowRemovesItsTabAndId) {
     StubView* a = open("http://a/");
     StubView* b = open("http://b/");
     open("http://c/");
-    form->TabControl1->setTabText(1, QStringLiteral("B"));
+    form->Tabs->TabControl1->setTabText(1, QStringLiteral("B"));
     form->SelectTab(2);
     b->close();
     EXPECT_EQ(ids(), QList<int>({0, 2}));
     EXPECT_EQ(tabs(), QStringList({"loading", "loading"}));
-    EXPECT_EQ(form->TabControl1->currentIndex(), 1);
+    EXPECT_EQ(form->Tabs->TabControl1->currentIndex(), 1);
 
     // The strip's own close: the window's handler leaves the lists to the strip.
     form->CloseTab(0);
     QCoreApplication::processEvents();
     EXPECT_EQ(ids(), QList<int>({2}));
-    EXPECT_EQ(form->TabControl1->count(), 1);
+    EXPECT_EQ(form->Tabs->TabControl1->count(), 1);
     EXPECT_EQ(form->Tabs->ClosingFromTab, 0);
     EXPECT_EQ(form->MDIChildren().size(), 1);
     (void)a;
+}
+
+TEST_F(TabStripFixture, EachTabFollowsItsOwnWindowWhereverItStands) {
+    StubView* a = open("http://a/");
+    StubView* b = open("http://b/");
+    StubView* c = open("http://c/");
+    StubView* d = open("http://d/");
+    emit c->TitleChange(QStringLiteral("C"));
+    a->close();
+    QCoreApplication::processEvents();
+    // The tabs moved; the title still lands on its own window's tab.
+    emit c->TitleChange(QStringLiteral("C2"));
+    emit b->TitleChange(QStringLiteral("B"));
+    EXPECT_EQ(tabs(), QStringList({"B", "C2", "loading"}));
+    EXPECT_EQ(form->Tabs->TabOf(d), 2);
+    EXPECT_EQ(form->Tabs->ViewOfTab(1), c);
+
+    // A window that goes without closing takes its tab along; the selected position
+    // stays selected, whichever tab now stands there.
+    form->SelectTab(1);
+    delete b;
+    EXPECT_EQ(ids(), QList<int>({2, 3}));
+    EXPECT_EQ(form->Tabs->TabControl1->currentIndex(), 1);
+    EXPECT_EQ(form->Tabs->ViewOfTab(1), d);
+    EXPECT_FALSE(form->Tabs->TabOf(b).has_value());
 }
 
 TEST_F(TabStripFixture, PopupCommandsActOnTheTabUnderThePointerOnly) {
     open("http://a/");
     open("http://b/");
     // A right-click beside the last tab hits no tab: the commands do nothing.
-    form->HitTestPopupTab(form->TabControl1->mapToGlobal(QPoint(form->TabControl1->width() - 2, 5)));
+    form->HitTestPopupTab(form->Tabs->TabControl1->mapToGlobal(QPoint(form->Tabs->TabControl1->width() - 2, 5)));
     EXPECT_FALSE(form->Tabs->PopupTab.has_value());
     form->popTabCloseClick();
     form->popAddCloseClick();
     EXPECT_EQ(ids().size(), 2);
 
-    form->HitTestPopupTab(form->TabControl1->mapToGlobal(form->TabControl1->tabRect(0).center()));
+    form->HitTestPopupTab(form->Tabs->TabControl1->mapToGlobal(form->Tabs->TabControl1->tabRect(0).center()));
     ASSERT_EQ(form->Tabs->PopupTab, 0);
     form->popTabCloseClick();
     EXPECT_EQ(ids(), QList<int>({1}));
     // The remembered position no longer names a tab.
-    form->HitTestPopupTab(form->TabControl1->mapToGlobal(form->TabControl1->tabRect(0).center()));
+    form->HitTestPopupTab(form->Tabs->TabControl1->mapToGlobal(form->Tabs->TabControl1->tabRect(0).center()));
     form->Tabs->PopupTab = 5;
     form->popTabCloseClick();
     EXPECT_EQ(ids(), QList<int>({1}));
@@ -123,7 +147,7 @@ TEST_F(TabStripFixture, SelectingATabBringsItsWindowToTheFront) {
     open("http://b/");
     form->MDIClient->setActiveSubWindow(form->MDIChildren().back());
     form->SelectTab(1);
-    form->TabControl1->setCurrentIndex(0);  // as a user's click does
+    form->Tabs->TabControl1->setCurrentIndex(0);  // as a user's click does
     EXPECT_EQ(form->ActiveMDIChild(), a);
     form->SelectTab(1);  // the program's own selection leaves the windows alone
     EXPECT_EQ(form->ActiveMDIChild(), a);
@@ -138,7 +162,7 @@ TEST_F(TabStripFixture, ManyWindowsKeepIdsAndTabsInStep) {
     EXPECT_FALSE(form->TabPositionOf(299).has_value());
     form->CloseTab(0);
     EXPECT_TRUE(ids().isEmpty());
-    EXPECT_EQ(form->TabControl1->count(), 0);
+    EXPECT_EQ(form->Tabs->TabControl1->count(), 0);
 }
 
 TEST_F(TabStripFixture, TabColoursComeFromTheFileAtEveryPaint) {
@@ -152,24 +176,24 @@ TEST_F(TabStripFixture, TabColoursComeFromTheFileAtEveryPaint) {
     open("http://a/");
     open("http://b/");
     form->SelectTab(0);
-    QImage image(form->TabControl1->size(), QImage::Format_ARGB32);
-    form->TabControl1->render(&image);
-    const QRect selected = form->TabControl1->tabRect(0), other = form->TabControl1->tabRect(1);
+    QImage image(form->Tabs->TabControl1->size(), QImage::Format_ARGB32);
+    form->Tabs->TabControl1->render(&image);
+    const QRect selected = form->Tabs->TabControl1->tabRect(0), other = form->Tabs->TabControl1->tabRect(1);
     EXPECT_EQ(QColor(image.pixel(selected.left() + 4, selected.bottom() - 4)), QColor(Qt::red));
     EXPECT_EQ(QColor(image.pixel(other.left() + 4, other.bottom() - 4)), QColor(Qt::blue));
 
     // A colour that does not convert: the standard colours, and one report.
     dir.write("config.ini", "[Option_Tab]\r\nActivateBGColor=reddish\r\n");
-    form->TabControl1->render(&image);
-    form->TabControl1->render(&image);
+    form->Tabs->TabControl1->render(&image);
+    form->Tabs->TabControl1->render(&image);
     QCoreApplication::processEvents();
     EXPECT_EQ(errors.messages, QStringList({QStringLiteral("'reddish' は整数ではありません")}));
 }
 
 TEST_F(TabStripFixture, AStripOfHundredsDrawsOnlyTheTabsInView) {
     dir.write("config.ini", "[Option_Tab]\r\nfix=1\r\nMaxSize=75\r\nActivateBGColor=clRed\r\n");
-    TTabControl* strip = form->TabControl1;
-    for (int i = 0; i < 300; ++i) form->Tabs->AddTab(1000 + i);
+    TTabControl* strip = form->Tabs->TabControl1;
+    for (int i = 0; i < 300; ++i) strip->addTab(QStringLiteral("loading"));
     strip->setTabWidth(75);
     strip->resize(800, 28);
     // Scrolled far to the right, as selecting a late tab does.

@@ -4,6 +4,7 @@
 #include "FakeEngine.h"
 #include "TestSupport.h"
 #include "app/Main.h"
+#include "views/untTab.h"
 #include "app/tmpWeb.h"
 #include "engines/EngineControls.h"
 #include "platform/ErrorBox.h"
@@ -55,7 +56,7 @@ struct ViewFixture : ::testing::Test {
     TViewWindow* active() const { return qobject_cast<TViewWindow*>(form->ActiveMDIChild()); }
     QStringList tabs() const {
         QStringList t;
-        for (int i = 0; i < form->TabControl1->count(); ++i) t << form->TabControl1->tabText(i);
+        for (int i = 0; i < form->Tabs->TabControl1->count(); ++i) t << form->Tabs->TabControl1->tabText(i);
         return t;
     }
 };
@@ -113,7 +114,7 @@ TEST_F(ViewFixture, AMozillaFolderThatCannotBeEnteredOpensNothing) {
     ASSERT_EQ(errors.messages.size(), 1);
     EXPECT_TRUE(errors.messages[0].contains(QStringLiteral("missing")));
     EXPECT_TRUE(form->WindowIDs().isEmpty());
-    EXPECT_EQ(form->TabControl1->count(), 0);
+    EXPECT_EQ(form->Tabs->TabControl1->count(), 0);
     EXPECT_EQ(form->NextWindowID, -1);
 
     // An empty folder is no folder to enter: the window opens where we are.
@@ -130,18 +131,18 @@ TEST_F(ViewFixture, AnEngineThatCannotBeCreatedLeavesNoTabBehind) {
     EXPECT_EQ(open(), nullptr);
     EXPECT_EQ(errors.messages, QStringList({QStringLiteral("クラスが登録されていません")}));
     EXPECT_EQ(form->WindowIDs(), QList<int>({0}));
-    EXPECT_EQ(form->TabControl1->count(), 1);
-    EXPECT_EQ(form->TabControl1->currentIndex(), 0);
+    EXPECT_EQ(form->Tabs->TabControl1->count(), 1);
+    EXPECT_EQ(form->Tabs->TabControl1->currentIndex(), 0);
 }
 
 TEST_F(ViewFixture, NewWindowActiveDecidesWhichWindowStaysInFront) {
     TViewWindow* a = open();
     open();
     EXPECT_EQ(active(), a);
-    EXPECT_EQ(form->TabControl1->currentIndex(), 0);
+    EXPECT_EQ(form->Tabs->TabControl1->currentIndex(), 0);
     dir.write("config.ini", "[Option_Window]\r\nNewWindow_Active=1\r\n");
     TViewWindow* c = open();
-    EXPECT_EQ(form->TabControl1->currentIndex(), 2);
+    EXPECT_EQ(form->Tabs->TabControl1->currentIndex(), 2);
     EXPECT_EQ(active(), c);
 }
 
@@ -263,7 +264,7 @@ TEST_F(ViewFixture, ProgressPastItsMaximumInTheBackgroundShowsFullOnActivation) 
     EXPECT_EQ(back->SavedProgress, 0);
     engineOf(back)->events().fireProgressChange(700, 200);
     EXPECT_EQ(form->ProgressBar1->value(), 0);  // the front window's bar is untouched
-    form->TabControl1->setCurrentIndex(1);
+    form->Tabs->TabControl1->setCurrentIndex(1);
     ASSERT_EQ(active(), back);
     EXPECT_EQ(form->ProgressBar1->value(), 100);
 }
@@ -329,7 +330,7 @@ TEST_F(ViewFixture, BackgroundWindowsChangeOnlyThemselves) {
     EXPECT_FALSE(front->SavedForward);
 
     // Its activation then shows what it remembered.
-    form->TabControl1->setCurrentIndex(1);
+    form->Tabs->TabControl1->setCurrentIndex(1);
     EXPECT_EQ(active(), back);
     EXPECT_EQ(form->txtAddress->text(), QStringLiteral("http://back/"));
     EXPECT_TRUE(form->FrwrdCtrl->isEnabled());

@@ -300,13 +300,7 @@ void TMainForm::createBars() {
     TabBar->layout()->setContentsMargins(0, 0, 0, 0);
     TabBar->setStyleSheet(QStringLiteral("QToolBar#TabBar { border: 0px; padding: 0px; spacing: 0px; }"));
     Tabs = new TTabStrip(AppPath, MDIClient, TabBar);
-    TabControl1 = Tabs->TabControl1;
-    TabPopup = Tabs->TabPopup;
-    popAdd = Tabs->popAdd;
-    popAddClose = Tabs->popAddClose;
-    popAddBookMark = Tabs->popAddBookMark;
-    popTabClose = Tabs->popTabClose;
-    TabBar->addWidget(TabControl1);
+    TabBar->addWidget(Tabs->TabControl1);
     addToolBar(Qt::BottomToolBarArea, TabBar);
 }
 
@@ -344,7 +338,7 @@ void TMainForm::connectHandlers() {
             guarded([this](TViewWindow* view) { OpenInOtherEngine(view); }));
     connect(Moz_Item, &QAction::changed, this, [this] { UpdateOtherEngineItems(); });
     connect(mnuTool, &QMenu::aboutToShow, this, [this] { UpdateOtherEngineItems(); });
-    connect(TabPopup, &QMenu::aboutToShow, this, [this] { UpdateOtherEngineItems(); });
+    connect(Tabs->TabPopup, &QMenu::aboutToShow, this, [this] { UpdateOtherEngineItems(); });
     connect(mnuWebList_Edit, &QAction::triggered, this, guarded([this](bool) { mnuWebList_EditClick(); }));
     connect(WebLists, &TWebListMenu::OpenWebList, this, guarded([this](const QString& path) { OpenWebList(path); }));
     connect(BookmarkViews, &TBookmarkViews::BookmarkChosen, this,
@@ -458,9 +452,9 @@ void TMainForm::FormCreateFrame() {
         IE_item->setChecked(ie);
         Moz_Item->setChecked(!ie);
         if (ini.Read(Keys::Mozilla) == 0) Moz_Item->setEnabled(false);
-        if (ini.ReadInteger(Keys::TabFix) == 1) TabControl1->setTabWidth(ini.Read(Keys::TabMaxSize));
+        if (ini.ReadInteger(Keys::TabFix) == 1) Tabs->TabControl1->setTabWidth(ini.Read(Keys::TabMaxSize));
         if (auto state = WinSizeToState(ini.Read(Keys::WinSize))) ViewWindowState = *state;
-        TabControl1->setButtonStyle(ini.Read(Keys::TabType) != 0);
+        Tabs->TabControl1->setButtonStyle(ini.Read(Keys::TabType) != 0);
     }
     ViewToolBar();
     mnuFile_SaveAs->setEnabled(false);
@@ -516,5 +510,5 @@ void TMainForm::FormResize() {
     applyJBarWidth();
     StatusPanel->fit();
     AddressPanel->fit();
-    TabControl1->resize(TabBar->width(), TabBar->height());
+    Tabs->TabControl1->resize(TabBar->width(), TabBar->height());
 }

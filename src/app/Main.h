@@ -86,12 +86,6 @@ public:
 
     QToolBar* TabBar = nullptr;
     TTabStrip* Tabs = nullptr;  // owns TabControl1 and its menu
-    TTabControl* TabControl1 = nullptr;
-    QMenu* TabPopup = nullptr;
-    QAction* popAdd = nullptr;
-    QAction* popAddClose = nullptr;
-    QAction* popAddBookMark = nullptr;
-    QAction* popTabClose = nullptr;
 
     QToolBar* ToolBar1 = nullptr;
     TStatusPanel* StatusPanel = nullptr;
@@ -188,7 +182,6 @@ public:
     // --- tab strip (TTabStrip does the work) -------------------------------------------
     QList<int> WindowIDs() const;
     std::optional<int> TabPositionOf(int id) const;
-    void RemoveTabOf(int id);
     void HitTestPopupTab(const QPoint& globalPos);
     void CloseTab(int p);
     void AddTabToCloseList(int p);

@@ -4,6 +4,7 @@
 #include "platform/ErrorBox.h"
 #include "settings/Option.h"
 #include "views/TabControl.h"
+#include "views/untTab.h"
 #include "weblists/EditWebList.h"
 #include "weblists/WebListFile.h"
 #include "weblists/WebListMenu.h"
@@ -48,9 +49,9 @@ void TMainForm::mnuWebList_EditClick() {
 Tfrm_Option* TMainForm::CreateOptionWindow(bool show) {
     const Tfrm_Option::Connector wire = [this](Tfrm_Option& window) {
         connect(&window, &Tfrm_Option::GekkoEnabled, Moz_Item, &QAction::setEnabled);
-        connect(&window, &Tfrm_Option::TabWidthChanged, TabControl1, &TTabControl::setTabWidth);
-        connect(&window, &Tfrm_Option::TabTypeChanged, TabControl1,
-                [this](int tabType) { TabControl1->setButtonStyle(tabType != 0); });
+        connect(&window, &Tfrm_Option::TabWidthChanged, Tabs->TabControl1, &TTabControl::setTabWidth);
+        connect(&window, &Tfrm_Option::TabTypeChanged, Tabs->TabControl1,
+                [this](int tabType) { Tabs->TabControl1->setButtonStyle(tabType != 0); });
     };
     return show ? Tfrm_Option::Open(AppPath, wire, this) : new Tfrm_Option(AppPath, this, wire);
 }

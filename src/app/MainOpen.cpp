@@ -26,6 +26,7 @@ TViewWindow* TMainForm::createViewWindow(const QString& caption, int id) {
     auto* window = new Window;
     MDIClient->addSubWindow(window);
     window->Tag = id;
+    Tabs->AddWindow(window);
     connectView(window);
     const TViewStart start{BackCtrl->isEnabled(), FrwrdCtrl->isEnabled(), StopCtrl->isEnabled(), MojiSize,
                            ViewWindowState};
@@ -59,29 +60,20 @@ TViewWindow* TMainForm::OpenViewWindowIn(bool ie, const QString& caption, const 
     const bool len = ini.Read(Keys::TabLen);
     const int maxLen = ini.ReadByte(Keys::TabMaxLen);
 
-    if (len && TabControl1->count() == maxLen) return nullptr;
+    if (len && Tabs->TabControl1->count() == maxLen) return nullptr;
     // An empty folder names no place to go: the current folder stays, rather than
     // every new window failing.
     if (mozilla == 1 && !mozPath.isEmpty() && ::chdir(QFile::encodeName(mozPath).constData()) != 0)
         throw EInOutError(errno, mozPath);
 
-    const int remembered = TabControl1->currentIndex();
+    const int remembered = Tabs->TabControl1->currentIndex();
     ++NextWindowID;
-    Tabs->AddTab(NextWindowID);
-
-    TViewWindow* window = nullptr;
-    try {
-        window = ie ? createViewWindow<Tfrm_IE>(caption, NextWindowID) : createViewWindow<Tfrm_MZ>(caption, NextWindowID);
-    } catch (...) {
-        // No window came into being: its tab goes again, so the strip stays in step
-        // with the windows.
-        Tabs->RemoveLastTab(remembered);
-        throw;
-    }
+    TViewWindow* window =
+        ie ? createViewWindow<Tfrm_IE>(caption, NextWindowID) : createViewWindow<Tfrm_MZ>(caption, NextWindowID);
     window->control()->Navigate(address);
 
     if (ini.Read(Keys::NewWindowActive)) {
-        SelectTab(TabControl1->count() - 1);
+        SelectTab(Tabs->TabControl1->count() - 1);
     } else {
         if (remembered >= 0) SelectTab(remembered);
         TabControl1Change();

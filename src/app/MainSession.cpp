@@ -45,7 +45,7 @@ void TMainForm::SaveSession() {
                                           [](const PendingWindow& w) { return w.restored && w.front; });
     const QMdiSubWindow* front = frontPending ? nullptr : queuedFront_ ? queuedFront_.data() : ActiveMDIChild();
     std::vector<SessionEntry> entries;
-    for (int p = 0; p < TabControl1->count(); ++p) {
+    for (int p = 0; p < Tabs->TabControl1->count(); ++p) {
         TViewWindow* view = Tabs->ViewOfTab(p);
         if (!view) continue;
         entries.push_back(

@@ -60,7 +60,6 @@ void TMainForm::ViewActivate(TViewWindow* view) {
 }
 
 void TMainForm::ViewTitleChange(TViewWindow* view) {
-    Tabs->SetTabText(view->Tag, view->windowTitle());
     // The address box belongs to the page in front.
     if (IsInFront(view)) ShowAddress(view->LocationURL(), view);
 }
@@ -107,7 +106,6 @@ void TMainForm::ViewClose(TViewWindow* view) {
     if (view->clearsFrameOnClose()) SubChange(false);
     enablePageMenus(false);
     mnuShow_Size->menuAction()->setEnabled(false);
-    RemoveTabOf(view->Tag);
     txtAddress->clear();
     if (addressOwner_ == view) addressOwner_ = nullptr;
 }
@@ -145,7 +143,6 @@ void TMainForm::showRememberedButtons(const TViewWindow* view) {
 
 QList<int> TMainForm::WindowIDs() const { return Tabs->WindowIDs(); }
 std::optional<int> TMainForm::TabPositionOf(int id) const { return Tabs->TabPositionOf(id); }
-void TMainForm::RemoveTabOf(int id) { Tabs->RemoveTabOf(id); }
 void TMainForm::HitTestPopupTab(const QPoint& globalPos) { Tabs->HitTestPopupTab(globalPos); }
 void TMainForm::CloseTab(int p) { Tabs->CloseTab(p); }
 void TMainForm::AddTabToCloseList(int p) { Tabs->AddTabToCloseList(p); }

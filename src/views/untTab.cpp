@@ -10,6 +10,7 @@
 #include <QMdiArea>
 #include <QMenu>
 #include <QPainter>
+#include <QPointer>
 #include <QTimer>
 
 TTabStrip::TTabStrip(const QString& appPath, QMdiArea* area, QWidget* parent)
@@ -58,32 +59,45 @@ QList<int> TTabStrip::WindowIDs() const {
     return ids;
 }
 
-void TTabStrip::AddTab(int id) {
+void TTabStrip::AddWindow(TViewWindow* view) {
+    {
+        const QSignalBlocker quiet(TabControl1);
+        const int index = TabControl1->addTab(QStringLiteral("loading"));
+        TabControl1->setTabData(index, view->Tag);
+    }
+    views_.append(view);
+    connect(view, &TViewWindow::TitleChange, this, [this, view](const QString& title) {
+        if (const auto position = TabOf(view)) TabControl1->setTabText(*position, title);
+    });
+    connect(view, &TViewWindow::Closing, this, [this, view] {
+        // The strip's own close takes the tab away itself.
+        if (ClosingFromTab == 0) removeWindow(view);
+    });
+    connect(view, &QObject::destroyed, this, [this, view] { removeWindow(view); });
+}
+
+void TTabStrip::removeWindow(const TViewWindow* view) {
+    const auto position = TabOf(view);
+    if (!position) return;
+    const int selected = TabControl1->currentIndex();
+    dropTab(*position);
+    // The position that was selected stays selected where there still is one, whichever
+    // tab now stands there.
     const QSignalBlocker quiet(TabControl1);
-    const int index = TabControl1->addTab(QStringLiteral("loading"));
-    TabControl1->setTabData(index, id);
+    if (selected >= 0 && selected < TabControl1->count()) TabControl1->setCurrentIndex(selected);
 }
 
-void TTabStrip::RemoveLastTab(int selectAfter) {
+void TTabStrip::dropTab(int p) {
+    views_.removeAt(p);
     const QSignalBlocker quiet(TabControl1);
-    TabControl1->removeTab(TabControl1->count() - 1);
-    if (selectAfter >= 0 && selectAfter < TabControl1->count()) TabControl1->setCurrentIndex(selectAfter);
+    TabControl1->removeTab(p);
 }
 
-void TTabStrip::SetTabText(int id, const QString& text) {
-    if (const auto position = TabPositionOf(id)) TabControl1->setTabText(*position, text);
-}
+TViewWindow* TTabStrip::ViewOfTab(int p) const { return views_.value(p); }
 
-TViewWindow* TTabStrip::viewWindowOf(int id) const {
-    TViewWindow* found = nullptr;
-    for (QMdiSubWindow* child : area_->subWindowList(QMdiArea::CreationOrder))
-        if (auto* view = qobject_cast<TViewWindow*>(child); view && view->Tag == id) found = view;
-    return found;
-}
-
-TViewWindow* TTabStrip::ViewOfTab(int p) const {
-    if (p < 0 || p >= TabControl1->count()) return nullptr;
-    return viewWindowOf(TabControl1->tabData(p).toInt());
+std::optional<int> TTabStrip::TabOf(const TViewWindow* view) const {
+    const qsizetype position = views_.indexOf(view);
+    return position >= 0 ? std::optional<int>(static_cast<int>(position)) : std::nullopt;
 }
 
 std::optional<int> TTabStrip::TabPositionOf(int id) const {
@@ -95,16 +109,6 @@ std::optional<int> TTabStrip::TabPositionOf(int id) const {
     return position;
 }
 
-void TTabStrip::RemoveTabOf(int id) {
-    if (ClosingFromTab != 0) return;
-    const int selected = TabControl1->currentIndex();
-    const auto position = TabPositionOf(id);
-    if (!position) return;
-    const QSignalBlocker quiet(TabControl1);
-    TabControl1->removeTab(*position);
-    if (selected >= 0 && selected < TabControl1->count()) TabControl1->setCurrentIndex(selected);
-}
-
 void TTabStrip::HitTestPopupTab(const QPoint& globalPos) {
     const int index = TabControl1->tabAt(TabControl1->mapFromGlobal(globalPos));
     PopupTab = index >= 0 ? std::optional<int>(index) : std::nullopt;
@@ -112,16 +116,18 @@ void TTabStrip::HitTestPopupTab(const QPoint& globalPos) {
 
 void TTabStrip::CloseTab(int p) {
     if (p < 0 || p >= TabControl1->count()) return;
-    if (TViewWindow* view = viewWindowOf(TabControl1->tabData(p).toInt())) {
-        ClosingFromTab = 255;
-        struct Reset {
-            std::uint8_t& flag;
-            ~Reset() { flag = 0; }
-        } reset{ClosingFromTab};
-        view->close();
-    }
-    const QSignalBlocker quiet(TabControl1);
-    TabControl1->removeTab(p);
+    TViewWindow* view = ViewOfTab(p);
+    const QPointer<TViewWindow> alive(view);
+    ClosingFromTab = 255;
+    struct Reset {
+        std::uint8_t& flag;
+        ~Reset() { flag = 0; }
+    } reset{ClosingFromTab};
+    view->close();
+    // The tab goes, also when its window refused to close; a window that went at once
+    // took its tab with it.
+    if (alive)
+        if (const auto position = TabOf(view)) dropTab(*position);
 }
 
 void TTabStrip::AddTabToCloseList(int p) {
@@ -129,22 +135,18 @@ void TTabStrip::AddTabToCloseList(int p) {
     CloseUrlList list(appPath_);
     // A missing list is reported before anything else happens.
     (void)list.readAll();
-    TViewWindow* view = viewWindowOf(TabControl1->tabData(p).toInt());
+    TViewWindow* view = ViewOfTab(p);
     if (!view) return;
     list.append(view->LocationURL());
 }
 
 void TTabStrip::ShowTab(int p) {
-    if (p < 0 || p >= TabControl1->count()) return;
-    const int id = TabControl1->tabData(p).toInt();
-    for (QMdiSubWindow* child : area_->subWindowList(QMdiArea::CreationOrder)) {
-        auto* view = qobject_cast<TViewWindow*>(child);
-        if (!view || view->Tag != id) continue;
-        if (view->isMinimized()) view->showNormal();
-        view->show();
-        area_->setActiveSubWindow(view);
-        view->raise();
-    }
+    TViewWindow* view = ViewOfTab(p);
+    if (!view) return;
+    if (view->isMinimized()) view->showNormal();
+    view->show();
+    area_->setActiveSubWindow(view);
+    view->raise();
 }
 
 TTabStrip::TabColours TTabStrip::ReadTabColours() const {

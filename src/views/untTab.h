@@ -2,6 +2,10 @@
 // The tab strip: TabControl1 with one tab per view window, each tab carrying its
 // window's id, the strip's own drawing in the configured colours, and its context menu
 // (close a tab, add its address to the popup list, bookmark it).
+//
+// The strip alone keeps tabs and windows in step: the frame hands it each new window,
+// and from then on the strip follows that window's title and takes its tab away when
+// the window closes or goes.
 
 #include "settings/Colours.h"
 
@@ -45,16 +49,15 @@ public:
 
     // The view window of tab p, or none.
     TViewWindow* ViewOfTab(int p) const;
+    // The tab of a view window, or none.
+    std::optional<int> TabOf(const TViewWindow* view) const;
     // The window ids, in tab order.
     QList<int> WindowIDs() const;
-    // Appends the tab "loading" for a window id, as the program's own change.
-    void AddTab(int id);
-    // Takes back the last tab, for a window that never came into being.
-    void RemoveLastTab(int selectAfter);
-    void SetTabText(int id, const QString& text);
+    // Appends the tab "loading" for a new view window, as the program's own change, and
+    // keeps it in step with the window from then on.
+    void AddWindow(TViewWindow* view);
 
     std::optional<int> TabPositionOf(int id) const;
-    void RemoveTabOf(int id);
     void HitTestPopupTab(const QPoint& globalPos);
     void CloseTab(int p);
     void AddTabToCloseList(int p);
@@ -74,12 +77,16 @@ signals:
     void OpenInOtherEngineRequested(TViewWindow* view);
 
 private:
-    TViewWindow* viewWindowOf(int id) const;
+    // The window is closing or gone: its tab goes, the selection stays on the tab it was on.
+    void removeWindow(const TViewWindow* view);
+    void dropTab(int p);
     TabColours PaintTabColours();
     void drawTabFace(QPainter& painter, int index, const QRect& rect, bool selected, const TabColours& colours);
 
     QString appPath_;
     QMdiArea* area_;
+    // The window of each tab, in tab order.
+    QList<TViewWindow*> views_;
     QString lastTabColourError_;
     TabColours paintColours_{clWindowText, clBtnFace, clWindowText, clBtnFace};
 };

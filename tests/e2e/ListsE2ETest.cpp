@@ -97,7 +97,7 @@ struct ListsE2E : ::testing::Test {
 
     QStringList tabs() const {
         QStringList t;
-        for (int i = 0; i < form->TabControl1->count(); ++i) t << form->TabControl1->tabText(i);
+        for (int i = 0; i < form->Tabs->TabControl1->count(); ++i) t << form->Tabs->TabControl1->tabText(i);
         return t;
     }
 
@@ -178,8 +178,8 @@ TEST_F(ListsE2E, F12OpensTheOptionsAndOkSavesAndAppliesThem) {
     EXPECT_NE(ini.find("fix=1\r\n"), std::string::npos) << ini;
     EXPECT_NE(ini.find("MaxSize=120\r\n"), std::string::npos) << ini;
     EXPECT_NE(ini.find("TabType=1\r\n"), std::string::npos) << ini;
-    EXPECT_EQ(form->TabControl1->tabWidth(), 120);
-    EXPECT_TRUE(form->TabControl1->buttonStyle());
+    EXPECT_EQ(form->Tabs->TabControl1->tabWidth(), 120);
+    EXPECT_TRUE(form->Tabs->TabControl1->buttonStyle());
 
     // With Gekko enabled, New opens a WebKit window.
     form->Moz_Item->trigger();
@@ -210,12 +210,12 @@ TEST_F(ListsE2E, AChromiumPageOpenedInWebKitShowsTheSameTitle) {
     form->OpenViewWindow(QStringLiteral("cap"), server.url("/one"));
     ASSERT_TRUE(waitUntil([&] { return tabs() == QStringList{"Page one"}; }, Timeout));
     form->Moz_Item->setEnabled(true);
-    const QPoint onTab = form->TabControl1->tabRect(0).center();
-    const QPoint global = form->TabControl1->mapToGlobal(onTab);
+    const QPoint onTab = form->Tabs->TabControl1->tabRect(0).center();
+    const QPoint global = form->Tabs->TabControl1->mapToGlobal(onTab);
     xdotool({QStringLiteral("mousemove"), QString::number(global.x()), QString::number(global.y()),
              QStringLiteral("click"), QStringLiteral("3")});
-    ASSERT_TRUE(waitUntil([&] { return form->TabPopup->isVisible(); }, Timeout));
-    clickOn(form->TabPopup, form->TabPopup->actionGeometry(form->Tabs->popOtherEngine).center());
+    ASSERT_TRUE(waitUntil([&] { return form->Tabs->TabPopup->isVisible(); }, Timeout));
+    clickOn(form->Tabs->TabPopup, form->Tabs->TabPopup->actionGeometry(form->Tabs->popOtherEngine).center());
     ASSERT_TRUE(waitUntil([&] { return tabs() == QStringList({"Page one", "Page one"}); }, Timeout))
         << tabs().join(", ").toStdString();
     auto* gecko = qobject_cast<TViewWindow*>(form->ActiveMDIChild());

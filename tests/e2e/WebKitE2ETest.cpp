@@ -4,6 +4,7 @@
 
 #include "TestSupport.h"
 #include "app/Main.h"
+#include "views/untTab.h"
 #include "engines/EngineControls.h"
 #include "engines/blink/BlinkEngine.h"
 #include "engines/webkit/WebKitBrowser.h"
@@ -152,7 +153,7 @@ struct WebKitE2E : ::testing::Test {
 
     QString tabOf(TViewWindow* w) const {
         const auto position = form->TabPositionOf(w->Tag);
-        return position ? form->TabControl1->tabText(*position) : QString();
+        return position ? form->Tabs->TabControl1->tabText(*position) : QString();
     }
 
     TViewWindow* windowTitled(const QString& title) const {
