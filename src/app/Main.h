@@ -19,9 +19,11 @@ class QLineEdit;
 class QMdiArea;
 class QMdiSubWindow;
 class QMenu;
+class QMenuBar;
 class QPainter;
 class QProgressBar;
 class QPushButton;
+class QToolBar;
 class QToolButton;
 class QTreeWidget;
 class BookmarkModel;
@@ -308,8 +310,24 @@ protected:
 
 private:
     void createControls();
+    // The menus and the bars, each built by a function of its own that returns it.
     void createMenus();
+    QMenu* createFileMenu(QMenuBar* bar);
+    QMenu* createEditMenu(QMenuBar* bar);
+    QMenu* createShowMenu(QMenuBar* bar);
+    QMenu* createBookmarkMenu(QMenuBar* bar);
+    QMenu* createWebListMenu(QMenuBar* bar);
+    QMenu* createToolMenu(QMenuBar* bar);
+    QMenu* createWindowMenu(QMenuBar* bar);
+    QMenu* createHelpMenu(QMenuBar* bar);
+    // Cut, copy and paste for the focused text box: in no menu, but frame-wide.
+    QList<QAction*> createEditShortcuts();
     void createBars();
+    TBand* createNavigationBand();
+    TBand* createAddressBand();
+    QToolBar* createJBar();
+    QToolBar* createStatusBar();
+    QToolBar* createTabBar();
     void connectHandlers();
     void fillWindowMenu();
     void placeBands(const QList<TBand*>& order);

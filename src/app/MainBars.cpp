@@ -1,10 +1,18 @@
-// The bars of the main window: cool bar bands, the five View toggles and the J bar.
+// The bars of the main window: how they are built, the cool bar bands, the five View toggles
+// and the J bar.
 
 #include "app/Main.h"
+#include "resources/Fonts.h"
+#include "resources/ImageList.h"
+#include "views/TabControl.h"
+#include "views/untTab.h"
 #include "settings/Settings.h"
 
 #include <QLabel>
 #include <QLayout>
+#include <QProgressBar>
+#include <QToolBar>
+#include <QToolButton>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTreeWidget>
@@ -185,4 +193,136 @@ void TMainForm::JBarResize() { JBarPanel->fit(); }
 void TMainForm::CoolBar1MouseUp() {
     if (ToolBar2->isVisible() && ToolBar3->isVisible()) bandOrder_ = Bands();
     AddressPanel->fit();
+}
+
+void TMainForm::createBars() {
+    createNavigationBand();
+    createAddressBand();
+    for (TBand* band : {ToolBar2, ToolBar3}) {
+        band->setMinimumHeight(24);
+        band->setPreferredWidth(531);
+    }
+    placeBands({ToolBar2, ToolBar3});
+
+    createJBar();
+    createStatusBar();
+    createTabBar();
+}
+
+TBand* TMainForm::createNavigationBand() {
+    // Cool bar band 0: New, then the four navigation buttons (disabled until a view
+    // window enables them).
+    ToolBar2 = new TBand(0, QStringLiteral("ToolBar2"), this);
+    ToolBar2->setIconSize(QSize(16, 16));
+    ToolBar2->setToolButtonStyle(Qt::ToolButtonIconOnly);
+    auto makeButton = [this](const QString& name, int image, const QString& hint) {
+        auto* b = new QToolButton(ToolBar2);
+        b->setObjectName(name);
+        b->setIcon(ImageList1.value(image));
+        b->setToolTip(hint);
+        b->setAutoRaise(true);
+        return b;
+    };
+    ToolButton1 = makeButton(QStringLiteral("ToolButton1"), ImageList::New, QStringLiteral("新規作成"));
+    BackCtrl = makeButton(QStringLiteral("BackCtrl"), ImageList::Back, QStringLiteral("戻る"));
+    FrwrdCtrl = makeButton(QStringLiteral("FrwrdCtrl"), ImageList::Forward, QStringLiteral("進む"));
+    StopCtrl = makeButton(QStringLiteral("StopCtrl"), ImageList::Stop, QStringLiteral("中止"));
+    ReLoadCtrl = makeButton(QStringLiteral("ReLoadCtrl"), ImageList::Reload, QStringLiteral("更新"));
+    ToolBar2->addWidget(ToolButton1);
+    ToolBar2->addSeparator();
+    for (QToolButton* b : {BackCtrl, FrwrdCtrl, StopCtrl, ReLoadCtrl}) {
+        ToolBar2->addWidget(b);
+        b->setEnabled(false);
+    }
+    return ToolBar2;
+}
+
+TBand* TMainForm::createAddressBand() {
+    // Cool bar band 1: the address bar.
+    ToolBar3 = new TBand(1, QStringLiteral("ToolBar3"), this);
+    Label1 = new QLabel(QStringLiteral("アドレス"));
+    Label1->setObjectName(QStringLiteral("Label1"));
+    Label1->setFont(Fonts::japaneseUi(13));
+    // 44 pixels, or what the text needs where the fallback font runs wider.
+    Label1->setFixedWidth(std::max(44, Label1->fontMetrics().horizontalAdvance(Label1->text()) + 4));
+    Label1->setAlignment(Qt::AlignVCenter | Qt::AlignLeft);
+    txtAddress = new QLineEdit;
+    txtAddress->setObjectName(QStringLiteral("txtAddress"));
+    btnMove = new QPushButton(QStringLiteral("移動"));
+    btnMove->setObjectName(QStringLiteral("btnMove"));
+    btnMove->setFixedWidth(41);
+    AddressPanel = new TAddressPanel(Label1, txtAddress, btnMove, ToolBar3);
+    AddressPanel->setFixedHeight(20);
+    ToolBar3->addWidget(AddressPanel);
+    return ToolBar3;
+}
+
+QToolBar* TMainForm::createJBar() {
+    // The J bar: bookmark tree and collapse button at the left edge.
+    JBar = new QToolBar(this);
+    JBar->setObjectName(QStringLiteral("JBar"));
+    JBar->setMovable(false);
+    JBar->setFloatable(false);
+    JBar->setAllowedAreas(Qt::LeftToolBarArea);
+    JBar->setCursor(Qt::SizeHorCursor);
+    JBar->setStyleSheet(QStringLiteral("QToolBar#JBar { border: 0px; padding: 0px; spacing: 0px; }"));
+    JBar->layout()->setContentsMargins(0, 0, 0, 0);
+    TreeView1 = new QTreeWidget;
+    TreeView1->setObjectName(QStringLiteral("TreeView1"));
+    TreeView1->setHeaderHidden(true);
+    TreeView1->setIndentation(19);
+    TreeView1->setIconSize(QSize(16, 16));
+    TreeView1->setCursor(Qt::ArrowCursor);
+    btnBar = new QPushButton;
+    btnBar->setObjectName(QStringLiteral("btnBar"));
+    btnBar->setCursor(Qt::PointingHandCursor);
+    btnBar->setFocusPolicy(Qt::NoFocus);
+    btnBar->setProperty("tag", 0);
+    JBarPanel = new TJBarPanel(TreeView1, btnBar, JBar);
+    JBar->addWidget(JBarPanel);
+    addToolBar(Qt::LeftToolBarArea, JBar);
+    applyJBarWidth();
+    return JBar;
+}
+
+QToolBar* TMainForm::createStatusBar() {
+    // The status strip at the very bottom, the tab bar above it (the bottom area stacks
+    // its rows from the edge inwards).
+    ToolBar1 = new QToolBar(this);
+    ToolBar1->setObjectName(QStringLiteral("ToolBar1"));
+    ToolBar1->setMovable(false);
+    ToolBar1->setFloatable(false);
+    ToolBar1->setAllowedAreas(Qt::BottomToolBarArea);
+    StatusBar1 = new QLabel;
+    StatusBar1->setObjectName(QStringLiteral("StatusBar1"));
+    StatusBar1->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    StatusBar1->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    StatusBar1->resize(50, 20);
+    ProgressBar1 = new QProgressBar;
+    ProgressBar1->setObjectName(QStringLiteral("ProgressBar1"));
+    ProgressBar1->setRange(0, 100);
+    ProgressBar1->setValue(0);
+    ProgressBar1->setTextVisible(false);
+    ProgressBar1->resize(127, 16);
+    StatusPanel = new TStatusPanel(StatusBar1, ProgressBar1, ToolBar1);
+    StatusPanel->setFixedHeight(20);
+    ToolBar1->addWidget(StatusPanel);
+    addToolBar(Qt::BottomToolBarArea, ToolBar1);
+    addToolBarBreak(Qt::BottomToolBarArea);
+    return ToolBar1;
+}
+
+QToolBar* TMainForm::createTabBar() {
+    TabBar = new QToolBar(this);
+    TabBar->setObjectName(QStringLiteral("TabBar"));
+    TabBar->setMovable(false);
+    TabBar->setFloatable(false);
+    TabBar->setAllowedAreas(Qt::BottomToolBarArea);
+    TabBar->setFixedHeight(28);
+    TabBar->layout()->setContentsMargins(0, 0, 0, 0);
+    TabBar->setStyleSheet(QStringLiteral("QToolBar#TabBar { border: 0px; padding: 0px; spacing: 0px; }"));
+    Tabs = new TTabStrip(AppPath, MDIClient, TabBar);
+    TabBar->addWidget(Tabs->TabControl1);
+    addToolBar(Qt::BottomToolBarArea, TabBar);
+    return TabBar;
 }
