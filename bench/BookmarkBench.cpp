@@ -107,7 +107,7 @@ int main(int argc, char** argv) {
     });
     measure("build menu (BookMarkMenuRead)", runs, [&] { form.BookMarkMenuRead(); });
     measure("build tree (BookMarkTreeRead)", runs, [&] { form.BookMarkTreeRead(); });
-    if (form.TreeView1->topLevelItemCount() != kFolders) std::abort();
+    if (form.controls().TreeView1->topLevelItemCount() != kFolders) std::abort();
     measure("editor tree (FormCreate)", runs, [&] { Tfrm_BMEdit editor(*form.BookMarks); });
     {
         std::unique_ptr<Tfrm_BMEdit> started;
@@ -125,11 +125,11 @@ int main(int argc, char** argv) {
         if (deepest->actions().size() != kPerFolder) std::abort();
     }, [&] {
         form.BookMarkMenuRead();
-        deepest = form.mnuBookMark->actions().back()->menu();
+        deepest = form.controls().mnuBookMark->actions().back()->menu();
     });
     measure("expand a J bar folder", runs, [&] {
-        form.TreeView1->topLevelItem(kFolders - 1)->setExpanded(true);
-        if (form.TreeView1->topLevelItem(kFolders - 1)->childCount() != kPerFolder) std::abort();
+        form.controls().TreeView1->topLevelItem(kFolders - 1)->setExpanded(true);
+        if (form.controls().TreeView1->topLevelItem(kFolders - 1)->childCount() != kPerFolder) std::abort();
     }, [&] { form.BookMarkTreeRead(); });
     Tfrm_BMEdit editor(*form.BookMarks);
     measure("save from the editor (OK)", runs, [&] { BookmarkStore::WriteBookMarkFile(appPath, editor.nodes()); });

@@ -157,8 +157,8 @@ std::unique_ptr<TMainForm> makeForm(const Bench::Folder& folder, bool gecko) {
     form->show();
     form->activateWindow();
     if (!QTest::qWaitForWindowExposed(form.get())) std::fprintf(stderr, "the frame never showed\n");
-    form->IE_item->setChecked(!gecko);
-    form->Moz_Item->setChecked(gecko);
+    form->controls().IE_item->setChecked(!gecko);
+    form->controls().Moz_Item->setChecked(gecko);
     return form;
 }
 
@@ -287,7 +287,7 @@ void cpu(const Bench::Folder& folder, const FileServer& server, const std::vecto
         openViews(*form, server, pages, 10);
         std::printf("10 %s views opened and loaded in %.1f s\n", gecko ? "Gecko" : "Chromium",
                     (Bench::nowMs() - opening) / 1000);
-        form->MDIClient->tileSubWindows();
+        form->controls().MDIClient->tileSubWindows();
         QTest::qWait(SettleMs);
         const QList<int> host = treeOf(static_cast<int>(WebKit::hostProcessId()));
         const QList<int> all = wholeTree({server.processId()});
@@ -323,17 +323,17 @@ struct Load {
 };
 
 Load loadOnce(TMainForm& form, TViewWindow* w, const FileServer& server, const Bench::DocPage& page, bool slowed) {
-    form.MDIClient->setActiveSubWindow(w);
+    form.controls().MDIClient->setActiveSubWindow(w);
     QTest::qWait(150);
     double barChanged = 0;
-    const auto connection = QObject::connect(form.ProgressBar1, &QProgressBar::valueChanged,
+    const auto connection = QObject::connect(form.controls().ProgressBar1, &QProgressBar::valueChanged,
                                              [&](int) { barChanged = Bench::nowMs(); });
     const double lastBefore = server.lastSentMs();
-    form.txtAddress->setFocus();
-    form.txtAddress->setText(server.url(page.file));
+    form.controls().txtAddress->setFocus();
+    form.controls().txtAddress->setText(server.url(page.file));
     Load load;
     const double start = Bench::nowMs();
-    QTest::keyClick(form.txtAddress, Qt::Key_Return);
+    QTest::keyClick(form.controls().txtAddress, Qt::Key_Return);
     if (!waitUntil([&] { return w->windowTitle().simplified() == page.title; }, Timeout))
         std::fprintf(stderr, "no title %s\n", qPrintable(page.title));
     load.toTitle = Bench::nowMs() - start;
@@ -345,7 +345,7 @@ Load loadOnce(TMainForm& form, TViewWindow* w, const FileServer& server, const B
             std::fprintf(stderr, "%s never went out\n", qPrintable(figure));
         QTest::qWait(700);
         load.barLag = barChanged - server.lastSentMs();
-        load.barAt = form.ProgressBar1->value();
+        load.barAt = form.controls().ProgressBar1->value();
     }
     QObject::disconnect(connection);
     return load;
@@ -363,12 +363,12 @@ void latency(const Bench::Folder& folder, const QString& site, const std::vector
     auto form = makeForm(folder, false);
     TViewWindow* views[2];
     for (int e = 0; e < 2; ++e) {
-        form->IE_item->setChecked(e == 0);
-        form->Moz_Item->setChecked(e == 1);
+        form->controls().IE_item->setChecked(e == 0);
+        form->controls().Moz_Item->setChecked(e == 1);
         form->OpenViewWindow(QStringLiteral("cap"), plain.url(pages.back().file));
         views[e] = qobject_cast<TViewWindow*>(form->MDIChildren().back());
     }
-    form->MDIClient->tileSubWindows();
+    form->controls().MDIClient->tileSubWindows();
     if (!waitUntil([&] { return views[0]->windowTitle().simplified() == pages.back().title &&
                                     views[1]->windowTitle().simplified() == pages.back().title; },
                          Timeout))

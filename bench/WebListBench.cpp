@@ -78,23 +78,23 @@ Figures runTavix(const QString& folder, const QString& listName, int count, int 
     QTest::qWait(1000);
 
     QAction* item = nullptr;
-    for (QAction* a : form->mnuWebList->actions())
+    for (QAction* a : form->controls().mnuWebList->actions())
         if (a->text() == QStringLiteral("&") + listName) item = a;
     if (!item) {
         std::fprintf(stderr, "the menu has no item for %s\n", qPrintable(listName));
         return f;
     }
     ClickWatch watch;
-    const QRect bar = form->menuBar()->actionGeometry(form->mnuWebList->menuAction());
+    const QRect bar = form->menuBar()->actionGeometry(form->controls().mnuWebList->menuAction());
     clickAt(form->menuBar()->mapToGlobal(bar.center()));
-    if (!waitUntil([&] { return form->mnuWebList->isVisible(); }, 10000)) {
+    if (!waitUntil([&] { return form->controls().mnuWebList->isVisible(); }, 10000)) {
         std::fprintf(stderr, "the web list menu did not open\n");
         return f;
     }
     QTest::qWait(200);
     // Armed only now: the release of the click that opened the menu goes to the menu too.
     qApp->installEventFilter(&watch);
-    clickAt(form->mnuWebList->mapToGlobal(form->mnuWebList->actionGeometry(item).center()));
+    clickAt(form->controls().mnuWebList->mapToGlobal(form->controls().mnuWebList->actionGeometry(item).center()));
 
     double lastTick = Bench::nowMs(), maxGap = 0, doneAt = -1;
     long afterFirstKiB = 0;

@@ -148,18 +148,18 @@ TEST_F(BookmarkEditorTest, OpeningFillsTheBoxesFromTheCurrentPage) {
     start();
     frm_BMEdit = editor.get();
     select(top(3));
-    form->txtAddress->setText(QStringLiteral("http://page/"));
-    QMdiSubWindow* sub = form->MDIClient->addSubWindow(new QWidget);
+    form->controls().txtAddress->setText(QStringLiteral("http://page/"));
+    QMdiSubWindow* sub = form->controls().MDIClient->addSubWindow(new QWidget);
     sub->setWindowTitle(QStringLiteral("Page title"));
     sub->show();
-    form->MDIClient->setActiveSubWindow(sub);
-    form->mnuBMEdit->trigger();
+    form->controls().MDIClient->setActiveSubWindow(sub);
+    form->controls().mnuBMEdit->trigger();
     EXPECT_TRUE(editor->isVisible());
     EXPECT_EQ(editor->txtURL->text(), QStringLiteral("http://page/"));
     EXPECT_EQ(editor->txtName->text(), QStringLiteral("Page title"));
     // Again, from the tab strip: both boxes are replaced, the tree is left alone.
     editor->txtName->setText(QStringLiteral("typed"));
-    form->txtAddress->setText(QStringLiteral("http://other/"));
+    form->controls().txtAddress->setText(QStringLiteral("http://other/"));
     sub->setWindowTitle(QStringLiteral("Other"));
     form->Tabs->popAddBookMark->trigger();
     EXPECT_EQ(editor->txtURL->text(), QStringLiteral("http://other/"));
@@ -168,7 +168,7 @@ TEST_F(BookmarkEditorTest, OpeningFillsTheBoxesFromTheCurrentPage) {
     EXPECT_EQ(tree()->topLevelItemCount(), 4);
     // No page at all: no title to take.
     delete sub;
-    form->mnuBMEdit->trigger();
+    form->controls().mnuBMEdit->trigger();
     EXPECT_TRUE(editor->txtName->text().isEmpty());
 }
 
@@ -375,11 +375,11 @@ TEST_F(BookmarkEditorTest, OkSavesThenRebuildsMenuAndTree) {
     EXPECT_EQ(describe(stored()).first(), QStringLiteral("新しい & <ページ> = http://n/?a=1&b=2"));
     // The pictures follow once the store has been read back in the background.
     ASSERT_TRUE(QTest::qWaitFor([&] { return !form->BookMarks->loading(); }, 5000));
-    const QList<QAction*> items = form->mnuBookMark->actions().mid(2);
+    const QList<QAction*> items = form->controls().mnuBookMark->actions().mid(2);
     ASSERT_EQ(items.size(), 5);  // four and the new one
     EXPECT_EQ(items[0]->text(), QStringLiteral("&新しい & <ページ>"));
-    EXPECT_EQ(form->TreeView1->topLevelItemCount(), 5);
-    EXPECT_EQ(form->TreeView1->topLevelItem(0)->text(0), QStringLiteral("新しい & <ページ>"));
+    EXPECT_EQ(form->controls().TreeView1->topLevelItemCount(), 5);
+    EXPECT_EQ(form->controls().TreeView1->topLevelItem(0)->text(0), QStringLiteral("新しい & <ページ>"));
     EXPECT_TRUE(errors.messages.isEmpty());
 }
 
@@ -394,7 +394,7 @@ TEST_F(BookmarkEditorTest, FailedSaveChangesNothingAndSaysWhy) {
     EXPECT_TRUE(errors.messages[0].contains(dir.file("bookmark.xml")));
     EXPECT_TRUE(editor->isVisible());
     EXPECT_EQ(tree()->topLevelItemCount(), 3);
-    EXPECT_EQ(form->mnuBookMark->actions().size(), 2 + 4);
+    EXPECT_EQ(form->controls().mnuBookMark->actions().size(), 2 + 4);
     EXPECT_EQ(dir.read("bookmark.xml"), kStore);
 }
 
@@ -408,7 +408,7 @@ TEST_F(BookmarkEditorTest, CancelKeepsChangesForTheNextOk) {
     EXPECT_EQ(dir.read("bookmark.xml"), kStore);
     editor->close();  // the title bar's close only hides too
     frm_BMEdit = editor.get();
-    form->mnuBMEdit->trigger();
+    form->controls().mnuBMEdit->trigger();
     EXPECT_EQ(tree()->topLevelItemCount(), 3);
     editor->btnOK->click();
     EXPECT_EQ(stored().size(), 3u);

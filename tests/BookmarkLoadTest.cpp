@@ -159,11 +159,11 @@ TEST_F(BookmarkLoadTest, MenuOpenedDuringTheLoadShowsTheStore) {
     TMainForm form(dir.path());  // read at once
     dir.write("bookmark.xml", storeOf(5, 100, "g"));
     form.BookMarks->load();
-    emit form.mnuBookMark->aboutToShow();
-    const QList<QAction*> items = form.mnuBookMark->actions().mid(2);
+    emit form.controls().mnuBookMark->aboutToShow();
+    const QList<QAction*> items = form.controls().mnuBookMark->actions().mid(2);
     ASSERT_EQ(items.size(), 5);
     EXPECT_EQ(items[0]->text(), QStringLiteral("&g0"));
-    EXPECT_EQ(form.TreeView1->topLevelItemCount(), 5);
+    EXPECT_EQ(form.controls().TreeView1->topLevelItemCount(), 5);
     EXPECT_TRUE(errors.messages.isEmpty());
 }
 
@@ -174,8 +174,8 @@ TEST_F(BookmarkLoadTest, ABrokenStoreIsReportedOnce) {
     QObject::connect(form.get(), &TMainForm::StartupFinished, form.get(), [&] {
         // Everything that could take the reading over at once, while it is pending.
         editor = std::make_unique<Tfrm_BMEdit>(*form->BookMarks);
-        emit form->mnuBookMark->aboutToShow();
-        form->mnuBMEdit->trigger();
+        emit form->controls().mnuBookMark->aboutToShow();
+        form->controls().mnuBMEdit->trigger();
     });
     ASSERT_TRUE(QTest::qWaitFor([&] { return editor && !form->BookMarks->loading(); }, 10000));
     QTest::qWait(50);
@@ -204,7 +204,7 @@ TEST_F(BookmarkLoadTest, StartupEditorFromTheTabMenuKeepsEveryEntry) {
     EXPECT_TRUE(pendingWhenAsked);
     EXPECT_EQ(countEntries(BookmarkStore::read(dir.path()).entries), 60u * 256u);
     ASSERT_TRUE(QTest::qWaitFor([&] { return !form.BookMarks->loading(); }, 10000));
-    EXPECT_EQ(form.TreeView1->topLevelItemCount(), 60);
+    EXPECT_EQ(form.controls().TreeView1->topLevelItemCount(), 60);
     EXPECT_TRUE(errors.messages.isEmpty()) << errors.messages.join('\n').toStdString();
     editor.reset();
 }

@@ -70,18 +70,18 @@ struct BookmarkMenuTest : ::testing::Test {
         for (QMdiSubWindow* w : form->MDIChildren()) delete w;
         windows = 0;
     }
-    QList<QAction*> bookmarkItems() const { return form->mnuBookMark->actions().mid(2); }
+    QList<QAction*> bookmarkItems() const { return form->controls().mnuBookMark->actions().mid(2); }
     QAction* item(const QList<QAction*>& items, const QString& caption) const {
         for (QAction* a : items)
             if (a->text() == caption) return a;
         return nullptr;
     }
-    QTreeWidget* tree() const { return form->TreeView1; }
+    QTreeWidget* tree() const { return form->controls().TreeView1; }
     void openViewWindow() {
-        QMdiSubWindow* sub = form->MDIClient->addSubWindow(new QWidget);
+        QMdiSubWindow* sub = form->controls().MDIClient->addSubWindow(new QWidget);
         sub->setWindowTitle(QStringLiteral("Page"));
         sub->show();
-        form->MDIClient->setActiveSubWindow(sub);
+        form->controls().MDIClient->setActiveSubWindow(sub);
         windows = form->MDIChildren().size();
     }
     void setBookMarkOption(int value) { Settings(form->configPath()).WriteInteger("Option_Window", "BookMark", value); }
@@ -97,9 +97,9 @@ QStringList captions(const QList<QAction*>& items) {
 
 TEST_F(BookmarkMenuTest, MenuMirrorsTheStore) {
     start();
-    const QList<QAction*> all = form->mnuBookMark->actions();
+    const QList<QAction*> all = form->controls().mnuBookMark->actions();
     ASSERT_GE(all.size(), 2);
-    EXPECT_EQ(all[0], form->mnuBMEdit);
+    EXPECT_EQ(all[0], form->controls().mnuBMEdit);
     EXPECT_TRUE(all[1]->isSeparator());
     const QList<QAction*> items = bookmarkItems();
     EXPECT_EQ(captions(items), (QStringList{"&A", "&F", "&E", "&a&b", "&old folder"}));
@@ -142,7 +142,7 @@ TEST_F(BookmarkMenuTest, RebuildsLeaveNothingOld) {
     form->BookMarks->load();
     form->BookMarks->waitForLoad();
     EXPECT_EQ(captions(bookmarkItems()), QStringList{"&only"});
-    EXPECT_EQ(form->mnuBookMark->actions().size(), 3);
+    EXPECT_EQ(form->controls().mnuBookMark->actions().size(), 3);
     ASSERT_EQ(tree()->topLevelItemCount(), 1);
     EXPECT_EQ(tree()->topLevelItem(0)->text(0), QStringLiteral("only"));
     EXPECT_TRUE(opened.isEmpty());  // losing the selection opens nothing
@@ -219,7 +219,7 @@ TEST_F(BookmarkMenuTest, OptionLowByteDecidesWithAViewWindow) {
         }
         // After a choice the address box shows the bookmark's address.
         if (!expectNew) {
-            EXPECT_EQ(form->txtAddress->text(), QStringLiteral("U1"));
+            EXPECT_EQ(form->controls().txtAddress->text(), QStringLiteral("U1"));
         }
     }
     // The key missing altogether reads as 0.
@@ -232,12 +232,12 @@ TEST_F(BookmarkMenuTest, OptionLowByteDecidesWithAViewWindow) {
 
 TEST_F(BookmarkMenuTest, FoldersAndEmptyAddressesInTheMenu) {
     start();
-    form->txtAddress->setText(QStringLiteral("unchanged"));
+    form->controls().txtAddress->setText(QStringLiteral("unchanged"));
     bookmarkItems()[1]->trigger();  // folder
     bookmarkItems()[2]->trigger();  // empty folder
     bookmarkItems()[3]->trigger();  // bookmark with an empty address: empty hint
     EXPECT_TRUE(opened.isEmpty());
-    EXPECT_EQ(form->txtAddress->text(), QStringLiteral("unchanged"));
+    EXPECT_EQ(form->controls().txtAddress->text(), QStringLiteral("unchanged"));
     bookmarkItems()[4]->trigger();  // an empty folder saved earlier: opened as an address
     ASSERT_EQ(opened.size(), 1);
     EXPECT_EQ(opened[0].address, QStringLiteral("フォルダ"));
@@ -246,16 +246,16 @@ TEST_F(BookmarkMenuTest, FoldersAndEmptyAddressesInTheMenu) {
 TEST_F(BookmarkMenuTest, JBarSelectionOpensBookmarksAndSkipsFolders) {
     start();
     tree()->show();
-    form->txtAddress->setText(QStringLiteral("before"));
+    form->controls().txtAddress->setText(QStringLiteral("before"));
     tree()->setCurrentItem(tree()->topLevelItem(1));  // folder
     tree()->setCurrentItem(tree()->topLevelItem(4));  // value "フォルダ": treated as a folder
     EXPECT_TRUE(opened.isEmpty());
-    EXPECT_EQ(form->txtAddress->text(), QStringLiteral("before"));
+    EXPECT_EQ(form->controls().txtAddress->text(), QStringLiteral("before"));
 
     tree()->setCurrentItem(tree()->topLevelItem(3));  // empty address
     ASSERT_EQ(opened.size(), 1);
     EXPECT_TRUE(opened[0].address.isEmpty());
-    EXPECT_TRUE(form->txtAddress->text().isEmpty());
+    EXPECT_TRUE(form->controls().txtAddress->text().isEmpty());
 
     // Clicking the node that is already selected does nothing.
     opened.clear();
@@ -327,7 +327,7 @@ TEST_F(BookmarkMenuTest, ChoosingOpensThroughTheViewWindows) {
     ASSERT_EQ(engine->callsOf("Navigate").size(), 1);
     EXPECT_EQ(engine->callsOf("Navigate").back().args.at(0).toString(), QStringLiteral("U1"));
 
-    form->MDIClient->setActiveSubWindow(form->MDIChildren().front());
+    form->controls().MDIClient->setActiveSubWindow(form->MDIChildren().front());
     tree()->topLevelItem(1)->setExpanded(true);
     tree()->setCurrentItem(tree()->topLevelItem(1)->child(0));  // B: into the active window
     EXPECT_EQ(form->MDIChildren().size(), 1);

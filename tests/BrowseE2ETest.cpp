@@ -82,9 +82,9 @@ protected:
 
     // Types an address and presses Enter, as a user does.
     void enter(const QString& address) {
-        form->txtAddress->setFocus();
-        form->txtAddress->setText(address);
-        QTest::keyClick(form->txtAddress, Qt::Key_Return);
+        form->controls().txtAddress->setFocus();
+        form->controls().txtAddress->setText(address);
+        QTest::keyClick(form->controls().txtAddress, Qt::Key_Return);
     }
     TViewWindow* active() const { return qobject_cast<TViewWindow*>(form->ActiveMDIChild()); }
     TViewWindow* window(int i) const { return qobject_cast<TViewWindow*>(form->MDIChildren().value(i)); }
@@ -126,43 +126,43 @@ TEST_F(BrowseE2E, EnterLoadsThePageAndItsTitleReachesCaptionTabAndAddressBox) {
     ASSERT_EQ(windows(), 1);
     ASSERT_TRUE(waitFor([&] { return tabs() == QStringList{title}; })) << tabs().join(", ").toStdString();
     EXPECT_EQ(active()->windowTitle(), title);
-    EXPECT_EQ(form->txtAddress->text(), server.url("/"));
+    EXPECT_EQ(form->controls().txtAddress->text(), server.url("/"));
     EXPECT_EQ(form->WindowIDs(), QList<int>{0});
-    EXPECT_TRUE(waitFor([&] { return form->ProgressBar1->value() == 0 && !blinkOf(active())->page()->url().isEmpty(); }));
-    EXPECT_TRUE(form->ReLoadCtrl->isEnabled());
+    EXPECT_TRUE(waitFor([&] { return form->controls().ProgressBar1->value() == 0 && !blinkOf(active())->page()->url().isEmpty(); }));
+    EXPECT_TRUE(form->controls().ReLoadCtrl->isEnabled());
     EXPECT_TRUE(errors.messages.isEmpty()) << errors.messages.join("\n").toStdString();
 }
 
 TEST_F(BrowseE2E, BackAndForwardFollowTheHistoryOfThePageInFront) {
     enter(server.url("/"));
-    ASSERT_TRUE(waitFor([&] { return form->txtAddress->text() == server.url("/"); }));
-    EXPECT_FALSE(form->BackCtrl->isEnabled());
-    EXPECT_FALSE(form->FrwrdCtrl->isEnabled());
+    ASSERT_TRUE(waitFor([&] { return form->controls().txtAddress->text() == server.url("/"); }));
+    EXPECT_FALSE(form->controls().BackCtrl->isEnabled());
+    EXPECT_FALSE(form->controls().FrwrdCtrl->isEnabled());
 
     enter(server.url("/second"));   // the same window: AddressBar is 0
-    ASSERT_TRUE(waitFor([&] { return form->BackCtrl->isEnabled(); }));
+    ASSERT_TRUE(waitFor([&] { return form->controls().BackCtrl->isEnabled(); }));
     EXPECT_EQ(windows(), 1);
-    EXPECT_FALSE(form->FrwrdCtrl->isEnabled());
+    EXPECT_FALSE(form->controls().FrwrdCtrl->isEnabled());
     ASSERT_TRUE(waitFor([&] { return active()->windowTitle() == QString::fromUtf8(TitleOfSecond); }));
 
-    form->BackCtrl->click();
-    ASSERT_TRUE(waitFor([&] { return form->FrwrdCtrl->isEnabled() && !form->BackCtrl->isEnabled(); }));
+    form->controls().BackCtrl->click();
+    ASSERT_TRUE(waitFor([&] { return form->controls().FrwrdCtrl->isEnabled() && !form->controls().BackCtrl->isEnabled(); }));
     EXPECT_TRUE(waitFor([&] { return tabs() == QStringList{QString::fromUtf8(TitleOfFirst)}; }));
-    EXPECT_EQ(form->txtAddress->text(), server.url("/"));
+    EXPECT_EQ(form->controls().txtAddress->text(), server.url("/"));
 
     form->FrwrdCtrlClick();
-    ASSERT_TRUE(waitFor([&] { return form->BackCtrl->isEnabled() && !form->FrwrdCtrl->isEnabled(); }));
-    EXPECT_TRUE(waitFor([&] { return form->txtAddress->text() == server.url("/second"); }));
+    ASSERT_TRUE(waitFor([&] { return form->controls().BackCtrl->isEnabled() && !form->controls().FrwrdCtrl->isEnabled(); }));
+    EXPECT_TRUE(waitFor([&] { return form->controls().txtAddress->text() == server.url("/second"); }));
 
     // A second window keeps its own history; going back to the first shows the first's.
     form->OpenViewWindow(QString(), server.url("/"));
     ASSERT_EQ(windows(), 2);
     EXPECT_TRUE(waitFor([&] { return tabs().value(1) == QString::fromUtf8(TitleOfFirst); }));
     form->Tabs->TabControl1->setCurrentIndex(1);
-    EXPECT_FALSE(form->BackCtrl->isEnabled());
+    EXPECT_FALSE(form->controls().BackCtrl->isEnabled());
     form->Tabs->TabControl1->setCurrentIndex(0);
-    EXPECT_TRUE(form->BackCtrl->isEnabled());
-    EXPECT_EQ(form->txtAddress->text(), server.url("/second"));
+    EXPECT_TRUE(form->controls().BackCtrl->isEnabled());
+    EXPECT_EQ(form->controls().txtAddress->text(), server.url("/second"));
     EXPECT_TRUE(errors.messages.isEmpty()) << errors.messages.join("\n").toStdString();
 }
 
@@ -181,14 +181,14 @@ TEST_F(BrowseE2E, AHoveredLinkShowsInTheStatusBar) {
     };
     EXPECT_TRUE(waitFor([&] {
         pointAt({40, 40});
-        return form->StatusBar1->text() == server.url("/second");
-    })) << form->StatusBar1->text().toStdString();
+        return form->controls().StatusBar1->text() == server.url("/second");
+    })) << form->controls().StatusBar1->text().toStdString();
 
     // Off the link, the status bar empties again.
     EXPECT_TRUE(waitFor([&] {
         pointAt({360, 220});
-        return form->StatusBar1->text().isEmpty();
-    })) << form->StatusBar1->text().toStdString();
+        return form->controls().StatusBar1->text().isEmpty();
+    })) << form->controls().StatusBar1->text().toStdString();
 }
 
 TEST_F(BrowseE2E, APopupOpensAViewWindowUnlessTheFilterListsIt) {
@@ -222,7 +222,7 @@ TEST_F(BrowseE2E, APopupOpensAViewWindowUnlessTheFilterListsIt) {
     EXPECT_EQ(window(1)->windowTitle(), QString::fromUtf8(TitleOfTarget));
     EXPECT_EQ(form->WindowIDs(), QList<int>({0, 1}));
     EXPECT_EQ(form->Tabs->TabControl1->currentIndex(), 0);
-    EXPECT_EQ(form->txtAddress->text(), server.url("/popup"));
+    EXPECT_EQ(form->controls().txtAddress->text(), server.url("/popup"));
     EXPECT_TRUE(errors.messages.isEmpty()) << errors.messages.join("\n").toStdString();
 }
 
@@ -301,7 +301,7 @@ TEST_F(BrowseE2E, SaveAsWritesThePageWhereTheUserChose) {
     });
     enter(server.url("/"));
     ASSERT_TRUE(waitFor([&] { return active()->windowTitle() == QString::fromUtf8(TitleOfFirst); }));
-    form->mnuFile_SaveAs->trigger();
+    form->controls().mnuFile_SaveAs->trigger();
     EXPECT_EQ(suggested, QString::fromUtf8(TitleOfFirst) + QStringLiteral(".html"));
     ASSERT_TRUE(waitFor([&] { return QFileInfo(saved).size() > 0; }));
     // The file may still be growing while Chromium writes it.

@@ -68,27 +68,27 @@ struct FrameListsTest : ::testing::Test {
 TEST_F(FrameListsTest, AFirstStartOpensTheOptionsWindowAndLaterStartsDoNot) {
     start("");
     ASSERT_EQ(optionWindows(true).size(), 1);
-    EXPECT_FALSE(form->Moz_Item->isEnabled());
+    EXPECT_FALSE(form->controls().Moz_Item->isEnabled());
     EXPECT_TRUE(errors.messages.isEmpty());
     form.reset();
 
     start("[General]\r\nLastEngine=IE\r\n");
     EXPECT_TRUE(optionWindows(true).isEmpty());
     // Every Options command opens one more.
-    form->mnuOption->trigger();
-    form->mnuOption->trigger();
+    form->controls().mnuOption->trigger();
+    form->controls().mnuOption->trigger();
     EXPECT_EQ(optionWindows(true).size(), 2);
 }
 
 TEST_F(FrameListsTest, TheOptionsWindowDrivesTheGeckoItemAndTheTabs) {
     start("[Option_Main]\r\nMozilla=0\r\n");
-    EXPECT_FALSE(form->Moz_Item->isEnabled());
+    EXPECT_FALSE(form->controls().Moz_Item->isEnabled());
     Tfrm_Option* w = form->CreateOptionWindow(true);
     // The Gecko box acts on the menu at once, before any OK, and Cancel does not undo it.
     w->chkMoz->click();
-    EXPECT_TRUE(form->Moz_Item->isEnabled());
+    EXPECT_TRUE(form->controls().Moz_Item->isEnabled());
     w->Button2->click();
-    EXPECT_TRUE(form->Moz_Item->isEnabled());
+    EXPECT_TRUE(form->controls().Moz_Item->isEnabled());
 
     w = form->CreateOptionWindow(true);
     w->chkTabSize->setChecked(true);
@@ -106,19 +106,19 @@ TEST_F(FrameListsTest, TheWebListMenuListsTheFolderAtStartAndAfterTheEditorClose
     QDir(dir.path()).mkdir(QStringLiteral("WebList"));
     dir.write("WebList/news.wlf", "http://a/\r\n");
     start();
-    ASSERT_EQ(form->mnuWebList->actions().size(), 3);
-    EXPECT_EQ(form->mnuWebList->actions().at(2)->text(), QStringLiteral("&news"));
+    ASSERT_EQ(form->controls().mnuWebList->actions().size(), 3);
+    EXPECT_EQ(form->controls().mnuWebList->actions().at(2)->text(), QStringLiteral("&news"));
 
     Tfrm_WebList editor(dir.path());
     form->setWebListEditor(&editor);
-    form->mnuWebList_Edit->trigger();
+    form->controls().mnuWebList_Edit->trigger();
     EXPECT_TRUE(editor.isVisible());
     dir.write("WebList/more.wlf", "http://b/\r\n");
     editor.close();  // the close box hides without a rebuild
-    EXPECT_EQ(form->mnuWebList->actions().size(), 3);
-    form->mnuWebList_Edit->trigger();
+    EXPECT_EQ(form->controls().mnuWebList->actions().size(), 3);
+    form->controls().mnuWebList_Edit->trigger();
     editor.btnCloseClick();
-    EXPECT_EQ(form->mnuWebList->actions().size(), 4);
+    EXPECT_EQ(form->controls().mnuWebList->actions().size(), 4);
     EXPECT_FALSE(editor.isVisible());
 }
 
@@ -126,7 +126,7 @@ TEST_F(FrameListsTest, AWebListOpensItsLinesInOrderOneWindowAtATime) {
     QDir(dir.path()).mkdir(QStringLiteral("WebList"));
     dir.write("WebList/three.txt", "http://one/\r\nhttp://two/\nhttp://three/");
     start();
-    QAction* item = form->mnuWebList->actions().at(2);
+    QAction* item = form->controls().mnuWebList->actions().at(2);
     item->trigger();
     // The first window comes at once; the rest follow while the frame goes on.
     EXPECT_EQ(form->MDIChildren().size(), 1);
@@ -161,5 +161,5 @@ TEST_F(FrameListsTest, APagesTitleCannotReorderCaptionsOrTabs) {
     EXPECT_EQ(view->windowTitle(), QStringLiteral("moc.knab ok"));
     EXPECT_EQ(form->Tabs->TabControl1->tabText(0), QStringLiteral("moc.knab ok"));
     FakeEngine::of(view->control())->events().fireStatusTextChange(QString::fromUtf8("\u2067x\u2069"));
-    EXPECT_EQ(form->StatusBar1->text(), QStringLiteral("x"));
+    EXPECT_EQ(form->controls().StatusBar1->text(), QStringLiteral("x"));
 }

@@ -26,7 +26,7 @@ namespace {
 
 struct MainFormFixture : FrameFixture {
     QAction* checkedSize() const {
-        for (QAction* a : form->mnuShow_Size->actions())
+        for (QAction* a : form->controls().mnuShow_Size->actions())
             if (a->isChecked()) return a;
         return nullptr;
     }
@@ -37,24 +37,24 @@ struct MainFormFixture : FrameFixture {
 TEST_F(MainFormFixture, FirstStartUsesEveryDefault) {
     start();
     EXPECT_EQ(form->AppPath, dir.path());
-    EXPECT_TRUE(form->IE_item->isChecked());
-    EXPECT_FALSE(form->Moz_Item->isChecked());
-    EXPECT_FALSE(form->Moz_Item->isEnabled());  // [Option_Main] Mozilla defaults to 0
+    EXPECT_TRUE(form->controls().IE_item->isChecked());
+    EXPECT_FALSE(form->controls().Moz_Item->isChecked());
+    EXPECT_FALSE(form->controls().Moz_Item->isEnabled());  // [Option_Main] Mozilla defaults to 0
     EXPECT_EQ(form->MojiSize, 2);
-    EXPECT_EQ(checkedSize(), form->mnuSize_middle);
+    EXPECT_EQ(checkedSize(), form->controls().mnuSize_middle);
     EXPECT_EQ(form->ViewWindowState, TWindowState::wsNormal);
     EXPECT_EQ(form->NextWindowID, -1);
     EXPECT_TRUE(form->WindowIDs().isEmpty());
-    for (QToolBar* bar : {static_cast<QToolBar*>(form->ToolBar2), static_cast<QToolBar*>(form->ToolBar3), form->ToolBar1,
-                          form->TabBar, form->JBar})
+    for (QToolBar* bar : {static_cast<QToolBar*>(form->controls().ToolBar2), static_cast<QToolBar*>(form->controls().ToolBar3), form->controls().ToolBar1,
+                          form->controls().TabBar, form->controls().JBar})
         EXPECT_TRUE(bar->isVisible()) << bar->objectName().toStdString();
     EXPECT_EQ(form->JBarWidth(), 153);
     EXPECT_EQ(form->Tabs->TabControl1->shape(), QTabBar::RoundedSouth);
     EXPECT_EQ(form->Tabs->TabControl1->tabWidth(), 0);
-    EXPECT_FALSE(form->mnuFile_SaveAs->isEnabled());
-    EXPECT_FALSE(form->mnuShow_Size->menuAction()->isEnabled());
-    for (QWidget* b : {static_cast<QWidget*>(form->BackCtrl), static_cast<QWidget*>(form->FrwrdCtrl),
-                       static_cast<QWidget*>(form->StopCtrl), static_cast<QWidget*>(form->ReLoadCtrl)})
+    EXPECT_FALSE(form->controls().mnuFile_SaveAs->isEnabled());
+    EXPECT_FALSE(form->controls().mnuShow_Size->menuAction()->isEnabled());
+    for (QWidget* b : {static_cast<QWidget*>(form->controls().BackCtrl), static_cast<QWidget*>(form->controls().FrwrdCtrl),
+                       static_cast<QWidget*>(form->controls().StopCtrl), static_cast<QWidget*>(form->controls().ReLoadCtrl)})
         EXPECT_FALSE(b->isEnabled());
     EXPECT_TRUE(errors.messages.isEmpty());
 }
@@ -62,36 +62,36 @@ TEST_F(MainFormFixture, FirstStartUsesEveryDefault) {
 TEST_F(MainFormFixture, OnlyTheExactTextIESelectsInternetExplorer) {
     for (const char* value : {"Gecko", "ie", "", " IE_"}) {
         start(std::string("[General]\r\nLastEngine=") + value + "\r\n[Option_Main]\r\nMozilla=1\r\n");
-        EXPECT_TRUE(form->Moz_Item->isChecked()) << value;
-        EXPECT_FALSE(form->IE_item->isChecked()) << value;
-        EXPECT_TRUE(form->Moz_Item->isEnabled());
+        EXPECT_TRUE(form->controls().Moz_Item->isChecked()) << value;
+        EXPECT_FALSE(form->controls().IE_item->isChecked()) << value;
+        EXPECT_TRUE(form->controls().Moz_Item->isEnabled());
     }
     start("[General]\r\nLastEngine=IE\r\n");
-    EXPECT_TRUE(form->IE_item->isChecked());
+    EXPECT_TRUE(form->controls().IE_item->isChecked());
 }
 
 TEST_F(MainFormFixture, GeckoDisallowedKeepsItsCheckMarkButIsDisabled) {
     start("[General]\r\nLastEngine=Gecko\r\n[Option_Main]\r\nMozilla=0\r\n");
-    EXPECT_TRUE(form->Moz_Item->isChecked());
-    EXPECT_FALSE(form->Moz_Item->isEnabled());
+    EXPECT_TRUE(form->controls().Moz_Item->isChecked());
+    EXPECT_FALSE(form->controls().Moz_Item->isEnabled());
     form->IE_ItemClick();
-    EXPECT_TRUE(form->IE_item->isChecked());
-    EXPECT_FALSE(form->Moz_Item->isChecked());
+    EXPECT_TRUE(form->controls().IE_item->isChecked());
+    EXPECT_FALSE(form->controls().Moz_Item->isChecked());
     form->Moz_ItemClick();
-    EXPECT_FALSE(form->IE_item->isChecked());
+    EXPECT_FALSE(form->controls().IE_item->isChecked());
     restart();
-    EXPECT_TRUE(form->Moz_Item->isChecked());
+    EXPECT_TRUE(form->controls().Moz_Item->isChecked());
     EXPECT_EQ(Settings(dir.file("config.ini")).Read(Keys::LastEngine), QStringLiteral("Gecko"));
 }
 
 TEST_F(MainFormFixture, TextSizeKeepsItsLowEightBits) {
     start("[General]\r\nLastMojiSize=258\r\n");
     EXPECT_EQ(form->MojiSize, 2);
-    EXPECT_EQ(checkedSize(), form->mnuSize_middle);
+    EXPECT_EQ(checkedSize(), form->controls().mnuSize_middle);
     start("[General]\r\nLastMojiSize=4\r\n");
-    EXPECT_EQ(checkedSize(), form->mnuSize_Max);
+    EXPECT_EQ(checkedSize(), form->controls().mnuSize_Max);
     start("[General]\r\nLastMojiSize=0\r\n");
-    EXPECT_EQ(checkedSize(), form->mnuSize_Min);
+    EXPECT_EQ(checkedSize(), form->controls().mnuSize_Min);
     start("[General]\r\nLastMojiSize=7\r\n");
     EXPECT_EQ(form->MojiSize, 7);
     EXPECT_EQ(checkedSize(), nullptr);
@@ -124,8 +124,8 @@ TEST_F(MainFormFixture, CloseWritesGeneralThenBarInOrder) {
     form->close();
     EXPECT_EQ(dir.read("config.ini"),
               "[General]\r\nLastEngine=IE\r\nLastMojiSize=2\r\nWinSize=0\r\n"
-              "[Bar]\r\nBand0ID=0\r\nBand0Width=" + std::to_string(form->ToolBar2->width()) +
-              "\r\nBand0Break=1\r\nBand1ID=1\r\nBand1Width=" + std::to_string(form->ToolBar3->width()) +
+              "[Bar]\r\nBand0ID=0\r\nBand0Width=" + std::to_string(form->controls().ToolBar2->width()) +
+              "\r\nBand0Break=1\r\nBand1ID=1\r\nBand1Width=" + std::to_string(form->controls().ToolBar3->width()) +
               "\r\nBand1Break=1\r\nToolBar=1\r\nAddressBar=1\r\nStatusBar=1\r\nTabBar=1\r\nJBar=1\r\n"
               "JBarSize=153\r\nJBarMax=0\r\n");
 }
@@ -139,7 +139,7 @@ TEST_F(MainFormFixture, ADamagedConfigStartsWithDefaultsAndIsNotDamagedFurther) 
     start(junk);
     EXPECT_EQ(form->MojiSize, 2);
     EXPECT_EQ(form->JBarWidth(), 153);
-    EXPECT_FALSE(form->JBar->isVisible());
+    EXPECT_FALSE(form->controls().JBar->isVisible());
     EXPECT_TRUE(errors.messages.isEmpty());
     form->close();
     const std::string after = dir.read("config.ini");
@@ -149,7 +149,7 @@ TEST_F(MainFormFixture, ADamagedConfigStartsWithDefaultsAndIsNotDamagedFurther) 
     EXPECT_NE(after.find("[General]\nLastMojiSize=4\n"), std::string::npos);
     restart();
     EXPECT_EQ(form->MojiSize, 2);
-    EXPECT_FALSE(form->JBar->isVisible());
+    EXPECT_FALSE(form->controls().JBar->isVisible());
 }
 
 TEST_F(MainFormFixture, AReadOnlyConfigIsReportedAndKept) {
@@ -174,7 +174,7 @@ TEST_F(MainFormFixture, EveryStartTakesThreeQuartersOfTheScreenCentred) {
     EXPECT_EQ(frame.height(), available.height() * 3 / 4);
     EXPECT_LE(std::abs(frame.geometry().center().x() - available.center().x()), 1);
     EXPECT_LE(std::abs(frame.geometry().center().y() - available.center().y()), 1);
-    EXPECT_EQ(frame.focusWidget(), static_cast<QWidget*>(frame.txtAddress));
+    EXPECT_EQ(frame.focusWidget(), static_cast<QWidget*>(frame.controls().txtAddress));
 }
 
 // The bookmarks, the web lists and a first start's options window wait for the frame's
@@ -190,18 +190,18 @@ TEST_F(MainFormFixture, TheListsFollowTheFirstPaint) {
     QObject::connect(&frame, &TMainForm::FirstPaint, [&] {
         order << QStringLiteral("paint");
         // Nothing of the lists has been read when the picture is up.
-        EXPECT_EQ(frame.mnuBookMark->actions().size(), 2);
-        EXPECT_EQ(frame.mnuWebList->actions().size(), 2);
+        EXPECT_EQ(frame.controls().mnuBookMark->actions().size(), 2);
+        EXPECT_EQ(frame.controls().mnuWebList->actions().size(), 2);
     });
     QObject::connect(&frame, &TMainForm::StartupFinished, [&] { order << QStringLiteral("lists"); });
-    EXPECT_EQ(frame.mnuBookMark->actions().size(), 2);
-    EXPECT_TRUE(frame.IE_item->isChecked());  // the settings are read before the paint
+    EXPECT_EQ(frame.controls().mnuBookMark->actions().size(), 2);
+    EXPECT_TRUE(frame.controls().IE_item->isChecked());  // the settings are read before the paint
     ASSERT_TRUE(QTest::qWaitFor([&] { return order.size() == 2; }, 5000));
     EXPECT_EQ(order, QStringList({QStringLiteral("paint"), QStringLiteral("lists")}));
     // The store itself arrives from its worker.
     EXPECT_TRUE(QTest::qWaitFor([&] { return !frame.BookMarks->loading(); }, 5000));
-    EXPECT_EQ(frame.mnuBookMark->actions().size(), 3);
-    EXPECT_EQ(frame.mnuWebList->actions().size(), 3);
+    EXPECT_EQ(frame.controls().mnuBookMark->actions().size(), 3);
+    EXPECT_EQ(frame.controls().mnuWebList->actions().size(), 3);
     // A first start (no config.ini) opened its options window after the lists' bookmarks.
     const auto options = frame.findChildren<Tfrm_Option*>();
     ASSERT_EQ(options.size(), 1);

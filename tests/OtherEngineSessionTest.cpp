@@ -68,21 +68,21 @@ TEST_F(OtherEngineTest, TheCommandsFollowTheGeckoItemAndNeedAWindow) {
     ASSERT_EQ(form->Tabs->TabPopup->actions().last(), form->Tabs->popOtherEngine);
     EXPECT_EQ(form->Tabs->popOtherEngine->text(), QStringLiteral("もう一方のエンジンで開く(&O)"));
     open(true, QStringLiteral("http://a/"));
-    emit form->mnuTool->aboutToShow();
-    EXPECT_FALSE(form->mnuOtherEngine->isEnabled());
+    emit form->controls().mnuTool->aboutToShow();
+    EXPECT_FALSE(form->controls().mnuOtherEngine->isEnabled());
     EXPECT_FALSE(form->Tabs->popOtherEngine->isEnabled());
     stop();
 
     start("[Option_Main]\r\nMozilla=2\r\n");
-    emit form->mnuTool->aboutToShow();
-    EXPECT_FALSE(form->mnuOtherEngine->isEnabled());  // no window
+    emit form->controls().mnuTool->aboutToShow();
+    EXPECT_FALSE(form->controls().mnuOtherEngine->isEnabled());  // no window
     open(true, QStringLiteral("http://a/"));
-    emit form->mnuTool->aboutToShow();
-    EXPECT_TRUE(form->mnuOtherEngine->isEnabled());
+    emit form->controls().mnuTool->aboutToShow();
+    EXPECT_TRUE(form->controls().mnuOtherEngine->isEnabled());
     EXPECT_TRUE(form->Tabs->popOtherEngine->isEnabled());
     // The Gecko item turned off (by the options window) takes the commands with it.
-    form->Moz_Item->setEnabled(false);
-    EXPECT_FALSE(form->mnuOtherEngine->isEnabled());
+    form->controls().Moz_Item->setEnabled(false);
+    EXPECT_FALSE(form->controls().mnuOtherEngine->isEnabled());
     EXPECT_FALSE(form->Tabs->popOtherEngine->isEnabled());
 }
 
@@ -101,12 +101,12 @@ TEST_F(OtherEngineTest, ABackgroundTabOpensInTheOtherEngineInFront) {
     // Back again from the active window through the Tools menu; blank pages stay blank
     // in each engine's own way.
     FakeEngine::of(active()->control())->locationURL = QStringLiteral("about:blank");
-    emit form->mnuTool->aboutToShow();  // the user opens the menu
-    form->mnuOtherEngine->trigger();
+    emit form->controls().mnuTool->aboutToShow();  // the user opens the menu
+    form->controls().mnuOtherEngine->trigger();
     EXPECT_EQ(windows().last(), QStringLiteral("IE "));
     FakeEngine::of(active()->control())->locationURL.clear();
-    emit form->mnuTool->aboutToShow();
-    form->mnuOtherEngine->trigger();
+    emit form->controls().mnuTool->aboutToShow();
+    form->controls().mnuOtherEngine->trigger();
     EXPECT_EQ(windows().last(), QStringLiteral("Gecko about:blank"));
     EXPECT_TRUE(errors.messages.isEmpty());
 }
@@ -114,8 +114,8 @@ TEST_F(OtherEngineTest, ABackgroundTabOpensInTheOtherEngineInFront) {
 TEST_F(OtherEngineTest, TheTabLimitRefusesTheOtherEngineLikeAnyWindow) {
     start("[Option_Main]\r\nMozilla=2\r\n[Option_Tab]\r\nLen=1\r\nMaxLen=1\r\n");
     open(true, QStringLiteral("http://a/"));
-    emit form->mnuTool->aboutToShow();
-    form->mnuOtherEngine->trigger();
+    emit form->controls().mnuTool->aboutToShow();
+    form->controls().mnuOtherEngine->trigger();
     EXPECT_EQ(windows(), QStringList{"IE http://a/"});
     EXPECT_TRUE(errors.messages.isEmpty());
 }
@@ -125,7 +125,7 @@ TEST_F(OtherEngineTest, TheSessionComesBackInOrderWithTheWindowInFront) {
     open(true, QStringLiteral("http://a/"));
     TViewWindow* b = open(false, QStringLiteral("http://b/"));
     open(true, QStringLiteral("http://c/"));
-    form->MDIClient->setActiveSubWindow(b);
+    form->controls().MDIClient->setActiveSubWindow(b);
     stop();
     EXPECT_EQ(dir.read("session.txt"), "Internet Explorer\thttp://a/\r\nGecko\thttp://b/\t*\r\nInternet Explorer\thttp://c/\r\n");
     const std::string config = dir.read("config.ini");

@@ -40,7 +40,7 @@ struct TabStripFixture : ::testing::Test {
         view->setWidget(new QWidget);
         view->Tag = ++form->NextWindowID;
         view->url = url;
-        form->MDIClient->addSubWindow(view);
+        form->controls().MDIClient->addSubWindow(view);
         form->Tabs->AddWindow(view);
         view->show();
         return view;
@@ -126,7 +126,7 @@ TEST_F(TabStripFixture, AddingToTheCloseListTakesTheTabsOwnAddress) {
     dir.write("CloseURL.txt", "http://old/\n");
     open("http://front/");
     open("http://back/");
-    form->MDIClient->setActiveSubWindow(form->MDIChildren().back());
+    form->controls().MDIClient->setActiveSubWindow(form->MDIChildren().back());
     form->Tabs->PopupTab = 0;  // the background window's tab
     form->popAddCloseClick();
     // Only the new line is added: the lines already there keep every byte.
@@ -145,7 +145,7 @@ TEST_F(TabStripFixture, AddingToTheCloseListTakesTheTabsOwnAddress) {
 TEST_F(TabStripFixture, SelectingATabBringsItsWindowToTheFront) {
     StubView* a = open("http://a/");
     open("http://b/");
-    form->MDIClient->setActiveSubWindow(form->MDIChildren().back());
+    form->controls().MDIClient->setActiveSubWindow(form->MDIChildren().back());
     form->SelectTab(1);
     form->Tabs->TabControl1->setCurrentIndex(0);  // as a user's click does
     EXPECT_EQ(form->ActiveMDIChild(), a);

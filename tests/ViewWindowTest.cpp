@@ -147,34 +147,34 @@ TEST_F(ViewFixture, NewWindowActiveDecidesWhichWindowStaysInFront) {
 }
 
 TEST_F(ViewFixture, MoveOpensAWindowWhenNeededAndNavigatesTheActiveOne) {
-    form->txtAddress->setText(QStringLiteral("example.org"));
-    QTest::keyClick(form->txtAddress, Qt::Key_Return);
+    form->controls().txtAddress->setText(QStringLiteral("example.org"));
+    QTest::keyClick(form->controls().txtAddress, Qt::Key_Return);
     ASSERT_EQ(form->MDIChildren().size(), 1);
     FakeEngine* e = engineOf(active());
     EXPECT_EQ(e->callsOf("Navigate").size(), 2);
     EXPECT_EQ(e->callsOf("Navigate").at(0).args.at(0).toString(), QString());
     EXPECT_EQ(e->callsOf("Navigate").at(1).args.at(0).toString(), QStringLiteral("example.org"));
     EXPECT_EQ(beeps.count, 1);
-    QTest::keyClick(form->txtAddress, Qt::Key_A);
+    QTest::keyClick(form->controls().txtAddress, Qt::Key_A);
     EXPECT_EQ(beeps.count, 2);
 
     // AddressBar 1: a new window opens, the address goes to the window in front, which
     // stays the old one while NewWindow_Active is off.
     dir.write("config.ini", "[Option_Window]\r\nAddressBar=257\r\n");
-    form->txtAddress->setText(QStringLiteral("http://typed/"));
+    form->controls().txtAddress->setText(QStringLiteral("http://typed/"));
     form->btnMoveClick();
     EXPECT_EQ(form->MDIChildren().size(), 2);
     EXPECT_EQ(e->callsOf("Navigate").back().args.at(0).toString(), QStringLiteral("http://typed/"));
 
     // An empty address still goes to an IE window, never to a Gecko one.
     dir.write("config.ini", "");
-    form->txtAddress->clear();
+    form->controls().txtAddress->clear();
     form->btnMoveClick();
     EXPECT_EQ(e->callsOf("Navigate").back().args, ieNavigate(QString()));
     form->Moz_ItemClick();
     dir.write("config.ini", "[Option_Window]\r\nNewWindow_Active=1\r\n[Option_Main]\r\nMozilla=2\r\n");
     TViewWindow* gecko = open(QStringLiteral("about:blank"));
-    form->txtAddress->clear();
+    form->controls().txtAddress->clear();
     form->btnMoveClick();
     EXPECT_EQ(engineOf(gecko)->callsOf("Navigate").size(), 1);
 }
@@ -214,14 +214,14 @@ TEST_F(ViewFixture, TextSizeIsIgnoredWhileThePageLoads) {
     e->busy = true;
     form->mnuSize_MaxClick();
     EXPECT_EQ(form->MojiSize, 2);
-    EXPECT_TRUE(form->mnuSize_middle->isChecked());
+    EXPECT_TRUE(form->controls().mnuSize_middle->isChecked());
     EXPECT_TRUE(e->callsOf("ExecWB").isEmpty());
     e->busy = false;
     form->mnuSize_MaxClick();
     EXPECT_EQ(form->MojiSize, 4);
     EXPECT_EQ(ie->TextSize, 4);
-    EXPECT_TRUE(form->mnuSize_Max->isChecked());
-    EXPECT_FALSE(form->mnuSize_middle->isChecked());
+    EXPECT_TRUE(form->controls().mnuSize_Max->isChecked());
+    EXPECT_FALSE(form->controls().mnuSize_middle->isChecked());
     EXPECT_EQ(e->callsOf("ExecWB").at(0).args,
               QList<Variant>({Variant::fromInt(19), Variant::fromInt(2), Variant::fromInt(4), Variant()}));
 }
@@ -230,27 +230,27 @@ TEST_F(ViewFixture, ProgressArithmeticOfBothKinds) {
     TViewWindow* ie = open();
     auto& events = engineOf(ie)->events();
     events.fireProgressChange(50, 200);
-    EXPECT_EQ(form->ProgressBar1->value(), 25);
+    EXPECT_EQ(form->controls().ProgressBar1->value(), 25);
     events.fireProgressChange(-1, 0);
     events.fireProgressChange(5, 0);
-    EXPECT_EQ(form->ProgressBar1->value(), 25);
+    EXPECT_EQ(form->controls().ProgressBar1->value(), 25);
     events.fireProgressChange(0, 0);
-    EXPECT_EQ(form->ProgressBar1->value(), 0);
-    EXPECT_FALSE(form->StopCtrl->isEnabled());  // the IE window never touches Stop
+    EXPECT_EQ(form->controls().ProgressBar1->value(), 0);
+    EXPECT_FALSE(form->controls().StopCtrl->isEnabled());  // the IE window never touches Stop
 
     ie->close();
     form->Moz_ItemClick();
     TViewWindow* gecko = open();
     auto& gEvents = engineOf(gecko)->events();
     gEvents.fireProgressChange(30, 60);
-    EXPECT_EQ(form->ProgressBar1->value(), 50);
-    EXPECT_TRUE(form->StopCtrl->isEnabled());
+    EXPECT_EQ(form->controls().ProgressBar1->value(), 50);
+    EXPECT_TRUE(form->controls().StopCtrl->isEnabled());
     gEvents.fireProgressChange(60, 60);
-    EXPECT_EQ(form->ProgressBar1->value(), 0);
-    EXPECT_FALSE(form->StopCtrl->isEnabled());
+    EXPECT_EQ(form->controls().ProgressBar1->value(), 0);
+    EXPECT_FALSE(form->controls().StopCtrl->isEnabled());
     gEvents.fireProgressChange(0, 0);
-    EXPECT_EQ(form->ProgressBar1->value(), 0);
-    EXPECT_TRUE(form->StopCtrl->isEnabled());
+    EXPECT_EQ(form->controls().ProgressBar1->value(), 0);
+    EXPECT_TRUE(form->controls().StopCtrl->isEnabled());
     EXPECT_EQ(gecko->SavedProgress, 0);
 }
 
@@ -263,10 +263,10 @@ TEST_F(ViewFixture, ProgressPastItsMaximumInTheBackgroundShowsFullOnActivation) 
     engineOf(back)->events().fireProgressChange(-50, 100);
     EXPECT_EQ(back->SavedProgress, 0);
     engineOf(back)->events().fireProgressChange(700, 200);
-    EXPECT_EQ(form->ProgressBar1->value(), 0);  // the front window's bar is untouched
+    EXPECT_EQ(form->controls().ProgressBar1->value(), 0);  // the front window's bar is untouched
     form->Tabs->TabControl1->setCurrentIndex(1);
     ASSERT_EQ(active(), back);
-    EXPECT_EQ(form->ProgressBar1->value(), 100);
+    EXPECT_EQ(form->controls().ProgressBar1->value(), 100);
 }
 
 TEST_F(ViewFixture, TheWindowInFrontMirrorsItsEngine) {
@@ -276,19 +276,19 @@ TEST_F(ViewFixture, TheWindowInFrontMirrorsItsEngine) {
     e->events().fireTitleChange(QStringLiteral("日本語のページ"));
     EXPECT_EQ(w->windowTitle(), QStringLiteral("日本語のページ"));
     EXPECT_EQ(tabs(), QStringList({QStringLiteral("日本語のページ")}));
-    EXPECT_EQ(form->txtAddress->text(), QStringLiteral("http://a/page"));
+    EXPECT_EQ(form->controls().txtAddress->text(), QStringLiteral("http://a/page"));
     e->events().fireStatusTextChange(QStringLiteral("http://a/link"));
-    EXPECT_EQ(form->StatusBar1->text(), QStringLiteral("http://a/link"));
-    EXPECT_FALSE(form->ReLoadCtrl->isEnabled());
+    EXPECT_EQ(form->controls().StatusBar1->text(), QStringLiteral("http://a/link"));
+    EXPECT_FALSE(form->controls().ReLoadCtrl->isEnabled());
     e->events().fireCommandStateChange(2, true);
-    EXPECT_TRUE(form->BackCtrl->isEnabled());
-    EXPECT_TRUE(form->ReLoadCtrl->isEnabled());
+    EXPECT_TRUE(form->controls().BackCtrl->isEnabled());
+    EXPECT_TRUE(form->controls().ReLoadCtrl->isEnabled());
     EXPECT_TRUE(w->SavedBack);
     EXPECT_TRUE(w->SavedReload);
     e->events().fireCommandStateChange(-1, false);
-    EXPECT_TRUE(form->BackCtrl->isEnabled());
-    EXPECT_TRUE(form->mnuFile_SaveAs->isEnabled());
-    EXPECT_TRUE(form->mnuShow_Size->menuAction()->isEnabled());
+    EXPECT_TRUE(form->controls().BackCtrl->isEnabled());
+    EXPECT_TRUE(form->controls().mnuFile_SaveAs->isEnabled());
+    EXPECT_TRUE(form->controls().mnuShow_Size->menuAction()->isEnabled());
 }
 
 TEST_F(ViewFixture, APagesTitleAndStatusShowOnOneLine) {
@@ -298,7 +298,7 @@ TEST_F(ViewFixture, APagesTitleAndStatusShowOnOneLine) {
     EXPECT_EQ(w->windowTitle(), QStringLiteral("top half cut off here"));
     EXPECT_EQ(tabs(), QStringList{QStringLiteral("top half cut off here")});
     e->events().fireStatusTextChange(QStringLiteral("a\u2029b"));
-    EXPECT_EQ(form->StatusBar1->text(), QStringLiteral("a b"));
+    EXPECT_EQ(form->controls().StatusBar1->text(), QStringLiteral("a b"));
 }
 
 TEST_F(ViewFixture, BackgroundWindowsChangeOnlyThemselves) {
@@ -314,29 +314,29 @@ TEST_F(ViewFixture, BackgroundWindowsChangeOnlyThemselves) {
     EXPECT_FALSE(back->SavedReload);
     FakeEngine* b = engineOf(back);
     b->locationURL = QStringLiteral("http://back/");
-    form->txtAddress->setText(QStringLiteral("http://front/"));
+    form->controls().txtAddress->setText(QStringLiteral("http://front/"));
     b->events().fireTitleChange(QStringLiteral("Back page"));
     b->events().fireStatusTextChange(QStringLiteral("back status"));
     b->events().fireCommandStateChange(1, true);
     b->events().fireCommandStateChange(2, false);
     b->events().fireProgressChange(80, 100);
     EXPECT_EQ(tabs().at(1), QStringLiteral("Back page"));
-    EXPECT_EQ(form->txtAddress->text(), QStringLiteral("http://front/"));
-    EXPECT_NE(form->StatusBar1->text(), QStringLiteral("back status"));
-    EXPECT_FALSE(form->FrwrdCtrl->isEnabled());
-    EXPECT_TRUE(form->BackCtrl->isEnabled());
-    EXPECT_EQ(form->ProgressBar1->value(), 10);
+    EXPECT_EQ(form->controls().txtAddress->text(), QStringLiteral("http://front/"));
+    EXPECT_NE(form->controls().StatusBar1->text(), QStringLiteral("back status"));
+    EXPECT_FALSE(form->controls().FrwrdCtrl->isEnabled());
+    EXPECT_TRUE(form->controls().BackCtrl->isEnabled());
+    EXPECT_EQ(form->controls().ProgressBar1->value(), 10);
     EXPECT_TRUE(front->SavedBack);
     EXPECT_FALSE(front->SavedForward);
 
     // Its activation then shows what it remembered.
     form->Tabs->TabControl1->setCurrentIndex(1);
     EXPECT_EQ(active(), back);
-    EXPECT_EQ(form->txtAddress->text(), QStringLiteral("http://back/"));
-    EXPECT_TRUE(form->FrwrdCtrl->isEnabled());
-    EXPECT_FALSE(form->BackCtrl->isEnabled());
-    EXPECT_TRUE(form->ReLoadCtrl->isEnabled());
-    EXPECT_EQ(form->ProgressBar1->value(), 80);
+    EXPECT_EQ(form->controls().txtAddress->text(), QStringLiteral("http://back/"));
+    EXPECT_TRUE(form->controls().FrwrdCtrl->isEnabled());
+    EXPECT_FALSE(form->controls().BackCtrl->isEnabled());
+    EXPECT_TRUE(form->controls().ReLoadCtrl->isEnabled());
+    EXPECT_EQ(form->controls().ProgressBar1->value(), 80);
 }
 
 TEST_F(ViewFixture, ClosingTheLastWindowClearsOrKeepsTheFrameByKind) {
@@ -346,24 +346,24 @@ TEST_F(ViewFixture, ClosingTheLastWindowClearsOrKeepsTheFrameByKind) {
     engineOf(ie)->events().fireStatusTextChange(QStringLiteral("s"));
     ie->close();
     QCoreApplication::processEvents();
-    EXPECT_EQ(form->ProgressBar1->value(), 0);
-    EXPECT_TRUE(form->txtAddress->text().isEmpty());
-    EXPECT_TRUE(form->StatusBar1->text().isEmpty());
-    EXPECT_FALSE(form->BackCtrl->isEnabled());
-    EXPECT_FALSE(form->mnuFile_SaveAs->isEnabled());
-    EXPECT_FALSE(form->mnuShow_Size->menuAction()->isEnabled());
+    EXPECT_EQ(form->controls().ProgressBar1->value(), 0);
+    EXPECT_TRUE(form->controls().txtAddress->text().isEmpty());
+    EXPECT_TRUE(form->controls().StatusBar1->text().isEmpty());
+    EXPECT_FALSE(form->controls().BackCtrl->isEnabled());
+    EXPECT_FALSE(form->controls().mnuFile_SaveAs->isEnabled());
+    EXPECT_FALSE(form->controls().mnuShow_Size->menuAction()->isEnabled());
     EXPECT_TRUE(form->WindowIDs().isEmpty());
 
     form->Moz_ItemClick();
     TViewWindow* gecko = open();
-    EXPECT_FALSE(form->mnuShow_Size->menuAction()->isEnabled());
+    EXPECT_FALSE(form->controls().mnuShow_Size->menuAction()->isEnabled());
     engineOf(gecko)->events().fireCommandStateChange(2, true);
     engineOf(gecko)->events().fireProgressChange(30, 60);
     gecko->close();
     QCoreApplication::processEvents();
-    EXPECT_TRUE(form->BackCtrl->isEnabled());
-    EXPECT_EQ(form->ProgressBar1->value(), 50);
-    EXPECT_FALSE(form->mnuFile_SaveAs->isEnabled());
+    EXPECT_TRUE(form->controls().BackCtrl->isEnabled());
+    EXPECT_EQ(form->controls().ProgressBar1->value(), 50);
+    EXPECT_FALSE(form->controls().mnuFile_SaveAs->isEnabled());
     form->BackCtrlClick();  // no window: nothing, no error
     EXPECT_TRUE(errors.messages.isEmpty());
 }
@@ -426,51 +426,51 @@ TEST_F(ViewFixture, TheAddressBoxKeepsWhatTheUserIsTyping) {
     FakeEngine* e = engineOf(w);
     e->locationURL = QStringLiteral("http://a/page");
     e->events().fireTitleChange(QStringLiteral("a"));
-    ASSERT_EQ(form->txtAddress->text(), QStringLiteral("http://a/page"));
+    ASSERT_EQ(form->controls().txtAddress->text(), QStringLiteral("http://a/page"));
 
     form->show();
     QApplication::setActiveWindow(form.get());
-    form->txtAddress->setFocus();
-    ASSERT_TRUE(waitUntil([&] { return form->txtAddress->hasFocus(); }));
+    form->controls().txtAddress->setFocus();
+    ASSERT_TRUE(waitUntil([&] { return form->controls().txtAddress->hasFocus(); }));
     // Focus alone is not editing: the page still shows its address.
     e->locationURL = QStringLiteral("http://a/other");
     e->events().fireTitleChange(QStringLiteral("b"));
-    EXPECT_EQ(form->txtAddress->text(), QStringLiteral("http://a/other"));
+    EXPECT_EQ(form->controls().txtAddress->text(), QStringLiteral("http://a/other"));
 
     // Selecting the text to type over it already counts.
-    form->txtAddress->selectAll();
+    form->controls().txtAddress->selectAll();
     e->events().fireTitleChange(QStringLiteral("b2"));
-    EXPECT_EQ(form->txtAddress->selectedText(), QStringLiteral("http://a/other"));
-    QTest::keyClicks(form->txtAddress, QStringLiteral("http://typed/"));
+    EXPECT_EQ(form->controls().txtAddress->selectedText(), QStringLiteral("http://a/other"));
+    QTest::keyClicks(form->controls().txtAddress, QStringLiteral("http://typed/"));
     e->events().fireTitleChange(QStringLiteral("c"));
-    EXPECT_EQ(form->txtAddress->text(), QStringLiteral("http://typed/"));
+    EXPECT_EQ(form->controls().txtAddress->text(), QStringLiteral("http://typed/"));
     form->ViewActivate(w);
-    EXPECT_EQ(form->txtAddress->text(), QStringLiteral("http://typed/"));
+    EXPECT_EQ(form->controls().txtAddress->text(), QStringLiteral("http://typed/"));
     EXPECT_EQ(tabs(), QStringList({QStringLiteral("c")}));  // the tab still follows
 
     // Enter takes the typed address; from then on the box follows the page again.
-    QTest::keyClick(form->txtAddress, Qt::Key_Return);
+    QTest::keyClick(form->controls().txtAddress, Qt::Key_Return);
     EXPECT_EQ(e->callsOf("Navigate").last().args, ieNavigate("http://typed/"));
     e->locationURL = QStringLiteral("http://typed/");
     e->events().fireTitleChange(QStringLiteral("typed"));
-    EXPECT_EQ(form->txtAddress->text(), QStringLiteral("http://typed/"));
+    EXPECT_EQ(form->controls().txtAddress->text(), QStringLiteral("http://typed/"));
     e->locationURL = QStringLiteral("http://typed/next");
     e->events().fireTitleChange(QStringLiteral("next"));
-    EXPECT_EQ(form->txtAddress->text(), QStringLiteral("http://typed/next"));
+    EXPECT_EQ(form->controls().txtAddress->text(), QStringLiteral("http://typed/next"));
 
     // Another window coming to the front shows its own address, typing or not.
-    QTest::keyClicks(form->txtAddress, QStringLiteral("xyz"));
+    QTest::keyClicks(form->controls().txtAddress, QStringLiteral("xyz"));
     TViewWindow* second = open(QStringLiteral("http://b/"));
     engineOf(second)->locationURL = QStringLiteral("http://b/");
     form->ViewActivate(second);
-    EXPECT_EQ(form->txtAddress->text(), QStringLiteral("http://b/"));
+    EXPECT_EQ(form->controls().txtAddress->text(), QStringLiteral("http://b/"));
 }
 
 TEST_F(ViewFixture, ANewViewWindowLiesInsideTheMDIArea) {
     form->resize(420, 300);
     form->show();
     QCoreApplication::processEvents();
-    const QRect area = form->MDIClient->viewport()->rect();
+    const QRect area = form->controls().MDIClient->viewport()->rect();
     ASSERT_LT(area.width(), 427);
     for (int i = 0; i < 3; ++i) {
         TViewWindow* w = open();

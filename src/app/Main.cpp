@@ -91,11 +91,11 @@ void TMainForm::createControls() {
     PlaceOnScreen();
     ImageList1 = ImageList::create();
 
-    MDIClient = new QMdiArea(this);
-    MDIClient->setObjectName(QStringLiteral("MDIClient"));
-    MDIClient->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
-    MDIClient->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
-    setCentralWidget(MDIClient);
+    ui.MDIClient = new QMdiArea(this);
+    ui.MDIClient->setObjectName(QStringLiteral("MDIClient"));
+    ui.MDIClient->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    ui.MDIClient->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    setCentralWidget(ui.MDIClient);
 
     createBars();
     createMenus();
@@ -104,71 +104,71 @@ void TMainForm::createControls() {
 
 void TMainForm::connectHandlers() {
     using ErrorBox::guarded;
-    connect(mnuShow_default, &QAction::triggered, this, guarded([this](bool) { mnuShow_defaultClick(); }));
-    connect(mnuShow_Address, &QAction::triggered, this, guarded([this](bool) { mnuShow_AddressClick(); }));
-    connect(mnuShow_Status, &QAction::triggered, this, guarded([this](bool) { mnuShow_StatusClick(); }));
-    connect(mnuShow_Tab, &QAction::triggered, this, guarded([this](bool) { mnuShow_TabClick(); }));
-    connect(mnuShow_J, &QAction::triggered, this, guarded([this](bool) { mnuShow_JClick(); }));
-    connect(btnBar, &QPushButton::clicked, this, guarded([this](bool) { btnBarClick(); }));
-    JBarPanel->onMouseUp = guarded([this](int x) { JBarMouseUp(x); });
-    for (TBand* band : {ToolBar2, ToolBar3})
+    connect(ui.mnuShow_default, &QAction::triggered, this, guarded([this](bool) { mnuShow_defaultClick(); }));
+    connect(ui.mnuShow_Address, &QAction::triggered, this, guarded([this](bool) { mnuShow_AddressClick(); }));
+    connect(ui.mnuShow_Status, &QAction::triggered, this, guarded([this](bool) { mnuShow_StatusClick(); }));
+    connect(ui.mnuShow_Tab, &QAction::triggered, this, guarded([this](bool) { mnuShow_TabClick(); }));
+    connect(ui.mnuShow_J, &QAction::triggered, this, guarded([this](bool) { mnuShow_JClick(); }));
+    connect(ui.btnBar, &QPushButton::clicked, this, guarded([this](bool) { btnBarClick(); }));
+    ui.JBarPanel->onMouseUp = guarded([this](int x) { JBarMouseUp(x); });
+    for (TBand* band : {ui.ToolBar2, ui.ToolBar3})
         connect(band, &TBand::mouseReleased, this, guarded([this] { CoolBar1MouseUp(); }));
 
-    connect(IE_item, &QAction::triggered, this, guarded([this](bool) { IE_ItemClick(); }));
-    connect(Moz_Item, &QAction::triggered, this, guarded([this](bool) { Moz_ItemClick(); }));
-    connect(mnuFile_Close, &QAction::triggered, this, guarded([this](bool) { mnuFile_CloseClick(); }));
-    connect(mnuFile_Exit, &QAction::triggered, this, guarded([this](bool) { close(); }));
-    connect(mnuWindow_Cascade, &QAction::triggered, this, guarded([this](bool) { mnuWindow_CascadeClick(); }));
-    connect(mnuWindow_TileHorizontal, &QAction::triggered, this,
+    connect(ui.IE_item, &QAction::triggered, this, guarded([this](bool) { IE_ItemClick(); }));
+    connect(ui.Moz_Item, &QAction::triggered, this, guarded([this](bool) { Moz_ItemClick(); }));
+    connect(ui.mnuFile_Close, &QAction::triggered, this, guarded([this](bool) { mnuFile_CloseClick(); }));
+    connect(ui.mnuFile_Exit, &QAction::triggered, this, guarded([this](bool) { close(); }));
+    connect(ui.mnuWindow_Cascade, &QAction::triggered, this, guarded([this](bool) { mnuWindow_CascadeClick(); }));
+    connect(ui.mnuWindow_TileHorizontal, &QAction::triggered, this,
             guarded([this](bool) { mnuWindow_TileHorizontalClick(); }));
-    connect(mnuWindow_TileVertical, &QAction::triggered, this,
+    connect(ui.mnuWindow_TileVertical, &QAction::triggered, this,
             guarded([this](bool) { mnuWindow_TileVerticalClick(); }));
-    connect(mnuWindow_MinimizeAll, &QAction::triggered, this,
+    connect(ui.mnuWindow_MinimizeAll, &QAction::triggered, this,
             guarded([this](bool) { mnuWindow_MinimizeAllClick(); }));
-    connect(mnuWindow_Arrange, &QAction::triggered, this, guarded([this](bool) { mnuWindow_ArrangeClick(); }));
-    connect(mnuWindow, &QMenu::aboutToShow, this, guarded([this] { fillWindowMenu(); }));
-    connect(mnuAbout, &QAction::triggered, this, guarded([this](bool) { mnuAboutClick(); }));
-    connect(mnuOption, &QAction::triggered, this, guarded([this](bool) { mnuOptionClick(); }));
-    connect(mnuOtherEngine, &QAction::triggered, this, guarded([this](bool) {
+    connect(ui.mnuWindow_Arrange, &QAction::triggered, this, guarded([this](bool) { mnuWindow_ArrangeClick(); }));
+    connect(ui.mnuWindow, &QMenu::aboutToShow, this, guarded([this] { fillWindowMenu(); }));
+    connect(ui.mnuAbout, &QAction::triggered, this, guarded([this](bool) { mnuAboutClick(); }));
+    connect(ui.mnuOption, &QAction::triggered, this, guarded([this](bool) { mnuOptionClick(); }));
+    connect(ui.mnuOtherEngine, &QAction::triggered, this, guarded([this](bool) {
                 if (auto* view = qobject_cast<TViewWindow*>(ActiveMDIChild())) OpenInOtherEngine(view);
             }));
     connect(Tabs, &TTabStrip::OpenInOtherEngineRequested, this,
             guarded([this](TViewWindow* view) { OpenInOtherEngine(view); }));
-    connect(Moz_Item, &QAction::changed, this, [this] { UpdateOtherEngineItems(); });
-    connect(mnuTool, &QMenu::aboutToShow, this, [this] { UpdateOtherEngineItems(); });
+    connect(ui.Moz_Item, &QAction::changed, this, [this] { UpdateOtherEngineItems(); });
+    connect(ui.mnuTool, &QMenu::aboutToShow, this, [this] { UpdateOtherEngineItems(); });
     connect(Tabs->TabPopup, &QMenu::aboutToShow, this, [this] { UpdateOtherEngineItems(); });
-    connect(mnuWebList_Edit, &QAction::triggered, this, guarded([this](bool) { mnuWebList_EditClick(); }));
+    connect(ui.mnuWebList_Edit, &QAction::triggered, this, guarded([this](bool) { mnuWebList_EditClick(); }));
     connect(WebLists, &TWebListMenu::OpenWebList, this, guarded([this](const QString& path) { OpenWebList(path); }));
     connect(BookmarkViews, &TBookmarkViews::BookmarkChosen, this,
             guarded([this](const QString& address) { OpenBookmark(address); }));
-    connect(mnuBMEdit, &QAction::triggered, this, guarded([this](bool) { mnuBMEditClick(); }));
+    connect(ui.mnuBMEdit, &QAction::triggered, this, guarded([this](bool) { mnuBMEditClick(); }));
     connect(Tabs, &TTabStrip::AddBookmarkRequested, this, guarded([this] { mnuBMEditClick(); }));
 
-    connect(FileNew1, &QAction::triggered, this, guarded([this](bool) { FileNew1Execute(); }));
-    connect(ToolButton1, &QToolButton::clicked, this, guarded([this](bool) { ToolButton1Click(); }));
-    connect(FileOpen1, &QAction::triggered, this, guarded([this](bool) { FileOpen1Execute(); }));
-    connect(btnMove, &QPushButton::clicked, this, guarded([this](bool) { btnMoveClick(); }));
-    connect(BackCtrl, &QToolButton::clicked, this, guarded([this](bool) { BackCtrlClick(); }));
-    connect(FrwrdCtrl, &QToolButton::clicked, this, guarded([this](bool) { FrwrdCtrlClick(); }));
-    connect(StopCtrl, &QToolButton::clicked, this, guarded([this](bool) { StopCtrlClick(); }));
-    connect(ReLoadCtrl, &QToolButton::clicked, this, guarded([this](bool) { ReLoadCtrlClick(); }));
-    connect(mnuSize_Max, &QAction::triggered, this, guarded([this](bool) { mnuSize_MaxClick(); }));
-    connect(mnuSize_Large, &QAction::triggered, this, guarded([this](bool) { mnuSize_LargeClick(); }));
-    connect(mnuSize_middle, &QAction::triggered, this, guarded([this](bool) { mnuSize_middleClick(); }));
-    connect(mnuSize_Small, &QAction::triggered, this, guarded([this](bool) { mnuSize_SmallClick(); }));
-    connect(mnuSize_Min, &QAction::triggered, this, guarded([this](bool) { mnuSize_MinClick(); }));
-    connect(mnuFile_SaveAs, &QAction::triggered, this, guarded([this](bool) { mnuFile_SaveAsClick(); }));
-    connect(mnuEdit_Copy, &QAction::triggered, this, guarded([this](bool) { mnuEdit_CopyClick(); }));
-    connect(mnuEdit_slrAll, &QAction::triggered, this, guarded([this](bool) { mnuEdit_slrAllClick(); }));
-    connect(MDIClient, &QMdiArea::subWindowActivated, this, guarded([this](QMdiSubWindow* window) {
+    connect(ui.FileNew1, &QAction::triggered, this, guarded([this](bool) { FileNew1Execute(); }));
+    connect(ui.ToolButton1, &QToolButton::clicked, this, guarded([this](bool) { ToolButton1Click(); }));
+    connect(ui.FileOpen1, &QAction::triggered, this, guarded([this](bool) { FileOpen1Execute(); }));
+    connect(ui.btnMove, &QPushButton::clicked, this, guarded([this](bool) { btnMoveClick(); }));
+    connect(ui.BackCtrl, &QToolButton::clicked, this, guarded([this](bool) { BackCtrlClick(); }));
+    connect(ui.FrwrdCtrl, &QToolButton::clicked, this, guarded([this](bool) { FrwrdCtrlClick(); }));
+    connect(ui.StopCtrl, &QToolButton::clicked, this, guarded([this](bool) { StopCtrlClick(); }));
+    connect(ui.ReLoadCtrl, &QToolButton::clicked, this, guarded([this](bool) { ReLoadCtrlClick(); }));
+    connect(ui.mnuSize_Max, &QAction::triggered, this, guarded([this](bool) { mnuSize_MaxClick(); }));
+    connect(ui.mnuSize_Large, &QAction::triggered, this, guarded([this](bool) { mnuSize_LargeClick(); }));
+    connect(ui.mnuSize_middle, &QAction::triggered, this, guarded([this](bool) { mnuSize_middleClick(); }));
+    connect(ui.mnuSize_Small, &QAction::triggered, this, guarded([this](bool) { mnuSize_SmallClick(); }));
+    connect(ui.mnuSize_Min, &QAction::triggered, this, guarded([this](bool) { mnuSize_MinClick(); }));
+    connect(ui.mnuFile_SaveAs, &QAction::triggered, this, guarded([this](bool) { mnuFile_SaveAsClick(); }));
+    connect(ui.mnuEdit_Copy, &QAction::triggered, this, guarded([this](bool) { mnuEdit_CopyClick(); }));
+    connect(ui.mnuEdit_slrAll, &QAction::triggered, this, guarded([this](bool) { mnuEdit_slrAllClick(); }));
+    connect(ui.MDIClient, &QMdiArea::subWindowActivated, this, guarded([this](QMdiSubWindow* window) {
                 if (auto* view = qobject_cast<TViewWindow*>(window)) ViewActivate(view);
             }));
-    txtAddress->installEventFilter(this);
+    ui.txtAddress->installEventFilter(this);
 
     auto focusedEdit = [] { return qobject_cast<QLineEdit*>(QApplication::focusWidget()); };
-    connect(EditCut1, &QAction::triggered, this, [focusedEdit] { if (auto* e = focusedEdit()) e->cut(); });
-    connect(EditCopy1, &QAction::triggered, this, [focusedEdit] { if (auto* e = focusedEdit()) e->copy(); });
-    connect(EditPaste1, &QAction::triggered, this, [focusedEdit] { if (auto* e = focusedEdit()) e->paste(); });
+    connect(ui.EditCut1, &QAction::triggered, this, [focusedEdit] { if (auto* e = focusedEdit()) e->cut(); });
+    connect(ui.EditCopy1, &QAction::triggered, this, [focusedEdit] { if (auto* e = focusedEdit()) e->copy(); });
+    connect(ui.EditPaste1, &QAction::triggered, this, [focusedEdit] { if (auto* e = focusedEdit()) e->paste(); });
 }
 
 void TMainForm::PlaceOnScreen() {
@@ -193,10 +193,10 @@ bool TMainForm::eventFilter(QObject* watched, QEvent* event) {
         });
         return false;
     }
-    if (watched == txtAddress && event->type() == QEvent::KeyPress) {
+    if (watched == ui.txtAddress && event->type() == QEvent::KeyPress) {
         // The user is typing an address: a page will need the engine soon, and bringing
         // it up now rather than at Enter takes its start-up off the page's load time.
-        if (!engineWarmed_ && IE_item->isChecked()) {
+        if (!engineWarmed_ && ui.IE_item->isChecked()) {
             engineWarmed_ = true;
             QTimer::singleShot(0, this, [] {
                 if (frm_tmpWeb) ErrorBox::guard([] { frm_tmpWeb->browser(); });
@@ -247,21 +247,21 @@ void TMainForm::FormCreateFrame() {
     {
         Settings ini(configPath());
         const bool ie = ini.Read(Keys::LastEngine) == QStringLiteral("IE");
-        IE_item->setChecked(ie);
-        Moz_Item->setChecked(!ie);
-        if (ini.Read(Keys::Mozilla) == 0) Moz_Item->setEnabled(false);
+        ui.IE_item->setChecked(ie);
+        ui.Moz_Item->setChecked(!ie);
+        if (ini.Read(Keys::Mozilla) == 0) ui.Moz_Item->setEnabled(false);
         if (ini.ReadInteger(Keys::TabFix) == 1) Tabs->TabControl1->setTabWidth(ini.Read(Keys::TabMaxSize));
         if (auto state = WinSizeToState(ini.Read(Keys::WinSize))) ViewWindowState = *state;
         Tabs->TabControl1->setButtonStyle(ini.Read(Keys::TabType) != 0);
     }
     ViewToolBar();
-    mnuFile_SaveAs->setEnabled(false);
+    ui.mnuFile_SaveAs->setEnabled(false);
     ReadMojiSize();
-    mnuShow_Size->menuAction()->setEnabled(false);
-    mnuEdit_Copy->setEnabled(false);
-    mnuEdit_slrAll->setEnabled(false);
+    ui.mnuShow_Size->menuAction()->setEnabled(false);
+    ui.mnuEdit_Copy->setEnabled(false);
+    ui.mnuEdit_slrAll->setEnabled(false);
     UpdateOtherEngineItems();
-    txtAddress->setFocus();
+    ui.txtAddress->setFocus();
 }
 
 void TMainForm::ReadMojiSize() {
@@ -271,7 +271,7 @@ void TMainForm::ReadMojiSize() {
 }
 
 void TMainForm::CheckTextSize(int size) {
-    const QList<QAction*> items{mnuSize_Min, mnuSize_Small, mnuSize_middle, mnuSize_Large, mnuSize_Max};
+    const QList<QAction*> items{ui.mnuSize_Min, ui.mnuSize_Small, ui.mnuSize_middle, ui.mnuSize_Large, ui.mnuSize_Max};
     for (int i = 0; i < items.size(); ++i) items[i]->setChecked(i == size);
 }
 
@@ -283,7 +283,7 @@ void TMainForm::FormClose() {
     Settings::Batch batch(configPath());
     {
         Settings ini(configPath());
-        ini.Write(Keys::LastEngine, IE_item->isChecked() ? QStringLiteral("IE") : QStringLiteral("Gecko"));
+        ini.Write(Keys::LastEngine, ui.IE_item->isChecked() ? QStringLiteral("IE") : QStringLiteral("Gecko"));
         ini.Write(Keys::LastMojiSize, MojiSize);
         ini.Write(Keys::WinSize, StateToWinSize(ViewWindowState));
     }
@@ -306,7 +306,7 @@ void TMainForm::resizeEvent(QResizeEvent* event) {
 
 void TMainForm::FormResize() {
     applyJBarWidth();
-    StatusPanel->fit();
-    AddressPanel->fit();
-    Tabs->TabControl1->resize(TabBar->width(), TabBar->height());
+    ui.StatusPanel->fit();
+    ui.AddressPanel->fit();
+    Tabs->TabControl1->resize(ui.TabBar->width(), ui.TabBar->height());
 }

@@ -29,9 +29,9 @@ constexpr int KeptPageAreaWidth = 120;
 }  // namespace
 
 QList<TBand*> TMainForm::Bands() const {
-    QList<TBand*> bands{ToolBar2, ToolBar3};
+    QList<TBand*> bands{ui.ToolBar2, ui.ToolBar3};
     // Hidden bands keep the place they last had; shown ones are ordered as laid out.
-    if (ToolBar2->isVisible() && ToolBar3->isVisible()) {
+    if (ui.ToolBar2->isVisible() && ui.ToolBar3->isVisible()) {
         // Geometry settles when the frame lays itself out; make sure that happened.
         if (QLayout* frameLayout = const_cast<TMainForm*>(this)->layout()) frameLayout->activate();
         std::stable_sort(bands.begin(), bands.end(), [](const TBand* a, const TBand* b) {
@@ -71,16 +71,16 @@ void TMainForm::BandPositionRead() {
             widths[n] = ini.Read(Keys::BandWidth[n]);
             breaks[n] = ini.Read(Keys::BandBreak[n]);
         }
-        mnuShow_default->setChecked(ini.Read(Keys::ShowToolBar));
-        mnuShow_Address->setChecked(ini.Read(Keys::ShowAddressBar));
-        mnuShow_Status->setChecked(ini.Read(Keys::ShowStatusBar));
-        mnuShow_Tab->setChecked(ini.Read(Keys::ShowTabBar));
-        mnuShow_J->setChecked(ini.Read(Keys::ShowJBar));
+        ui.mnuShow_default->setChecked(ini.Read(Keys::ShowToolBar));
+        ui.mnuShow_Address->setChecked(ini.Read(Keys::ShowAddressBar));
+        ui.mnuShow_Status->setChecked(ini.Read(Keys::ShowStatusBar));
+        ui.mnuShow_Tab->setChecked(ini.Read(Keys::ShowTabBar));
+        ui.mnuShow_J->setChecked(ini.Read(Keys::ShowJBar));
         // A width the frame cannot hold is taken as the widest it can; the frame itself
         // never grows to fit the bar.
         jBarWidth_ = std::min(ini.Read(Keys::JBarSize), JBarLimit());
         const int remembered = ini.Read(Keys::JBarMax);
-        btnBar->setProperty("tag", remembered == 0 ? 0 : std::min(remembered, JBarLimit()));
+        ui.btnBar->setProperty("tag", remembered == 0 ? 0 : std::min(remembered, JBarLimit()));
     }
     applyJBarWidth();
 
@@ -111,19 +111,19 @@ void TMainForm::BandPositionWrite() {
         ini.Write(Keys::BandWidth[p], order[p]->isVisible() ? order[p]->width() : order[p]->sizeHint().width());
         ini.Write(Keys::BandBreak[p], order[p]->breakFlag());
     }
-    ini.Write(Keys::ShowToolBar, mnuShow_default->isChecked());
-    ini.Write(Keys::ShowAddressBar, mnuShow_Address->isChecked());
-    ini.Write(Keys::ShowStatusBar, mnuShow_Status->isChecked());
-    ini.Write(Keys::ShowTabBar, mnuShow_Tab->isChecked());
-    ini.Write(Keys::ShowJBar, mnuShow_J->isChecked());
+    ini.Write(Keys::ShowToolBar, ui.mnuShow_default->isChecked());
+    ini.Write(Keys::ShowAddressBar, ui.mnuShow_Address->isChecked());
+    ini.Write(Keys::ShowStatusBar, ui.mnuShow_Status->isChecked());
+    ini.Write(Keys::ShowTabBar, ui.mnuShow_Tab->isChecked());
+    ini.Write(Keys::ShowJBar, ui.mnuShow_J->isChecked());
     ini.Write(Keys::JBarSize, JBarWidth());
     ini.Write(Keys::JBarMax, JBarRemembered());
 }
 
 void TMainForm::ViewToolBar() {
     const std::pair<QAction*, QToolBar*> bars[] = {
-        {mnuShow_default, ToolBar2}, {mnuShow_Address, ToolBar3}, {mnuShow_Status, ToolBar1},
-        {mnuShow_Tab, TabBar},       {mnuShow_J, JBar}};
+        {ui.mnuShow_default, ui.ToolBar2}, {ui.mnuShow_Address, ui.ToolBar3}, {ui.mnuShow_Status, ui.ToolBar1},
+        {ui.mnuShow_Tab, ui.TabBar},       {ui.mnuShow_J, ui.JBar}};
     for (const auto& [item, bar] : bars)
         if (!item->isChecked()) bar->hide();
 }
@@ -138,20 +138,20 @@ void toggle(QAction* item, QToolBar* bar) {
 }  // namespace
 
 void TMainForm::mnuShow_defaultClick() {
-    if (ToolBar2->isVisible() && ToolBar3->isVisible()) bandOrder_ = Bands();
-    toggle(mnuShow_default, ToolBar2);
+    if (ui.ToolBar2->isVisible() && ui.ToolBar3->isVisible()) bandOrder_ = Bands();
+    toggle(ui.mnuShow_default, ui.ToolBar2);
 }
 
 void TMainForm::mnuShow_AddressClick() {
-    if (ToolBar2->isVisible() && ToolBar3->isVisible()) bandOrder_ = Bands();
-    toggle(mnuShow_Address, ToolBar3);
+    if (ui.ToolBar2->isVisible() && ui.ToolBar3->isVisible()) bandOrder_ = Bands();
+    toggle(ui.mnuShow_Address, ui.ToolBar3);
 }
 
-void TMainForm::mnuShow_StatusClick() { toggle(mnuShow_Status, ToolBar1); }
-void TMainForm::mnuShow_TabClick() { toggle(mnuShow_Tab, TabBar); }
-void TMainForm::mnuShow_JClick() { toggle(mnuShow_J, JBar); }
+void TMainForm::mnuShow_StatusClick() { toggle(ui.mnuShow_Status, ui.ToolBar1); }
+void TMainForm::mnuShow_TabClick() { toggle(ui.mnuShow_Tab, ui.TabBar); }
+void TMainForm::mnuShow_JClick() { toggle(ui.mnuShow_J, ui.JBar); }
 
-int TMainForm::JBarRemembered() const { return btnBar->property("tag").toInt(); }
+int TMainForm::JBarRemembered() const { return ui.btnBar->property("tag").toInt(); }
 
 int TMainForm::JBarLimit() const { return std::max(CollapsedJBarWidth, width() - KeptPageAreaWidth); }
 
@@ -167,19 +167,19 @@ void TMainForm::applyJBarWidth() {
     // user can always bring the bar back. A frame made narrower narrows the bar with it;
     // made wider again, it gives the bar back the width it had.
     const int shown = std::max(JBarWidth(), 10);
-    if (JBar->minimumWidth() == shown && JBar->maximumWidth() == shown) return;
-    JBar->setFixedWidth(shown);
-    JBarPanel->setFixedWidth(shown);
+    if (ui.JBar->minimumWidth() == shown && ui.JBar->maximumWidth() == shown) return;
+    ui.JBar->setFixedWidth(shown);
+    ui.JBarPanel->setFixedWidth(shown);
     JBarResize();
 }
 
 void TMainForm::btnBarClick() {
     if (JBarRemembered() == 0) {
-        btnBar->setProperty("tag", JBarWidth());
+        ui.btnBar->setProperty("tag", JBarWidth());
         SetJBarWidth(CollapsedJBarWidth);
     } else {
         SetJBarWidth(JBarRemembered());
-        btnBar->setProperty("tag", 0);
+        ui.btnBar->setProperty("tag", 0);
     }
 }
 
@@ -188,21 +188,21 @@ void TMainForm::JBarMouseUp(int x) {
     SetJBarWidth(std::max(0, x));
 }
 
-void TMainForm::JBarResize() { JBarPanel->fit(); }
+void TMainForm::JBarResize() { ui.JBarPanel->fit(); }
 
 void TMainForm::CoolBar1MouseUp() {
-    if (ToolBar2->isVisible() && ToolBar3->isVisible()) bandOrder_ = Bands();
-    AddressPanel->fit();
+    if (ui.ToolBar2->isVisible() && ui.ToolBar3->isVisible()) bandOrder_ = Bands();
+    ui.AddressPanel->fit();
 }
 
 void TMainForm::createBars() {
     createNavigationBand();
     createAddressBand();
-    for (TBand* band : {ToolBar2, ToolBar3}) {
+    for (TBand* band : {ui.ToolBar2, ui.ToolBar3}) {
         band->setMinimumHeight(24);
         band->setPreferredWidth(531);
     }
-    placeBands({ToolBar2, ToolBar3});
+    placeBands({ui.ToolBar2, ui.ToolBar3});
 
     createJBar();
     createStatusBar();
@@ -212,117 +212,117 @@ void TMainForm::createBars() {
 TBand* TMainForm::createNavigationBand() {
     // Cool bar band 0: New, then the four navigation buttons (disabled until a view
     // window enables them).
-    ToolBar2 = new TBand(0, QStringLiteral("ToolBar2"), this);
-    ToolBar2->setIconSize(QSize(16, 16));
-    ToolBar2->setToolButtonStyle(Qt::ToolButtonIconOnly);
+    ui.ToolBar2 = new TBand(0, QStringLiteral("ToolBar2"), this);
+    ui.ToolBar2->setIconSize(QSize(16, 16));
+    ui.ToolBar2->setToolButtonStyle(Qt::ToolButtonIconOnly);
     auto makeButton = [this](const QString& name, int image, const QString& hint) {
-        auto* b = new QToolButton(ToolBar2);
+        auto* b = new QToolButton(ui.ToolBar2);
         b->setObjectName(name);
         b->setIcon(ImageList1.value(image));
         b->setToolTip(hint);
         b->setAutoRaise(true);
         return b;
     };
-    ToolButton1 = makeButton(QStringLiteral("ToolButton1"), ImageList::New, QStringLiteral("新規作成"));
-    BackCtrl = makeButton(QStringLiteral("BackCtrl"), ImageList::Back, QStringLiteral("戻る"));
-    FrwrdCtrl = makeButton(QStringLiteral("FrwrdCtrl"), ImageList::Forward, QStringLiteral("進む"));
-    StopCtrl = makeButton(QStringLiteral("StopCtrl"), ImageList::Stop, QStringLiteral("中止"));
-    ReLoadCtrl = makeButton(QStringLiteral("ReLoadCtrl"), ImageList::Reload, QStringLiteral("更新"));
-    ToolBar2->addWidget(ToolButton1);
-    ToolBar2->addSeparator();
-    for (QToolButton* b : {BackCtrl, FrwrdCtrl, StopCtrl, ReLoadCtrl}) {
-        ToolBar2->addWidget(b);
+    ui.ToolButton1 = makeButton(QStringLiteral("ToolButton1"), ImageList::New, QStringLiteral("新規作成"));
+    ui.BackCtrl = makeButton(QStringLiteral("BackCtrl"), ImageList::Back, QStringLiteral("戻る"));
+    ui.FrwrdCtrl = makeButton(QStringLiteral("FrwrdCtrl"), ImageList::Forward, QStringLiteral("進む"));
+    ui.StopCtrl = makeButton(QStringLiteral("StopCtrl"), ImageList::Stop, QStringLiteral("中止"));
+    ui.ReLoadCtrl = makeButton(QStringLiteral("ReLoadCtrl"), ImageList::Reload, QStringLiteral("更新"));
+    ui.ToolBar2->addWidget(ui.ToolButton1);
+    ui.ToolBar2->addSeparator();
+    for (QToolButton* b : {ui.BackCtrl, ui.FrwrdCtrl, ui.StopCtrl, ui.ReLoadCtrl}) {
+        ui.ToolBar2->addWidget(b);
         b->setEnabled(false);
     }
-    return ToolBar2;
+    return ui.ToolBar2;
 }
 
 TBand* TMainForm::createAddressBand() {
     // Cool bar band 1: the address bar.
-    ToolBar3 = new TBand(1, QStringLiteral("ToolBar3"), this);
-    Label1 = new QLabel(QStringLiteral("アドレス"));
-    Label1->setObjectName(QStringLiteral("Label1"));
-    Label1->setFont(Fonts::japaneseUi(13));
+    ui.ToolBar3 = new TBand(1, QStringLiteral("ToolBar3"), this);
+    ui.Label1 = new QLabel(QStringLiteral("アドレス"));
+    ui.Label1->setObjectName(QStringLiteral("Label1"));
+    ui.Label1->setFont(Fonts::japaneseUi(13));
     // 44 pixels, or what the text needs where the fallback font runs wider.
-    Label1->setFixedWidth(std::max(44, Label1->fontMetrics().horizontalAdvance(Label1->text()) + 4));
-    Label1->setAlignment(Qt::AlignVCenter | Qt::AlignLeft);
-    txtAddress = new QLineEdit;
-    txtAddress->setObjectName(QStringLiteral("txtAddress"));
-    btnMove = new QPushButton(QStringLiteral("移動"));
-    btnMove->setObjectName(QStringLiteral("btnMove"));
-    btnMove->setFixedWidth(41);
-    AddressPanel = new TAddressPanel(Label1, txtAddress, btnMove, ToolBar3);
-    AddressPanel->setFixedHeight(20);
-    ToolBar3->addWidget(AddressPanel);
-    return ToolBar3;
+    ui.Label1->setFixedWidth(std::max(44, ui.Label1->fontMetrics().horizontalAdvance(ui.Label1->text()) + 4));
+    ui.Label1->setAlignment(Qt::AlignVCenter | Qt::AlignLeft);
+    ui.txtAddress = new QLineEdit;
+    ui.txtAddress->setObjectName(QStringLiteral("txtAddress"));
+    ui.btnMove = new QPushButton(QStringLiteral("移動"));
+    ui.btnMove->setObjectName(QStringLiteral("btnMove"));
+    ui.btnMove->setFixedWidth(41);
+    ui.AddressPanel = new TAddressPanel(ui.Label1, ui.txtAddress, ui.btnMove, ui.ToolBar3);
+    ui.AddressPanel->setFixedHeight(20);
+    ui.ToolBar3->addWidget(ui.AddressPanel);
+    return ui.ToolBar3;
 }
 
 QToolBar* TMainForm::createJBar() {
     // The J bar: bookmark tree and collapse button at the left edge.
-    JBar = new QToolBar(this);
-    JBar->setObjectName(QStringLiteral("JBar"));
-    JBar->setMovable(false);
-    JBar->setFloatable(false);
-    JBar->setAllowedAreas(Qt::LeftToolBarArea);
-    JBar->setCursor(Qt::SizeHorCursor);
-    JBar->setStyleSheet(QStringLiteral("QToolBar#JBar { border: 0px; padding: 0px; spacing: 0px; }"));
-    JBar->layout()->setContentsMargins(0, 0, 0, 0);
-    TreeView1 = new QTreeWidget;
-    TreeView1->setObjectName(QStringLiteral("TreeView1"));
-    TreeView1->setHeaderHidden(true);
-    TreeView1->setIndentation(19);
-    TreeView1->setIconSize(QSize(16, 16));
-    TreeView1->setCursor(Qt::ArrowCursor);
-    btnBar = new QPushButton;
-    btnBar->setObjectName(QStringLiteral("btnBar"));
-    btnBar->setCursor(Qt::PointingHandCursor);
-    btnBar->setFocusPolicy(Qt::NoFocus);
-    btnBar->setProperty("tag", 0);
-    JBarPanel = new TJBarPanel(TreeView1, btnBar, JBar);
-    JBar->addWidget(JBarPanel);
-    addToolBar(Qt::LeftToolBarArea, JBar);
+    ui.JBar = new QToolBar(this);
+    ui.JBar->setObjectName(QStringLiteral("JBar"));
+    ui.JBar->setMovable(false);
+    ui.JBar->setFloatable(false);
+    ui.JBar->setAllowedAreas(Qt::LeftToolBarArea);
+    ui.JBar->setCursor(Qt::SizeHorCursor);
+    ui.JBar->setStyleSheet(QStringLiteral("QToolBar#ui.JBar { border: 0px; padding: 0px; spacing: 0px; }"));
+    ui.JBar->layout()->setContentsMargins(0, 0, 0, 0);
+    ui.TreeView1 = new QTreeWidget;
+    ui.TreeView1->setObjectName(QStringLiteral("TreeView1"));
+    ui.TreeView1->setHeaderHidden(true);
+    ui.TreeView1->setIndentation(19);
+    ui.TreeView1->setIconSize(QSize(16, 16));
+    ui.TreeView1->setCursor(Qt::ArrowCursor);
+    ui.btnBar = new QPushButton;
+    ui.btnBar->setObjectName(QStringLiteral("btnBar"));
+    ui.btnBar->setCursor(Qt::PointingHandCursor);
+    ui.btnBar->setFocusPolicy(Qt::NoFocus);
+    ui.btnBar->setProperty("tag", 0);
+    ui.JBarPanel = new TJBarPanel(ui.TreeView1, ui.btnBar, ui.JBar);
+    ui.JBar->addWidget(ui.JBarPanel);
+    addToolBar(Qt::LeftToolBarArea, ui.JBar);
     applyJBarWidth();
-    return JBar;
+    return ui.JBar;
 }
 
 QToolBar* TMainForm::createStatusBar() {
     // The status strip at the very bottom, the tab bar above it (the bottom area stacks
     // its rows from the edge inwards).
-    ToolBar1 = new QToolBar(this);
-    ToolBar1->setObjectName(QStringLiteral("ToolBar1"));
-    ToolBar1->setMovable(false);
-    ToolBar1->setFloatable(false);
-    ToolBar1->setAllowedAreas(Qt::BottomToolBarArea);
-    StatusBar1 = new QLabel;
-    StatusBar1->setObjectName(QStringLiteral("StatusBar1"));
-    StatusBar1->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-    StatusBar1->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
-    StatusBar1->resize(50, 20);
-    ProgressBar1 = new QProgressBar;
-    ProgressBar1->setObjectName(QStringLiteral("ProgressBar1"));
-    ProgressBar1->setRange(0, 100);
-    ProgressBar1->setValue(0);
-    ProgressBar1->setTextVisible(false);
-    ProgressBar1->resize(127, 16);
-    StatusPanel = new TStatusPanel(StatusBar1, ProgressBar1, ToolBar1);
-    StatusPanel->setFixedHeight(20);
-    ToolBar1->addWidget(StatusPanel);
-    addToolBar(Qt::BottomToolBarArea, ToolBar1);
+    ui.ToolBar1 = new QToolBar(this);
+    ui.ToolBar1->setObjectName(QStringLiteral("ToolBar1"));
+    ui.ToolBar1->setMovable(false);
+    ui.ToolBar1->setFloatable(false);
+    ui.ToolBar1->setAllowedAreas(Qt::BottomToolBarArea);
+    ui.StatusBar1 = new QLabel;
+    ui.StatusBar1->setObjectName(QStringLiteral("StatusBar1"));
+    ui.StatusBar1->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    ui.StatusBar1->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    ui.StatusBar1->resize(50, 20);
+    ui.ProgressBar1 = new QProgressBar;
+    ui.ProgressBar1->setObjectName(QStringLiteral("ProgressBar1"));
+    ui.ProgressBar1->setRange(0, 100);
+    ui.ProgressBar1->setValue(0);
+    ui.ProgressBar1->setTextVisible(false);
+    ui.ProgressBar1->resize(127, 16);
+    ui.StatusPanel = new TStatusPanel(ui.StatusBar1, ui.ProgressBar1, ui.ToolBar1);
+    ui.StatusPanel->setFixedHeight(20);
+    ui.ToolBar1->addWidget(ui.StatusPanel);
+    addToolBar(Qt::BottomToolBarArea, ui.ToolBar1);
     addToolBarBreak(Qt::BottomToolBarArea);
-    return ToolBar1;
+    return ui.ToolBar1;
 }
 
 QToolBar* TMainForm::createTabBar() {
-    TabBar = new QToolBar(this);
-    TabBar->setObjectName(QStringLiteral("TabBar"));
-    TabBar->setMovable(false);
-    TabBar->setFloatable(false);
-    TabBar->setAllowedAreas(Qt::BottomToolBarArea);
-    TabBar->setFixedHeight(28);
-    TabBar->layout()->setContentsMargins(0, 0, 0, 0);
-    TabBar->setStyleSheet(QStringLiteral("QToolBar#TabBar { border: 0px; padding: 0px; spacing: 0px; }"));
-    Tabs = new TTabStrip(AppPath, MDIClient, TabBar);
-    TabBar->addWidget(Tabs->TabControl1);
-    addToolBar(Qt::BottomToolBarArea, TabBar);
-    return TabBar;
+    ui.TabBar = new QToolBar(this);
+    ui.TabBar->setObjectName(QStringLiteral("TabBar"));
+    ui.TabBar->setMovable(false);
+    ui.TabBar->setFloatable(false);
+    ui.TabBar->setAllowedAreas(Qt::BottomToolBarArea);
+    ui.TabBar->setFixedHeight(28);
+    ui.TabBar->layout()->setContentsMargins(0, 0, 0, 0);
+    ui.TabBar->setStyleSheet(QStringLiteral("QToolBar#ui.TabBar { border: 0px; padding: 0px; spacing: 0px; }"));
+    Tabs = new TTabStrip(AppPath, ui.MDIClient, ui.TabBar);
+    ui.TabBar->addWidget(Tabs->TabControl1);
+    addToolBar(Qt::BottomToolBarArea, ui.TabBar);
+    return ui.TabBar;
 }

@@ -14,25 +14,25 @@
 #include <QMenu>
 #include <QStyle>
 
-QMdiSubWindow* TMainForm::ActiveMDIChild() const { return MDIClient->activeSubWindow(); }
+QMdiSubWindow* TMainForm::ActiveMDIChild() const { return ui.MDIClient->activeSubWindow(); }
 
 QList<QMdiSubWindow*> TMainForm::MDIChildren() const {
-    return MDIClient->subWindowList(QMdiArea::CreationOrder);
+    return ui.MDIClient->subWindowList(QMdiArea::CreationOrder);
 }
 
 void TMainForm::IE_ItemClick() {
-    IE_item->setChecked(true);
-    Moz_Item->setChecked(false);
+    ui.IE_item->setChecked(true);
+    ui.Moz_Item->setChecked(false);
 }
 
 void TMainForm::Moz_ItemClick() {
-    Moz_Item->setChecked(true);
-    IE_item->setChecked(false);
+    ui.Moz_Item->setChecked(true);
+    ui.IE_item->setChecked(false);
 }
 
-void TMainForm::mnuFile_CloseClick() { MDIClient->closeActiveSubWindow(); }
+void TMainForm::mnuFile_CloseClick() { ui.MDIClient->closeActiveSubWindow(); }
 
-void TMainForm::mnuWindow_CascadeClick() { MDIClient->cascadeSubWindows(); }
+void TMainForm::mnuWindow_CascadeClick() { ui.MDIClient->cascadeSubWindows(); }
 
 namespace {
 
@@ -64,8 +64,8 @@ void tile(QMdiArea* area, bool stacked) {
 
 }  // namespace
 
-void TMainForm::mnuWindow_TileHorizontalClick() { tile(MDIClient, true); }
-void TMainForm::mnuWindow_TileVerticalClick() { tile(MDIClient, false); }
+void TMainForm::mnuWindow_TileHorizontalClick() { tile(ui.MDIClient, true); }
+void TMainForm::mnuWindow_TileVerticalClick() { tile(ui.MDIClient, false); }
 
 void TMainForm::mnuWindow_MinimizeAllClick() {
     for (QMdiSubWindow* w : MDIChildren()) w->showMinimized();
@@ -74,7 +74,7 @@ void TMainForm::mnuWindow_MinimizeAllClick() {
 
 void TMainForm::mnuWindow_ArrangeClick() {
     // Minimized windows line up along the bottom edge, left to right, row above row.
-    const QRect r = MDIClient->viewport()->rect();
+    const QRect r = ui.MDIClient->viewport()->rect();
     int x = 0, y = r.height();
     for (QMdiSubWindow* w : MDIChildren()) {
         if (!w->isMinimized()) continue;
@@ -90,24 +90,24 @@ void TMainForm::mnuWindow_ArrangeClick() {
 
 void TMainForm::fillWindowMenu() {
     for (QAction* a : windowListItems_) {
-        mnuWindow->removeAction(a);
+        ui.mnuWindow->removeAction(a);
         a->deleteLater();
     }
     windowListItems_.clear();
     const QList<QMdiSubWindow*> windows = MDIChildren();
     if (windows.isEmpty()) return;
-    windowListItems_ << mnuWindow->addSeparator();
+    windowListItems_ << ui.mnuWindow->addSeparator();
     int number = 1;
     for (QMdiSubWindow* w : windows) {
         const QString title = QString(w->windowTitle()).replace(u'&', QStringLiteral("&&"));
         const QString text = number < 10 ? QStringLiteral("&%1 %2").arg(number).arg(title)
                                          : QStringLiteral("%1 %2").arg(number).arg(title);
-        QAction* item = mnuWindow->addAction(text);
+        QAction* item = ui.mnuWindow->addAction(text);
         item->setCheckable(true);
         item->setChecked(w == ActiveMDIChild());
         connect(item, &QAction::triggered, w, [this, w] {
             if (w->isMinimized()) w->showNormal();
-            MDIClient->setActiveSubWindow(w);
+            ui.MDIClient->setActiveSubWindow(w);
         });
         windowListItems_ << item;
         ++number;
@@ -122,7 +122,7 @@ void TMainForm::BookMarkMenuRead() { BookmarkViews->BookMarkMenuRead(); }
 void TMainForm::BookMarkTreeRead() { BookmarkViews->BookMarkTreeRead(); }
 
 void TMainForm::OpenBookmark(const QString& address) {
-    txtAddress->setText(address);
+    ui.txtAddress->setText(address);
     int choice = Settings(configPath()).ReadByte(Keys::BookMark);
     if (MDIChildren().isEmpty()) choice = 1;
     if (choice == 1) OpenViewWindow(QString(), address);
@@ -136,5 +136,5 @@ void TMainForm::mnuBMEditClick() {
     // With no view window there is no page title: the name box is emptied rather than
     // left holding an earlier page's title.
     QMdiSubWindow* active = ActiveMDIChild();
-    frm_BMEdit->ShowWith(txtAddress->text(), active ? active->windowTitle() : QString());
+    frm_BMEdit->ShowWith(ui.txtAddress->text(), active ? active->windowTitle() : QString());
 }

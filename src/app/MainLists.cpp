@@ -48,7 +48,7 @@ void TMainForm::mnuWebList_EditClick() {
 
 Tfrm_Option* TMainForm::CreateOptionWindow(bool show) {
     const Tfrm_Option::Connector wire = [this](Tfrm_Option& window) {
-        connect(&window, &Tfrm_Option::GekkoEnabled, Moz_Item, &QAction::setEnabled);
+        connect(&window, &Tfrm_Option::GekkoEnabled, ui.Moz_Item, &QAction::setEnabled);
         connect(&window, &Tfrm_Option::TabWidthChanged, Tabs->TabControl1, &TTabControl::setTabWidth);
         connect(&window, &Tfrm_Option::TabTypeChanged, Tabs->TabControl1,
                 [this](int tabType) { Tabs->TabControl1->setButtonStyle(tabType != 0); });

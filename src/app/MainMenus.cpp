@@ -30,110 +30,110 @@ void TMainForm::createMenus() {
     createEditShortcuts();
 
     BookMarks = new BookmarkModel(AppPath, this);
-    BookmarkViews = new TBookmarkViews(*BookMarks, mnuBookMark, TreeView1, ImageList1, this);
-    WebLists = new TWebListMenu(mnuWebList, ImageList1, this);
+    BookmarkViews = new TBookmarkViews(*BookMarks, ui.mnuBookMark, ui.TreeView1, ImageList1, this);
+    WebLists = new TWebListMenu(ui.mnuWebList, ImageList1, this);
 }
 
 QMenu* TMainForm::createFileMenu(QMenuBar* bar) {
-    mnuFile = bar->addMenu(QStringLiteral("ファイル(&F)"));
-    FileNew1 = addItem(mnuFile, QStringLiteral("新規作成(&N)"), ImageList::NewCommand);
-    FileNew1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_N));
-    FileOpen1 = addItem(mnuFile, QStringLiteral("開く(&O)..."), ImageList::OpenCommand);
-    FileOpen1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
-    mnuFile_Close = addItem(mnuFile, QStringLiteral("閉じる(&C)"));
-    mnuFile_SaveAs = addItem(mnuFile, QStringLiteral("名前をつけて保存(&A)..."));
-    mnuFile->addSeparator();
-    mnuFile_Exit = addItem(mnuFile, QStringLiteral("終了(&X)"));
-    return mnuFile;
+    ui.mnuFile = bar->addMenu(QStringLiteral("ファイル(&F)"));
+    ui.FileNew1 = addItem(ui.mnuFile, QStringLiteral("新規作成(&N)"), ImageList::NewCommand);
+    ui.FileNew1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_N));
+    ui.FileOpen1 = addItem(ui.mnuFile, QStringLiteral("開く(&O)..."), ImageList::OpenCommand);
+    ui.FileOpen1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
+    ui.mnuFile_Close = addItem(ui.mnuFile, QStringLiteral("閉じる(&C)"));
+    ui.mnuFile_SaveAs = addItem(ui.mnuFile, QStringLiteral("名前をつけて保存(&A)..."));
+    ui.mnuFile->addSeparator();
+    ui.mnuFile_Exit = addItem(ui.mnuFile, QStringLiteral("終了(&X)"));
+    return ui.mnuFile;
 }
 
 QMenu* TMainForm::createEditMenu(QMenuBar* bar) {
-    mnuEdit = bar->addMenu(QStringLiteral("編集(&E)"));
-    mnuEdit_Copy = addItem(mnuEdit, QStringLiteral("コピー(&P)"));
-    mnuEdit->addSeparator();
-    mnuEdit_slrAll = addItem(mnuEdit, QStringLiteral("全て選択(&A)"));
-    mnuEdit_slrAll->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_A));
-    return mnuEdit;
+    ui.mnuEdit = bar->addMenu(QStringLiteral("編集(&E)"));
+    ui.mnuEdit_Copy = addItem(ui.mnuEdit, QStringLiteral("コピー(&P)"));
+    ui.mnuEdit->addSeparator();
+    ui.mnuEdit_slrAll = addItem(ui.mnuEdit, QStringLiteral("全て選択(&A)"));
+    ui.mnuEdit_slrAll->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_A));
+    return ui.mnuEdit;
 }
 
 QMenu* TMainForm::createShowMenu(QMenuBar* bar) {
-    mnuShow = bar->addMenu(QStringLiteral("表示(&V)"));
-    mnuShow_ToolBar = mnuShow->addMenu(QStringLiteral("ツールバー(&T)"));
-    mnuShow_default = addItem(mnuShow_ToolBar, QStringLiteral("標準"));
-    mnuShow_Address = addItem(mnuShow_ToolBar, QStringLiteral("アドレスバー"));
-    mnuShow_Status = addItem(mnuShow_ToolBar, QStringLiteral("ステータスバー"));
-    mnuShow_Tab = addItem(mnuShow_ToolBar, QStringLiteral("タブバー"));
-    mnuShow_J = addItem(mnuShow_ToolBar, QStringLiteral("Jバー"));
-    for (QAction* a : {mnuShow_default, mnuShow_Address, mnuShow_Status, mnuShow_Tab, mnuShow_J}) {
+    ui.mnuShow = bar->addMenu(QStringLiteral("表示(&V)"));
+    ui.mnuShow_ToolBar = ui.mnuShow->addMenu(QStringLiteral("ツールバー(&T)"));
+    ui.mnuShow_default = addItem(ui.mnuShow_ToolBar, QStringLiteral("標準"));
+    ui.mnuShow_Address = addItem(ui.mnuShow_ToolBar, QStringLiteral("アドレスバー"));
+    ui.mnuShow_Status = addItem(ui.mnuShow_ToolBar, QStringLiteral("ステータスバー"));
+    ui.mnuShow_Tab = addItem(ui.mnuShow_ToolBar, QStringLiteral("タブバー"));
+    ui.mnuShow_J = addItem(ui.mnuShow_ToolBar, QStringLiteral("Jバー"));
+    for (QAction* a : {ui.mnuShow_default, ui.mnuShow_Address, ui.mnuShow_Status, ui.mnuShow_Tab, ui.mnuShow_J}) {
         a->setCheckable(true);
         a->setChecked(true);
     }
-    mnuShow->addSeparator();
-    mnuShow_Size = mnuShow->addMenu(QStringLiteral("文字サイズ"));
-    mnuSize_Max = addItem(mnuShow_Size, QStringLiteral("最大(&B)"));
-    mnuSize_Large = addItem(mnuShow_Size, QStringLiteral("大(&L)"));
-    mnuSize_middle = addItem(mnuShow_Size, QStringLiteral("中(&M)"));
-    mnuSize_Small = addItem(mnuShow_Size, QStringLiteral("小(&S)"));
-    mnuSize_Min = addItem(mnuShow_Size, QStringLiteral("最小(A)"));
-    for (QAction* a : {mnuSize_Max, mnuSize_Large, mnuSize_middle, mnuSize_Small, mnuSize_Min}) a->setCheckable(true);
-    return mnuShow;
+    ui.mnuShow->addSeparator();
+    ui.mnuShow_Size = ui.mnuShow->addMenu(QStringLiteral("文字サイズ"));
+    ui.mnuSize_Max = addItem(ui.mnuShow_Size, QStringLiteral("最大(&B)"));
+    ui.mnuSize_Large = addItem(ui.mnuShow_Size, QStringLiteral("大(&L)"));
+    ui.mnuSize_middle = addItem(ui.mnuShow_Size, QStringLiteral("中(&M)"));
+    ui.mnuSize_Small = addItem(ui.mnuShow_Size, QStringLiteral("小(&S)"));
+    ui.mnuSize_Min = addItem(ui.mnuShow_Size, QStringLiteral("最小(A)"));
+    for (QAction* a : {ui.mnuSize_Max, ui.mnuSize_Large, ui.mnuSize_middle, ui.mnuSize_Small, ui.mnuSize_Min}) a->setCheckable(true);
+    return ui.mnuShow;
 }
 
 QMenu* TMainForm::createBookmarkMenu(QMenuBar* bar) {
-    mnuBookMark = bar->addMenu(QStringLiteral("ブックマーク(&B)"));
-    mnuBMEdit = addItem(mnuBookMark, QStringLiteral("ブックマークを編集(&E)"));
-    mnuBookMark->addSeparator();
-    return mnuBookMark;
+    ui.mnuBookMark = bar->addMenu(QStringLiteral("ブックマーク(&B)"));
+    ui.mnuBMEdit = addItem(ui.mnuBookMark, QStringLiteral("ブックマークを編集(&E)"));
+    ui.mnuBookMark->addSeparator();
+    return ui.mnuBookMark;
 }
 
 QMenu* TMainForm::createWebListMenu(QMenuBar* bar) {
-    mnuWebList = bar->addMenu(QStringLiteral("Webリスト(&L)"));
-    mnuWebList_Edit = addItem(mnuWebList, QStringLiteral("Webリストを編集(&E)"));
-    mnuWebList->addSeparator();
-    return mnuWebList;
+    ui.mnuWebList = bar->addMenu(QStringLiteral("Webリスト(&L)"));
+    ui.mnuWebList_Edit = addItem(ui.mnuWebList, QStringLiteral("Webリストを編集(&E)"));
+    ui.mnuWebList->addSeparator();
+    return ui.mnuWebList;
 }
 
 QMenu* TMainForm::createToolMenu(QMenuBar* bar) {
-    mnuTool = bar->addMenu(QStringLiteral("ツール(&T)"));
-    mnuEngine = mnuTool->addMenu(QStringLiteral("エンジン"));
-    IE_item = addItem(mnuEngine, QStringLiteral("Internet Explorer"));
-    Moz_Item = addItem(mnuEngine, QStringLiteral("Gekko"));
-    IE_item->setCheckable(true);
-    Moz_Item->setCheckable(true);
-    IE_item->setChecked(true);
-    mnuOtherEngine = addItem(mnuTool, QStringLiteral("もう一方のエンジンで開く(&O)"));
-    mnuOption = addItem(mnuTool, QStringLiteral("オプション"));
-    mnuOption->setShortcut(QKeySequence(Qt::Key_F12));
-    return mnuTool;
+    ui.mnuTool = bar->addMenu(QStringLiteral("ツール(&T)"));
+    ui.mnuEngine = ui.mnuTool->addMenu(QStringLiteral("エンジン"));
+    ui.IE_item = addItem(ui.mnuEngine, QStringLiteral("Internet Explorer"));
+    ui.Moz_Item = addItem(ui.mnuEngine, QStringLiteral("Gekko"));
+    ui.IE_item->setCheckable(true);
+    ui.Moz_Item->setCheckable(true);
+    ui.IE_item->setChecked(true);
+    ui.mnuOtherEngine = addItem(ui.mnuTool, QStringLiteral("もう一方のエンジンで開く(&O)"));
+    ui.mnuOption = addItem(ui.mnuTool, QStringLiteral("オプション"));
+    ui.mnuOption->setShortcut(QKeySequence(Qt::Key_F12));
+    return ui.mnuTool;
 }
 
 QMenu* TMainForm::createWindowMenu(QMenuBar* bar) {
-    mnuWindow = bar->addMenu(QStringLiteral("ウィンドウ(&W)"));
-    mnuWindow_Cascade = addItem(mnuWindow, QStringLiteral("重ねて表示(&C)"));
-    mnuWindow_TileHorizontal = addItem(mnuWindow, QStringLiteral("水平に並べて表示(&H)"));
-    mnuWindow_TileVertical = addItem(mnuWindow, QStringLiteral("垂直に並べて表示(&V)"));
-    mnuWindow_MinimizeAll = addItem(mnuWindow, QStringLiteral("すべてを最小化(&M)"));
-    mnuWindow_Arrange = addItem(mnuWindow, QStringLiteral("アイコンの整列(&A)"));
-    return mnuWindow;
+    ui.mnuWindow = bar->addMenu(QStringLiteral("ウィンドウ(&W)"));
+    ui.mnuWindow_Cascade = addItem(ui.mnuWindow, QStringLiteral("重ねて表示(&C)"));
+    ui.mnuWindow_TileHorizontal = addItem(ui.mnuWindow, QStringLiteral("水平に並べて表示(&H)"));
+    ui.mnuWindow_TileVertical = addItem(ui.mnuWindow, QStringLiteral("垂直に並べて表示(&V)"));
+    ui.mnuWindow_MinimizeAll = addItem(ui.mnuWindow, QStringLiteral("すべてを最小化(&M)"));
+    ui.mnuWindow_Arrange = addItem(ui.mnuWindow, QStringLiteral("アイコンの整列(&A)"));
+    return ui.mnuWindow;
 }
 
 QMenu* TMainForm::createHelpMenu(QMenuBar* bar) {
-    mnuHelp = bar->addMenu(QStringLiteral("ヘルプ(&H)"));
-    mnuAbout = addItem(mnuHelp, QStringLiteral("バージョン情報(&A)..."));
-    return mnuHelp;
+    ui.mnuHelp = bar->addMenu(QStringLiteral("ヘルプ(&H)"));
+    ui.mnuAbout = addItem(ui.mnuHelp, QStringLiteral("バージョン情報(&A)..."));
+    return ui.mnuHelp;
 }
 
 QList<QAction*> TMainForm::createEditShortcuts() {
     // Shortcuts for the focused text box; they stand in no menu but work frame-wide.
-    EditCut1 = new QAction(QStringLiteral("切り取り(&T)"), this);
-    EditCut1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_X));
-    EditCopy1 = new QAction(QStringLiteral("コピー(&C)..."), this);
-    EditCopy1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_C));
-    EditPaste1 = new QAction(QStringLiteral("貼り付け(&P)"), this);
-    EditPaste1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_V));
-    for (QAction* a : {EditCut1, EditCopy1, EditPaste1}) {
+    ui.EditCut1 = new QAction(QStringLiteral("切り取り(&T)"), this);
+    ui.EditCut1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_X));
+    ui.EditCopy1 = new QAction(QStringLiteral("コピー(&C)..."), this);
+    ui.EditCopy1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_C));
+    ui.EditPaste1 = new QAction(QStringLiteral("貼り付け(&P)"), this);
+    ui.EditPaste1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_V));
+    for (QAction* a : {ui.EditCut1, ui.EditCopy1, ui.EditPaste1}) {
         a->setProperty("category", QStringLiteral("編集"));
         addAction(a);
     }
-    return {EditCut1, EditCopy1, EditPaste1};
+    return {ui.EditCut1, ui.EditCopy1, ui.EditPaste1};
 }

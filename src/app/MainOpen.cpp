@@ -24,11 +24,11 @@
 template <typename Window>
 TViewWindow* TMainForm::createViewWindow(const QString& caption, int id) {
     auto* window = new Window;
-    MDIClient->addSubWindow(window);
+    ui.MDIClient->addSubWindow(window);
     window->Tag = id;
     Tabs->AddWindow(window);
     connectView(window);
-    const TViewStart start{BackCtrl->isEnabled(), FrwrdCtrl->isEnabled(), StopCtrl->isEnabled(), MojiSize,
+    const TViewStart start{ui.BackCtrl->isEnabled(), ui.FrwrdCtrl->isEnabled(), ui.StopCtrl->isEnabled(), MojiSize,
                            ViewWindowState};
     ErrorBox::guard([window, &start] { window->FormCreate(start); });
     window->setWindowTitle(caption);
@@ -38,7 +38,7 @@ TViewWindow* TMainForm::createViewWindow(const QString& caption, int id) {
 
 void TMainForm::FitIntoMDIArea(QMdiSubWindow* window) const {
     if (window->windowState() & (Qt::WindowMinimized | Qt::WindowMaximized)) return;
-    const QRect area = MDIClient->viewport()->rect();
+    const QRect area = ui.MDIClient->viewport()->rect();
     if (area.isEmpty()) return;
     // The layout's size where it fits, less where the area is smaller; and no part of
     // the window (its caption and left edge least of all) beyond the area's edges.
@@ -50,7 +50,7 @@ void TMainForm::FitIntoMDIArea(QMdiSubWindow* window) const {
 }
 
 void TMainForm::OpenViewWindow(const QString& caption, const QString& address) {
-    OpenViewWindowIn(IE_item->isChecked(), caption, address);
+    OpenViewWindowIn(ui.IE_item->isChecked(), caption, address);
 }
 
 TViewWindow* TMainForm::OpenViewWindowIn(bool ie, const QString& caption, const QString& address) {
@@ -98,7 +98,7 @@ void TMainForm::openNextQueuedWindow() {
     const PendingWindow next = pendingWindows_.takeFirst();
     bool failed = true;
     ErrorBox::guard([&] {
-        TViewWindow* window = OpenViewWindowIn(next.ie.value_or(IE_item->isChecked()), next.caption, next.address);
+        TViewWindow* window = OpenViewWindowIn(next.ie.value_or(ui.IE_item->isChecked()), next.caption, next.address);
         if (window && next.front) queuedFront_ = window;
         failed = false;
     });
@@ -108,7 +108,7 @@ void TMainForm::openNextQueuedWindow() {
 }
 
 void TMainForm::FileNew1Execute() {
-    if (IE_item->isChecked())
+    if (ui.IE_item->isChecked())
         OpenViewWindow(QStringLiteral("Internet Explorer"), QString());
     else
         OpenViewWindow(QStringLiteral("Gecko"), QStringLiteral("about:blank"));
@@ -129,9 +129,9 @@ void TMainForm::txtAddressKeyDown(int key) {
 void TMainForm::btnMoveClick() {
     int addressBar = Settings(configPath()).ReadByte(Keys::AddressBar);
     if (MDIChildren().isEmpty()) addressBar = 1;
-    const QString target = txtAddress->text();
+    const QString target = ui.txtAddress->text();
     // Taken: from now on the box follows the pages again.
-    txtAddress->setModified(false);
+    ui.txtAddress->setModified(false);
     if (addressBar == 1) FileNew1Execute();
     const EngineTarget engine = DispatchRule(ActiveMDIChild());
     if (!engine) return;

@@ -19,13 +19,13 @@ bool isIE(const TViewWindow* view) { return qobject_cast<const Tfrm_IE*>(view) !
 }  // namespace
 
 void TMainForm::UpdateOtherEngineItems() {
-    const bool enabled = Moz_Item->isEnabled();
-    mnuOtherEngine->setEnabled(enabled && ActiveMDIChild() != nullptr);
+    const bool enabled = ui.Moz_Item->isEnabled();
+    ui.mnuOtherEngine->setEnabled(enabled && ActiveMDIChild() != nullptr);
     Tabs->popOtherEngine->setEnabled(enabled);
 }
 
 void TMainForm::OpenInOtherEngine(TViewWindow* view) {
-    if (!Moz_Item->isEnabled()) return;
+    if (!ui.Moz_Item->isEnabled()) return;
     const bool toIE = !isIE(view);
     QString address = view->LocationURL();
     // An empty page opens as the other engine's own empty page, as New opens it.
@@ -61,7 +61,7 @@ void TMainForm::RestoreSession() {
     QList<PendingWindow> windows;
     for (const SessionEntry& entry : SessionFile(AppPath).read()) {
         // Without Gekko a Gecko page comes back in the other engine.
-        const bool ie = entry.caption == SessionFile::IECaption || !Moz_Item->isEnabled();
+        const bool ie = entry.caption == SessionFile::IECaption || !ui.Moz_Item->isEnabled();
         windows.append({ie, ie ? SessionFile::IECaption : SessionFile::GeckoCaption, entry.address, entry.active, true});
     }
     queueWindows(windows);

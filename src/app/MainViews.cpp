@@ -36,7 +36,7 @@ bool TMainForm::IsInFront(const TViewWindow* view) const { return ActiveMDIChild
 
 bool TMainForm::AddressBeingEdited() const {
     // A selection the user made is the start of typing over it.
-    return txtAddress->hasFocus() && (txtAddress->isModified() || txtAddress->hasSelectedText());
+    return ui.txtAddress->hasFocus() && (ui.txtAddress->isModified() || ui.txtAddress->hasSelectedText());
 }
 
 void TMainForm::ShowAddress(const QString& address, const TViewWindow* view) {
@@ -44,18 +44,18 @@ void TMainForm::ShowAddress(const QString& address, const TViewWindow* view) {
     // user is typing; a window coming to the front in its place does.
     if (AddressBeingEdited() && view == addressOwner_) return;
     addressOwner_ = view;
-    txtAddress->setText(address);
+    ui.txtAddress->setText(address);
 }
 
 void TMainForm::ViewActivate(TViewWindow* view) {
     view->FormActivate();
     ShowAddress(view->LocationURL(), view);
-    ProgressBar1->setValue(view->SavedProgress);
+    ui.ProgressBar1->setValue(view->SavedProgress);
     showRememberedButtons(view);
     enablePageMenus(true);
     const std::optional<int> size = view->textSize();
     if (size) CheckTextSize(*size);
-    mnuShow_Size->menuAction()->setEnabled(size.has_value());
+    ui.mnuShow_Size->menuAction()->setEnabled(size.has_value());
     if (const auto position = TabPositionOf(view->Tag)) SelectTab(*position);
 }
 
@@ -65,16 +65,16 @@ void TMainForm::ViewTitleChange(TViewWindow* view) {
 }
 
 void TMainForm::ViewStatusTextChange(TViewWindow* view, const QString& text) {
-    if (IsInFront(view)) StatusBar1->setText(text);
+    if (IsInFront(view)) ui.StatusBar1->setText(text);
 }
 
 void TMainForm::ViewProgressChange(TViewWindow* view, int progress, int progressMax) {
     const bool front = IsInFront(view);
-    const TProgressStep step = view->ProgressStep(progress, progressMax, front ? ProgressBar1->value() : view->SavedProgress);
+    const TProgressStep step = view->ProgressStep(progress, progressMax, front ? ui.ProgressBar1->value() : view->SavedProgress);
     view->SavedProgress = step.position;
     if (front) {
-        ProgressBar1->setValue(step.position);
-        if (step.stop) StopCtrl->setEnabled(*step.stop);
+        ui.ProgressBar1->setValue(step.position);
+        if (step.stop) ui.StopCtrl->setEnabled(*step.stop);
     } else if (step.stop) {
         view->SavedStop = *step.stop;
     }
@@ -87,9 +87,9 @@ void TMainForm::ViewCommandStateChange(TViewWindow* view, int command, bool enab
         view->SavedReload = true;
         return;
     }
-    if (command == CSC_NAVIGATEFORWARD) FrwrdCtrl->setEnabled(enable);
-    if (command == CSC_NAVIGATEBACK) BackCtrl->setEnabled(enable);
-    ReLoadCtrl->setEnabled(true);
+    if (command == CSC_NAVIGATEFORWARD) ui.FrwrdCtrl->setEnabled(enable);
+    if (command == CSC_NAVIGATEBACK) ui.BackCtrl->setEnabled(enable);
+    ui.ReLoadCtrl->setEnabled(true);
     SubChange(view->IsOpen);
 }
 
@@ -105,8 +105,8 @@ void TMainForm::ViewClose(TViewWindow* view) {
     // status text and buttons as they are.
     if (view->clearsFrameOnClose()) SubChange(false);
     enablePageMenus(false);
-    mnuShow_Size->menuAction()->setEnabled(false);
-    txtAddress->clear();
+    ui.mnuShow_Size->menuAction()->setEnabled(false);
+    ui.txtAddress->clear();
     if (addressOwner_ == view) addressOwner_ = nullptr;
 }
 
@@ -114,29 +114,29 @@ void TMainForm::SubChange(bool flag) {
     if (flag) {
         auto* active = qobject_cast<TViewWindow*>(ActiveMDIChild());
         if (!active) return;
-        active->SavedBack = BackCtrl->isEnabled();
-        active->SavedForward = FrwrdCtrl->isEnabled();
-        active->SavedReload = ReLoadCtrl->isEnabled();
-        active->SavedStop = StopCtrl->isEnabled();
+        active->SavedBack = ui.BackCtrl->isEnabled();
+        active->SavedForward = ui.FrwrdCtrl->isEnabled();
+        active->SavedReload = ui.ReLoadCtrl->isEnabled();
+        active->SavedStop = ui.StopCtrl->isEnabled();
         return;
     }
-    ProgressBar1->setValue(0);
-    txtAddress->clear();
-    StatusBar1->clear();
-    for (QToolButton* b : {BackCtrl, FrwrdCtrl, ReLoadCtrl, StopCtrl}) b->setEnabled(false);
+    ui.ProgressBar1->setValue(0);
+    ui.txtAddress->clear();
+    ui.StatusBar1->clear();
+    for (QToolButton* b : {ui.BackCtrl, ui.FrwrdCtrl, ui.ReLoadCtrl, ui.StopCtrl}) b->setEnabled(false);
 }
 
 void TMainForm::enablePageMenus(bool enabled) {
-    mnuFile_SaveAs->setEnabled(enabled);
-    mnuEdit_slrAll->setEnabled(enabled);
-    mnuEdit_Copy->setEnabled(enabled);
+    ui.mnuFile_SaveAs->setEnabled(enabled);
+    ui.mnuEdit_slrAll->setEnabled(enabled);
+    ui.mnuEdit_Copy->setEnabled(enabled);
 }
 
 void TMainForm::showRememberedButtons(const TViewWindow* view) {
-    BackCtrl->setEnabled(view->SavedBack);
-    FrwrdCtrl->setEnabled(view->SavedForward);
-    StopCtrl->setEnabled(view->SavedStop);
-    ReLoadCtrl->setEnabled(view->SavedReload);
+    ui.BackCtrl->setEnabled(view->SavedBack);
+    ui.FrwrdCtrl->setEnabled(view->SavedForward);
+    ui.StopCtrl->setEnabled(view->SavedStop);
+    ui.ReLoadCtrl->setEnabled(view->SavedReload);
 }
 
 // --- the tab strip ------------------------------------------------------------------

@@ -73,5 +73,5 @@ bool TMainForm::IsCloseURL(const QString& address) {
 
 void TMainForm::PopupNavigate(const QString& address) {
     if (IsCloseURL(address)) return;
-    OpenViewWindow(IE_item->isChecked() ? QStringLiteral("Internet Explorer") : QStringLiteral("Gecko"), address);
+    OpenViewWindow(ui.IE_item->isChecked() ? QStringLiteral("Internet Explorer") : QStringLiteral("Gecko"), address);
 }

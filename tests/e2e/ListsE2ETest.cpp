@@ -147,11 +147,11 @@ TEST_F(ListsE2E, F12OpensTheOptionsAndOkSavesAndAppliesThem) {
     ASSERT_TRUE(waitUntil([&] { return visibleOptions() != nullptr; }, Timeout));
     Tfrm_Option* options = visibleOptions();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(options));
-    ASSERT_FALSE(form->Moz_Item->isEnabled());
+    ASSERT_FALSE(form->controls().Moz_Item->isEnabled());
 
     // The Gecko box turns the engine item on at once.
     clickOn(options->chkMoz, QPoint(8, options->chkMoz->height() / 2));
-    ASSERT_TRUE(waitUntil([&] { return form->Moz_Item->isEnabled(); }, Timeout));
+    ASSERT_TRUE(waitUntil([&] { return form->controls().Moz_Item->isEnabled(); }, Timeout));
 
     // The tab page: a fixed width of 120 and button style.
     QTreeWidgetItem* tabPage = options->TreeView1->findItems(QStringLiteral("タブ"), Qt::MatchExactly | Qt::MatchRecursive).value(0);
@@ -182,8 +182,8 @@ TEST_F(ListsE2E, F12OpensTheOptionsAndOkSavesAndAppliesThem) {
     EXPECT_TRUE(form->Tabs->TabControl1->buttonStyle());
 
     // With Gekko enabled, New opens a WebKit window.
-    form->Moz_Item->trigger();
-    clickOn(form->ToolButton1);
+    form->controls().Moz_Item->trigger();
+    clickOn(form->controls().ToolButton1);
     ASSERT_TRUE(waitUntil([&] { return form->MDIChildren().size() == 1; }, Timeout));
     auto* view = qobject_cast<TViewWindow*>(form->MDIChildren().at(0));
     ASSERT_NE(view, nullptr);
@@ -193,10 +193,10 @@ TEST_F(ListsE2E, F12OpensTheOptionsAndOkSavesAndAppliesThem) {
 }
 
 TEST_F(ListsE2E, AWebListChosenFromTheMenuOpensItsPagesInOrder) {
-    ASSERT_EQ(form->mnuWebList->actions().size(), 3);
+    ASSERT_EQ(form->controls().mnuWebList->actions().size(), 3);
     keys(form.get(), {QStringLiteral("alt+l")});
-    ASSERT_TRUE(waitUntil([&] { return form->mnuWebList->isVisible(); }, Timeout));
-    keys(form->mnuWebList, {QStringLiteral("p")});
+    ASSERT_TRUE(waitUntil([&] { return form->controls().mnuWebList->isVisible(); }, Timeout));
+    keys(form->controls().mnuWebList, {QStringLiteral("p")});
     ASSERT_TRUE(waitUntil(
         [&] { return tabs() == QStringList({"Page one", "Page two", "Page three"}); }, Timeout))
         << tabs().join(", ").toStdString();
@@ -209,7 +209,7 @@ TEST_F(ListsE2E, AChromiumPageOpenedInWebKitShowsTheSameTitle) {
     dir.write("config.ini", "[General]\r\nLastEngine=IE\r\n[Option_Main]\r\nMozilla=2\r\n");
     form->OpenViewWindow(QStringLiteral("cap"), server.url("/one"));
     ASSERT_TRUE(waitUntil([&] { return tabs() == QStringList{"Page one"}; }, Timeout));
-    form->Moz_Item->setEnabled(true);
+    form->controls().Moz_Item->setEnabled(true);
     const QPoint onTab = form->Tabs->TabControl1->tabRect(0).center();
     const QPoint global = form->Tabs->TabControl1->mapToGlobal(onTab);
     xdotool({QStringLiteral("mousemove"), QString::number(global.x()), QString::number(global.y()),
@@ -283,7 +283,7 @@ TEST_F(ListsE2E, KeysInsideAChromiumPageAndTheFramesOwnKeys) {
     ASSERT_TRUE(waitUntil([&] { return form->MDIChildren().size() == 2; }, Timeout));
 
     // Enter in the address box navigates the window in front.
-    clickOn(form->txtAddress);
+    clickOn(form->controls().txtAddress);
     keys(form.get(), {QStringLiteral("ctrl+a")});
     xdotool({QStringLiteral("type"), QStringLiteral("--delay"), QStringLiteral("20"), server.url("/one")});
     xdotool({QStringLiteral("key"), QStringLiteral("Return")});
@@ -350,10 +350,10 @@ TEST_F(ListsE2E, WhatAUserDoesInsideAChromiumPage) {
     clickOn(page, fieldB);
     ASSERT_TRUE(waitUntil(inPage, Timeout));
     xdotool({QStringLiteral("key"), QStringLiteral("alt+f")});
-    ASSERT_TRUE(waitUntil([&] { return form->mnuFile->isVisible(); }, Timeout));
+    ASSERT_TRUE(waitUntil([&] { return form->controls().mnuFile->isVisible(); }, Timeout));
     screenshot("chromium-alt-menu.png");
-    keys(form->mnuFile, {QStringLiteral("Escape")});
-    ASSERT_TRUE(waitUntil([&] { return !form->mnuFile->isVisible(); }, Timeout));
+    keys(form->controls().mnuFile, {QStringLiteral("Escape")});
+    ASSERT_TRUE(waitUntil([&] { return !form->controls().mnuFile->isVisible(); }, Timeout));
 
     // Enter in a field submits the page's form to the server.
     clickOn(page, fieldB);
@@ -413,7 +413,7 @@ TEST_F(ListsE2E, HiddenScrollBarsBesideShownOnes) {
     QMdiSubWindow* hidden = form->MDIChildren().at(1);
     ieOf(hidden)->IeSCROLL_hidden = true;
     ieOf(hidden)->Navigate(server.url("/long"));
-    form->mnuWindow_TileVertical->trigger();
+    form->controls().mnuWindow_TileVertical->trigger();
     const QString scrollBarWidth =
         QStringLiteral("document.documentElement ? window.innerWidth - document.documentElement.clientWidth : -1");
     ASSERT_TRUE(waitUntil([&] { return evaluate(hidden, scrollBarWidth).toInt() == 0; }, Timeout));

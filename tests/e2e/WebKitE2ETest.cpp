@@ -121,8 +121,8 @@ struct WebKitE2E : ::testing::Test {
     }
 
     void useEngine(bool ie) {
-        form->IE_item->setChecked(ie);
-        form->Moz_Item->setChecked(!ie);
+        form->controls().IE_item->setChecked(ie);
+        form->controls().Moz_Item->setChecked(!ie);
     }
 
     TViewWindow* open(const QString& page) {
@@ -170,21 +170,21 @@ TEST_F(WebKitE2E, JapaneseTitleReachesCaptionTabAndAddressBoxAndHistoryWorks) {
     const QString first = QStringLiteral("日本語のページ");
     ASSERT_TRUE(waitFor([&] { return w->windowTitle() == first; })) << w->windowTitle().toStdString();
     EXPECT_EQ(tabOf(w), first);
-    EXPECT_EQ(form->txtAddress->text(), http->url(QStringLiteral("index.html")));
-    EXPECT_FALSE(form->BackCtrl->isEnabled());
+    EXPECT_EQ(form->controls().txtAddress->text(), http->url(QStringLiteral("index.html")));
+    EXPECT_FALSE(form->controls().BackCtrl->isEnabled());
 
-    form->txtAddress->setText(http->url(QStringLiteral("second.html")));
+    form->controls().txtAddress->setText(http->url(QStringLiteral("second.html")));
     ErrorBox::guard([&] { form->btnMoveClick(); });
     const QString second = QStringLiteral("二番目のページ");
-    ASSERT_TRUE(waitFor([&] { return w->windowTitle() == second && form->BackCtrl->isEnabled(); }));
-    EXPECT_EQ(form->txtAddress->text(), http->url(QStringLiteral("second.html")));
-    ASSERT_TRUE(waitFor([&] { return !form->StopCtrl->isEnabled(); })) << "Stop stays on after the load";
+    ASSERT_TRUE(waitFor([&] { return w->windowTitle() == second && form->controls().BackCtrl->isEnabled(); }));
+    EXPECT_EQ(form->controls().txtAddress->text(), http->url(QStringLiteral("second.html")));
+    ASSERT_TRUE(waitFor([&] { return !form->controls().StopCtrl->isEnabled(); })) << "Stop stays on after the load";
 
-    QTest::mouseClick(form->BackCtrl, Qt::LeftButton);
-    ASSERT_TRUE(waitFor([&] { return w->windowTitle() == first && form->FrwrdCtrl->isEnabled(); }));
+    QTest::mouseClick(form->controls().BackCtrl, Qt::LeftButton);
+    ASSERT_TRUE(waitFor([&] { return w->windowTitle() == first && form->controls().FrwrdCtrl->isEnabled(); }));
     EXPECT_EQ(tabOf(w), first);
-    EXPECT_EQ(form->txtAddress->text(), http->url(QStringLiteral("index.html")));
-    QTest::mouseClick(form->FrwrdCtrl, Qt::LeftButton);
+    EXPECT_EQ(form->controls().txtAddress->text(), http->url(QStringLiteral("index.html")));
+    QTest::mouseClick(form->controls().FrwrdCtrl, Qt::LeftButton);
     ASSERT_TRUE(waitFor([&] { return w->windowTitle() == second; }));
     EXPECT_TRUE(errors.messages.isEmpty()) << errors.messages.join('\n').toStdString();
 }
@@ -208,15 +208,15 @@ TEST_F(WebKitE2E, CaptionAndTabFollowPagesWithoutATitleInBothEngines) {
         ASSERT_TRUE(w);
         ASSERT_TRUE(waitFor([&] { return w->windowTitle() == QStringLiteral("日本語のページ"); }));
         // From a titled page to one without: the caption must not keep the old title.
-        form->txtAddress->setText(http->url(QStringLiteral("untitled.html")));
+        form->controls().txtAddress->setText(http->url(QStringLiteral("untitled.html")));
         ErrorBox::guard([&] { form->btnMoveClick(); });
         const QString address = http->url(QStringLiteral("untitled.html"));
         const QString caption = address.mid(QStringLiteral("http://").size());
         ASSERT_TRUE(waitFor([&] { return w->windowTitle() == caption; })) << w->windowTitle().toStdString();
         EXPECT_EQ(tabOf(w), caption);
-        EXPECT_EQ(form->txtAddress->text(), address);
+        EXPECT_EQ(form->controls().txtAddress->text(), address);
         // And back to a title.
-        form->txtAddress->setText(http->url(QStringLiteral("second.html")));
+        form->controls().txtAddress->setText(http->url(QStringLiteral("second.html")));
         ErrorBox::guard([&] { form->btnMoveClick(); });
         ASSERT_TRUE(waitFor([&] { return w->windowTitle() == QStringLiteral("二番目のページ"); }));
         EXPECT_EQ(tabOf(w), QStringLiteral("二番目のページ"));
@@ -232,7 +232,7 @@ TEST_F(WebKitE2E, ChromiumAndWebKitSideBySide) {
     ASSERT_TRUE(chromium && webkit);
     EXPECT_FALSE(webkitOf(chromium));
     EXPECT_TRUE(webkitOf(webkit));
-    form->MDIClient->tileSubWindows();
+    form->controls().MDIClient->tileSubWindows();
     ASSERT_TRUE(waitFor([&] {
         return chromium->windowTitle() == QStringLiteral("二番目のページ") &&
                webkit->windowTitle() == QStringLiteral("日本語のページ");
@@ -248,7 +248,7 @@ TEST_F(WebKitE2E, ClicksActivateTheViewAndKeysReachTheFieldAndTheFrame) {
     TViewWindow* webkit = open(QStringLiteral("index.html"));
     TViewWindow* other = open(QStringLiteral("second.html"));
     ASSERT_TRUE(webkit && other);
-    form->MDIClient->tileSubWindows();
+    form->controls().MDIClient->tileSubWindows();
     ASSERT_TRUE(waitFor([&] { return webkit->windowTitle() == QStringLiteral("日本語のページ"); }));
     ASSERT_TRUE(waitFor([&] { return other->windowTitle() == QStringLiteral("二番目のページ"); }));
     ASSERT_EQ(form->ActiveMDIChild(), other);
@@ -275,13 +275,13 @@ TEST_F(WebKitE2E, ClicksActivateTheViewAndKeysReachTheFieldAndTheFrame) {
     clickAt(webkit, QPoint(webkit->width() / 2, 10));   // the caption: the WebKit window in front again
     QTest::qWait(300);
     ASSERT_TRUE(waitFor([&] { return form->ActiveMDIChild() == webkit; }));
-    clickAt(form->txtAddress, QPoint(form->txtAddress->width() / 2, form->txtAddress->height() / 2));
+    clickAt(form->controls().txtAddress, QPoint(form->controls().txtAddress->width() / 2, form->controls().txtAddress->height() / 2));
     QTest::qWait(300);
-    ASSERT_TRUE(waitFor([&] { return form->txtAddress->hasFocus() && xFocusIsOn(form.get()); }));
-    form->txtAddress->clear();
+    ASSERT_TRUE(waitFor([&] { return form->controls().txtAddress->hasFocus() && xFocusIsOn(form.get()); }));
+    form->controls().txtAddress->clear();
     xdotool({QStringLiteral("type"), QStringLiteral("--delay"), QStringLiteral("50"), QStringLiteral("xyz")});
-    ASSERT_TRUE(waitFor([&] { return form->txtAddress->text() == QStringLiteral("xyz"); }))
-        << form->txtAddress->text().toStdString();
+    ASSERT_TRUE(waitFor([&] { return form->controls().txtAddress->text() == QStringLiteral("xyz"); }))
+        << form->controls().txtAddress->text().toStdString();
     EXPECT_EQ(webkit->windowTitle(), QStringLiteral("入力:abc"));
 
     // And into the page again.
@@ -314,7 +314,7 @@ TEST_F(WebKitE2E, KillingTheHostLeavesTheRestAndTheNextUseStartsANewOne) {
     EXPECT_TRUE(errors.messages.isEmpty());
 
     // Reload on one of them brings its page back in a new host.
-    form->MDIClient->setActiveSubWindow(a);
+    form->controls().MDIClient->setActiveSubWindow(a);
     ErrorBox::guard([&] { form->ReLoadCtrlClick(); });
     ASSERT_TRUE(waitFor([&] { return !webkitOf(a)->showsGone(); }));
     EXPECT_NE(WebKit::hostProcessId(), pid);
@@ -358,11 +358,11 @@ TEST_F(WebKitE2E, AWebProcessCrashShowsInEveryViewItHeld) {
     EXPECT_TRUE(errors.messages.isEmpty());
 
     for (TViewWindow* w : {a, b}) {
-        form->MDIClient->setActiveSubWindow(w);
+        form->controls().MDIClient->setActiveSubWindow(w);
         ErrorBox::guard([&] { form->ReLoadCtrlClick(); });
         ASSERT_TRUE(waitFor([&] { return !webkitOf(w)->showsGone(); }));
     }
-    ASSERT_TRUE(waitFor([&] { return !webProcessesOf(host).isEmpty() && !form->StopCtrl->isEnabled(); }));
+    ASSERT_TRUE(waitFor([&] { return !webProcessesOf(host).isEmpty() && !form->controls().StopCtrl->isEnabled(); }));
     EXPECT_EQ(a->windowTitle(), QStringLiteral("日本語のページ"));
     EXPECT_EQ(b->windowTitle(), QStringLiteral("二番目のページ"));
 }
