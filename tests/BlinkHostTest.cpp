@@ -25,6 +25,7 @@
 #include <algorithm>
 #include <functional>
 #include <memory>
+#include <tuple>
 #include <vector>
 
 namespace {
@@ -548,4 +549,44 @@ TEST_F(BlinkHost, WhatThePageCopiesIsOfferedToTheHostWhichMayReplaceIt) {
     QTest::qWait(100);
     EXPECT_EQ(offered.size(), before);
     EXPECT_EQ(clipboard->text(), QStringLiteral("not the page's"));
+}
+
+// The host is offered every key first; one the page then leaves unused is reported to the
+// window holding the page, the way every engine reports it.
+TEST_F(BlinkHost, KeysThePageLeavesUnusedAreReportedAfterTheHostWasAsked) {
+    load("/menu");
+    // Modifier keys held for a shortcut are left out of both lists.
+    QList<std::uint16_t> offered;
+    browser->onUITranslateAccelerator = [&](TUIWebBrowser*, std::uint16_t& key, TShiftState&, HRESULT&) {
+        if (key < 0x10 || key > 0x12) offered << key;
+    };
+    QList<std::tuple<int, Qt::KeyboardModifiers, QString>> unused;
+    QObject::connect(&browser->events(), &DWebBrowserEvents2::UnusedKey,
+                     [&](int key, Qt::KeyboardModifiers modifiers, const QString& text) {
+                         if (key != Qt::Key_Control) unused.append({key, modifiers, text});
+                     });
+    browser->activateWindow();
+    waitForInput();
+    pageInput()->setFocus();
+    ASSERT_TRUE(waitUntil([&] { return QApplication::focusWidget() == pageInput(); }, Timeout));
+
+    // What the page types into its field is the page's.
+    evaluate("document.getElementById('f').focus()");
+    QTest::keyClick(pageInput(), Qt::Key_A);
+    ASSERT_TRUE(waitUntil([&] { return evaluate("document.getElementById('f').value") == QStringLiteral("a"); },
+                          Timeout));
+    // Outside it nothing takes a letter.
+    evaluate("document.activeElement.blur()");
+    QTest::keyClick(pageInput(), Qt::Key_Q);
+    QTest::keyClick(pageInput(), Qt::Key_Q, Qt::ControlModifier);
+    ASSERT_TRUE(waitUntil([&] { return unused.size() >= 2; }, Timeout));
+    QTest::qWait(200);
+    ASSERT_EQ(unused.size(), 2);
+    EXPECT_EQ(std::get<0>(unused[0]), Qt::Key_Q);
+    EXPECT_EQ(std::get<1>(unused[0]), Qt::NoModifier);
+    EXPECT_EQ(std::get<2>(unused[0]), QStringLiteral("q"));
+    EXPECT_EQ(std::get<0>(unused[1]), Qt::Key_Q);
+    EXPECT_EQ(std::get<1>(unused[1]), Qt::ControlModifier);
+    EXPECT_EQ(offered, QList<std::uint16_t>({'A', 'Q', 'Q'}));
+    EXPECT_TRUE(errors.messages.isEmpty());
 }

@@ -4,6 +4,7 @@
 #include "FakeEngine.h"
 #include "TestSupport.h"
 #include "platform/ErrorBox.h"
+#include "views/ViewWindow.h"
 
 #include <QMdiArea>
 #include <QMdiSubWindow>

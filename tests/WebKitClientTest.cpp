@@ -13,13 +13,15 @@
 #include <QTest>
 #include <gtest/gtest.h>
 #include <memory>
+#include <tuple>
 
 namespace {
 
 constexpr int Timeout = 10000;
 
 // navigate to an address containing "garbage": malformed lines, then a good title;
-// "die": the host ends; anything else: one ordinary load.
+// "die": the host ends; "keys": a click and keys the page left to the shell;
+// anything else: one ordinary load.
 const char* const FakeHost = R"(#!/bin/sh
 log="$0.log"
 echo "ready 0 1"
@@ -29,6 +31,10 @@ while read -r kind view rest; do
     navigate)
       case "$rest" in
         *die*) exit 3 ;;
+        *keys*)
+          echo "click $view"; echo "key $view 110 2 n"; echo "key $view 65505 1 %"
+          echo "key $view 102 4 f"; echo "key $view 65 1 A"; echo "key $view 16789707 0 %E3%83%8B"
+          echo "title $view keys" ;;
         *garbage*)
           echo "bogus 1 x"; echo "title"; echo "title $view %ZZ"; echo "progress $view a b"
           echo "title 999 orphan"; echo "navigate $view http://x/"
@@ -174,6 +180,31 @@ TEST_F(WebKitClient, UnknownCommandsAndAMissingHostAreFailures) {
               CO_E_SERVER_EXEC_FAILURE);
     EXPECT_EQ(control.ControlInterface().Navigate(QStringLiteral("http:///"), Variant(), Variant(), Variant(), Variant()),
               E_INVALIDARG);
+}
+
+TEST_F(WebKitClient, ClicksAndKeysFromTheHostAreReportedToTheWindowHoldingThePage) {
+    TMozillaBrowser control;
+    Recorded r;
+    record(control, r);
+    int activations = 0;
+    QList<std::tuple<int, Qt::KeyboardModifiers, QString>> keys;
+    QObject::connect(&control.events(), &DWebBrowserEvents2::ActivateRequest, [&] { ++activations; });
+    QObject::connect(&control.events(), &DWebBrowserEvents2::UnusedKey,
+                     [&](int key, Qt::KeyboardModifiers modifiers, const QString& text) {
+                         keys.append({key, modifiers, text});
+                     });
+    control.Navigate(QStringLiteral("http://keys.test/"));
+    ASSERT_TRUE(waitUntil([&] { return r.titles.contains(QStringLiteral("keys")); }, Timeout));
+    EXPECT_EQ(activations, 1);
+    // A bare Shift is no key of the frame and is not reported.
+    const QList<std::tuple<int, Qt::KeyboardModifiers, QString>> expected{
+        {Qt::Key_N, Qt::ControlModifier, QStringLiteral("n")},
+        {Qt::Key_F, Qt::AltModifier, QStringLiteral("f")},
+        {Qt::Key_A, Qt::ShiftModifier, QStringLiteral("A")},
+        {0x30cb, Qt::NoModifier, QStringLiteral("ニ")},
+    };
+    EXPECT_EQ(keys, expected);
+    EXPECT_TRUE(errors.messages.isEmpty());
 }
 
 TEST(WebKitKeys, KeysymsMapToTheKeysTheFrameKnows) {

@@ -146,6 +146,10 @@ public:
     void ViewCommandStateChange(TViewWindow* view, int command, bool enable);
     void ViewNewWindow2(Variant& ppDisp);
     void ViewClose(TViewWindow* view);
+    // What a page hands the frame (MainKeys.cpp): a click that brings its window to the
+    // front, and a key the page did not use.
+    void ViewActivateRequest(TViewWindow* view);
+    void ViewUnusedKey(TViewWindow* view, int key, Qt::KeyboardModifiers modifiers, const QString& text);
     // true: the active view window takes the frame's button states; false: the frame's
     // progress, address, status and buttons are cleared.
     void SubChange(bool flag);

@@ -7,6 +7,7 @@
 #include "bookmarks/untBMB.h"
 #include "engines/EngineControls.h"
 #include "settings/Settings.h"
+#include "views/ViewWindow.h"
 
 #include <QLineEdit>
 #include <QMdiArea>

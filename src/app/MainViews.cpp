@@ -30,6 +30,11 @@ void TMainForm::connectView(TViewWindow* view) {
     connect(view, &TViewWindow::NewWindow2, this, guarded([this](Variant& ppDisp, bool&) { ViewNewWindow2(ppDisp); }));
     connect(view, &TViewWindow::WindowStateChange, this, [this](TWindowState state) { ViewWindowState = state; });
     connect(view, &TViewWindow::Closing, this, guarded([this, view] { ViewClose(view); }));
+    connect(view, &TViewWindow::ActivateRequest, this, guarded([this, view] { ViewActivateRequest(view); }));
+    connect(view, &TViewWindow::UnusedKey, this,
+            guarded([this, view](int key, Qt::KeyboardModifiers modifiers, const QString& text) {
+                ViewUnusedKey(view, key, modifiers, text);
+            }));
 }
 
 bool TMainForm::IsInFront(const TViewWindow* view) const { return ActiveMDIChild() == view; }

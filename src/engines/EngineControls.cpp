@@ -2,7 +2,6 @@
 
 #include "engines/EngineRegistry.h"
 
-#include <QMdiSubWindow>
 #include <QVBoxLayout>
 
 void EngineTarget::Navigate(const QString& address) const {
@@ -88,16 +87,10 @@ TMozillaBrowser::TMozillaBrowser(QWidget* parent) : TEngineControl(CLASS_Mozilla
 
 TWebBrowser::TWebBrowser(QWidget* parent) : TEngineControl(CLASS_WebBrowser, EngineForm::IE, parent) {}
 
-EngineTarget DispatchRule(QWidget* activeChild) {
-    if (!activeChild) return {};
-    QWidget* view = activeChild;
-    if (auto* sub = qobject_cast<QMdiSubWindow*>(activeChild); sub && sub->widget()) view = sub->widget();
-    auto* control = view->findChild<TEngineControl*>();
+EngineTarget DispatchRule(QWidget* viewWindow) {
+    if (!viewWindow) return {};
+    auto* control = viewWindow->findChild<TEngineControl*>();
     if (!control) return {};
-    // The view window is the MDI child itself; a plain child carries the name on its content.
-    const QString name = activeChild->objectName().isEmpty() ? view->objectName() : activeChild->objectName();
-    const EngineForm form = name == IEViewWindowName ? EngineForm::IE : EngineForm::Gecko;
+    const EngineForm form = viewWindow->objectName() == IEViewWindowName ? EngineForm::IE : EngineForm::Gecko;
     return EngineTarget(&control->ControlInterface(), form);
 }
-
-EngineTarget DispatchRule(QMdiSubWindow* activeChild) { return DispatchRule(static_cast<QWidget*>(activeChild)); }

@@ -13,8 +13,6 @@
 #include <cstddef>
 #include <memory>
 
-class QMdiSubWindow;
-
 enum class EngineForm { IE, Gecko };
 
 // One engine addressed in one call form. An empty target stands for "no active view
@@ -107,12 +105,11 @@ public:
 // The name every IE view window bears; any other active child is driven in the Gecko form.
 inline const QString IEViewWindowName = QStringLiteral("frm_ie");
 
-// The dispatch rule: the engine of the main window's active MDI child, in the form its
-// name chooses ("frm_ie", exact and case-sensitive: IE; anything else: Gecko). Accepts
-// the QMdiSubWindow or the view window inside it. No child, or a child without an engine
-// control, gives an empty target on which every operation does nothing.
-EngineTarget DispatchRule(QWidget* activeChild);
-EngineTarget DispatchRule(QMdiSubWindow* activeChild);
+// The dispatch rule: the engine of a view window, in the form its name chooses ("frm_ie",
+// exact and case-sensitive: IE; anything else: Gecko). No window, or a window without an
+// engine control, gives an empty target on which every operation does nothing. The view
+// layer applies it to the frame's active child.
+EngineTarget DispatchRule(QWidget* viewWindow);
 inline EngineTarget DispatchRule(std::nullptr_t) { return {}; }
 
 // The IE control of an IE view window (TWeb_IE), with its host customisation.

@@ -147,3 +147,11 @@ void DWebBrowserEvents2::fireDocumentComplete(IDispatch* pDisp, const QString& u
     const Variant urlVariant = Variant::fromString(url);
     ErrorBox::guard([&] { emit DocumentComplete(pDisp, urlVariant); });
 }
+
+void DWebBrowserEvents2::fireActivateRequest() {
+    ErrorBox::guard([&] { emit ActivateRequest(); });
+}
+
+void DWebBrowserEvents2::fireUnusedKey(int key, Qt::KeyboardModifiers modifiers, const QString& text) {
+    ErrorBox::guard([&] { emit UnusedKey(key, modifiers, text); });
+}

@@ -9,6 +9,7 @@
 
 #include <QObject>
 #include <QString>
+#include <Qt>
 #include <array>
 
 class QWidget;
@@ -114,6 +115,17 @@ public:
     void fireNavigateComplete2(IDispatch* pDisp, const QString& url);
     void fireDocumentComplete(IDispatch* pDisp, const QString& url);
 
+    // Beside the dispatch events, what only the window hosting the engine can act on,
+    // reported the same way by every engine; they have no dispatch id.
+    // The user clicked into the page, or the page asks to come to the front: its window
+    // should become the active one. An engine whose page is a window of another process
+    // reports it, since Qt never sees those clicks; the engine itself then gives its
+    // page the keyboard.
+    void fireActivateRequest();
+    // A key the page did not use (or never got, because the frame's keys are the
+    // frame's), as a Qt key with its modifiers and the text it types.
+    void fireUnusedKey(int key, Qt::KeyboardModifiers modifiers, const QString& text);
+
 signals:
     void StatusTextChange(const QString& text);
     void ProgressChange(int progress, int progressMax);
@@ -134,6 +146,8 @@ signals:
     void OnStatusBar(bool statusBar);
     void OnFullScreen(bool fullScreen);
     void OnTheaterMode(bool theaterMode);
+    void ActivateRequest();
+    void UnusedKey(int key, Qt::KeyboardModifiers modifiers, const QString& text);
 };
 
 // The control interface of an engine (IWebBrowser2). Every call returns a result code;

@@ -44,6 +44,11 @@ void TViewWindow::embed(TEngineControl* c) {
             }));
     connect(events, &DWebBrowserEvents2::NewWindow2, this,
             guarded([this](Variant& ppDisp, bool& cancel) { emit NewWindow2(ppDisp, cancel); }));
+    connect(events, &DWebBrowserEvents2::ActivateRequest, this, guarded([this] { emit ActivateRequest(); }));
+    connect(events, &DWebBrowserEvents2::UnusedKey, this,
+            guarded([this](int key, Qt::KeyboardModifiers modifiers, const QString& text) {
+                emit UnusedKey(key, modifiers, text);
+            }));
 }
 
 void TViewWindow::FormCreate(const TViewStart& start) {
@@ -84,4 +89,10 @@ void TViewWindow::closeEvent(QCloseEvent* event) {
         emit Closing();
     });
     QMdiSubWindow::closeEvent(event);
+}
+
+EngineTarget DispatchRule(QMdiSubWindow* activeChild) {
+    if (!activeChild) return {};
+    QWidget* named = activeChild->objectName().isEmpty() && activeChild->widget() ? activeChild->widget() : activeChild;
+    return DispatchRule(named);
 }

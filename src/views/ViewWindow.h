@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <optional>
 
+class EngineTarget;
 class TEngineControl;
 
 // What a new view window takes over from the frame as it opens.
@@ -78,6 +79,10 @@ signals:
     void WindowStateChange(TWindowState state);
     // The window is closing.
     void Closing();
+    // The user clicked into the page, or the page asks to come to the front.
+    void ActivateRequest();
+    // A key the page did not use, for the frame's shortcuts, menus and focused widget.
+    void UnusedKey(int key, Qt::KeyboardModifiers modifiers, const QString& text);
 
 protected:
     // Puts the control in the window's client area, which it fills, and connects its
@@ -90,3 +95,7 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 };
+
+// The dispatch rule applied to the frame's active MDI child: a view window carries the
+// name that chooses the form itself, any other MDI child on the widget it holds.
+EngineTarget DispatchRule(QMdiSubWindow* activeChild);

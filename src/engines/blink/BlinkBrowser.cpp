@@ -14,6 +14,7 @@
 #include <QWebEngineContextMenuRequest>
 #include <QWebEngineSettings>
 #include <QFileInfo>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QStackedWidget>
 #include <QTimer>
@@ -116,6 +117,8 @@ BlinkBrowser::BlinkBrowser() {
     container_->addWidget(goneLabel_);
     container_->setCurrentWidget(view_);
     container_->setFocusProxy(view_);
+    // Chromium hands a key the page did not use back to the view's parent.
+    container_->installEventFilter(this);
     wirePage();
 }
 
@@ -311,6 +314,15 @@ HRESULT BlinkBrowser::TranslateAccelerator(const TMessage& msg) {
         return S_OK;
     default: return S_FALSE;
     }
+}
+
+bool BlinkBrowser::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == container_.data() && event->type() == QEvent::KeyPress) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        events().fireUnusedKey(key->key(), key->modifiers(), key->text());
+    }
+    // It goes on up the widgets as it always has.
+    return QObject::eventFilter(watched, event);
 }
 
 void BlinkBrowser::newWindowRequested(QWebEngineNewWindowRequest& request) {

@@ -63,6 +63,9 @@ public:
     const Blink::HostAnswers& hostAnswers() const { return answers_; }
     const PageDialog::Limiter& dialogLimiter() const { return dialogs_; }
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     void wirePage();
     void askHost();

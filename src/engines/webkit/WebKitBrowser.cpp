@@ -6,14 +6,9 @@
 #include "engines/webkit/WebKitHost.h"
 #include "platform/ErrorBox.h"
 
-#include <QAction>
 #include <QApplication>
 #include <QFileInfo>
-#include <QKeyEvent>
 #include <QLabel>
-#include <QMdiArea>
-#include <QMdiSubWindow>
-#include <QMenuBar>
 #include <QStackedWidget>
 #include <QVBoxLayout>
 #include <QWindow>
@@ -146,10 +141,10 @@ void WebKitBrowser::hostEvent(const std::string& kind, const std::vector<std::st
     } else if (kind == "newwindow") {
         newWindow(fromUtf8(args[0]));
     } else if (kind == "click") {
-        activateViewWindow();
+        clicked();
     } else if (kind == "key") {
-        deliverKey(static_cast<unsigned>(HostProtocol::number(args[0], UINT32_MAX).value_or(0)), integer(1),
-                   fromUtf8(args[2]));
+        reportKey(static_cast<unsigned>(HostProtocol::number(args[0], UINT32_MAX).value_or(0)), integer(1),
+                  fromUtf8(args[2]));
     } else if (kind == "saved") {
         if (args[1] != "ok")
             ErrorBox::show(QStringLiteral("%1 を保存できませんでした。\n%2").arg(fromUtf8(args[0]), fromUtf8(args[1])));
@@ -169,53 +164,24 @@ void WebKitBrowser::newWindow(const QString& url) {
     (void)target->Navigate(url, Variant::fromInt(0), Variant::fromString(QString()), Variant(), Variant());
 }
 
-void WebKitBrowser::activateViewWindow() {
+void WebKitBrowser::clicked() {
     if (!container_) return;
-    for (QWidget* w = container_->parentWidget(); w; w = w->parentWidget()) {
-        auto* sub = qobject_cast<QMdiSubWindow*>(w);
-        if (sub && sub->mdiArea()) {
-            sub->mdiArea()->setActiveSubWindow(sub);
-            break;
-        }
-    }
-    if (QWidget* top = container_->window()) top->activateWindow();
+    // The window it lies in comes to the front first: activating it gives the keyboard to
+    // whatever had it last in that window, and the click meant the page.
+    events().fireActivateRequest();
     if (pageWidget_) pageWidget_->setFocus(Qt::MouseFocusReason);
 }
 
-void WebKitBrowser::deliverKey(unsigned keysym, int modifiers, const QString& text) {
+void WebKitBrowser::reportKey(unsigned keysym, int modifiers, const QString& text) {
     const int key = WebKit::qtKeyOfKeysym(keysym);
     if (!key || !container_) return;
     Qt::KeyboardModifiers mods;
     if (modifiers & HostProtocol::ModShift) mods |= Qt::ShiftModifier;
     if (modifiers & HostProtocol::ModControl) mods |= Qt::ControlModifier;
     if (modifiers & HostProtocol::ModAlt) mods |= Qt::AltModifier;
-    QWidget* top = container_->window();
-    const QKeySequence sequence(QKeyCombination(mods, Qt::Key(key)));
-    // The frame's shortcuts first: the page had the keyboard, the frame has the command.
-    for (QAction* action : top->findChildren<QAction*>()) {
-        if (action->isEnabled() && action->shortcuts().contains(sequence)) {
-            action->trigger();
-            return;
-        }
-    }
-    if (mods == Qt::AltModifier) {
-        if (auto* bar = top->findChild<QMenuBar*>()) {
-            for (QAction* action : bar->actions()) {
-                if (action->isVisible() && QKeySequence::mnemonic(action->text()) == sequence) {
-                    top->activateWindow();
-                    bar->setActiveAction(action);
-                    return;
-                }
-            }
-        }
-    }
-    // A key the page got while the shell's keyboard focus was elsewhere goes there.
-    QWidget* focus = QApplication::focusWidget();
-    if (!focus || focus == pageWidget_) return;
-    QKeyEvent press(QEvent::KeyPress, key, mods, text);
-    QKeyEvent release(QEvent::KeyRelease, key, mods, text);
-    QApplication::sendEvent(focus, &press);
-    QApplication::sendEvent(focus, &release);
+    // The host keeps the frame's keys from the page, and every key while the shell's
+    // keyboard focus is elsewhere: the page used none of them.
+    events().fireUnusedKey(key, mods, text);
 }
 
 bool WebKitBrowser::eventFilter(QObject* watched, QEvent* event) {

@@ -50,8 +50,8 @@ private:
     void embed(unsigned long long xid);
     void releaseWindow();
     void showGone(const QString& message);
-    void activateViewWindow();
-    void deliverKey(unsigned keysym, int modifiers, const QString& text);
+    void clicked();
+    void reportKey(unsigned keysym, int modifiers, const QString& text);
     void finishLoading();
     void newWindow(const QString& url);
     HRESULT saveAs();
