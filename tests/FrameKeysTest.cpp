@@ -16,6 +16,7 @@
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPointer>
 #include <gtest/gtest.h>
 #include <memory>
 
@@ -42,8 +43,8 @@ struct FrameKeys : ::testing::TestWithParam<bool> {
         dir.write("config.ini", "[Option_Main]\r\nMozilla=2\r\n");
         form = std::make_unique<TMainForm>(dir.path());
         form->resize(900, 700);
-        form->IE_item->setChecked(GetParam());
-        form->Moz_Item->setChecked(!GetParam());
+        form->controls().IE_item->setChecked(GetParam());
+        form->controls().Moz_Item->setChecked(!GetParam());
         form->show();
         QApplication::setActiveWindow(form.get());
     }
@@ -69,7 +70,7 @@ TEST_P(FrameKeys, AClickInABackgroundPageBringsItsWindowAndTheFrameToTheFront) {
     TViewWindow* a = open(QStringLiteral("http://a/"));
     TViewWindow* b = open(QStringLiteral("http://b/"));
     ASSERT_TRUE(a && b);
-    form->MDIClient->setActiveSubWindow(b);
+    form->controls().MDIClient->setActiveSubWindow(b);
     ASSERT_EQ(form->ActiveMDIChild(), b);
     QWidget elsewhere;
     elsewhere.show();
@@ -78,7 +79,7 @@ TEST_P(FrameKeys, AClickInABackgroundPageBringsItsWindowAndTheFrameToTheFront) {
 
     engineOf(a)->events().fireActivateRequest();
     EXPECT_EQ(form->ActiveMDIChild(), a);
-    EXPECT_EQ(form->txtAddress->text(), QStringLiteral("http://a/")) << "the frame shows the window it activated";
+    EXPECT_EQ(form->controls().txtAddress->text(), QStringLiteral("http://a/")) << "the frame shows the window it activated";
     EXPECT_TRUE(waitUntil([&] { return QApplication::activeWindow() == form.get(); }));
 
     // The window in front asking again changes nothing.
@@ -99,10 +100,23 @@ TEST_P(FrameKeys, TheFramesShortcutsRunTheirCommandsUnlessDisabled) {
     key(a, Qt::Key_A, Qt::ControlModifier);
     ASSERT_EQ(engineOf(front)->callsOf("ExecWB").size(), 1);
     EXPECT_EQ(engineOf(front)->callsOf("ExecWB")[0].args[0].toInt(), OLECMDID_SELECTALL);
-    form->mnuEdit_slrAll->setEnabled(false);
+    form->controls().mnuEdit_slrAll->setEnabled(false);
     key(a, Qt::Key_A, Qt::ControlModifier);
     EXPECT_EQ(engineOf(front)->callsOf("ExecWB").size(), 1);
     EXPECT_TRUE(errors.messages.isEmpty());
+}
+
+TEST_P(FrameKeys, CtrlF4ClosesTheWindowWhosePageHadTheKeyOnly) {
+    TViewWindow* a = open(QStringLiteral("http://a/"));
+    TViewWindow* b = open(QStringLiteral("http://b/"));
+    ASSERT_TRUE(a && b);
+    const QPointer<TViewWindow> first(a), second(b);
+    form->controls().MDIClient->setActiveSubWindow(b);
+    key(b, Qt::Key_F4, Qt::ControlModifier);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(first);
+    EXPECT_FALSE(second);
+    EXPECT_EQ(form->MDIChildren().size(), 1);
 }
 
 TEST_P(FrameKeys, AltAndAMnemonicOpensThatMenu) {
@@ -110,9 +124,9 @@ TEST_P(FrameKeys, AltAndAMnemonicOpensThatMenu) {
     ASSERT_TRUE(a);
     QMenuBar* bar = form->menuBar();
     key(a, Qt::Key_E, Qt::AltModifier, QStringLiteral("e"));
-    EXPECT_EQ(bar->activeAction(), form->mnuEdit->menuAction());
+    EXPECT_EQ(bar->activeAction(), form->controls().mnuEdit->menuAction());
     key(a, Qt::Key_W, Qt::AltModifier, QStringLiteral("w"));
-    EXPECT_EQ(bar->activeAction(), form->mnuWindow->menuAction());
+    EXPECT_EQ(bar->activeAction(), form->controls().mnuWindow->menuAction());
     bar->setActiveAction(nullptr);
     // Without Alt the letter is no mnemonic.
     key(a, Qt::Key_E, Qt::ControlModifier | Qt::AltModifier);
@@ -122,12 +136,12 @@ TEST_P(FrameKeys, AltAndAMnemonicOpensThatMenu) {
 TEST_P(FrameKeys, OtherKeysGoToTheFocusedWidgetButNeverBackIntoThePage) {
     TViewWindow* a = open(QStringLiteral("http://a/"));
     ASSERT_TRUE(a);
-    form->txtAddress->clear();
-    form->txtAddress->setFocus();
-    ASSERT_TRUE(waitUntil([&] { return form->txtAddress->hasFocus(); }));
+    form->controls().txtAddress->clear();
+    form->controls().txtAddress->setFocus();
+    ASSERT_TRUE(waitUntil([&] { return form->controls().txtAddress->hasFocus(); }));
     key(a, Qt::Key_X, {}, QStringLiteral("x"));
     key(a, Qt::Key_Y, Qt::ShiftModifier, QStringLiteral("Y"));
-    EXPECT_EQ(form->txtAddress->text(), QStringLiteral("xY"));
+    EXPECT_EQ(form->controls().txtAddress->text(), QStringLiteral("xY"));
 
     // The page itself has the keyboard: the key it handed over does not come back to it.
     QWidget* page = engineOf(a)->widget();
@@ -138,7 +152,7 @@ TEST_P(FrameKeys, OtherKeysGoToTheFocusedWidgetButNeverBackIntoThePage) {
     page->installEventFilter(&counter);
     key(a, Qt::Key_Z, {}, QStringLiteral("z"));
     EXPECT_EQ(counter.presses, 0);
-    EXPECT_EQ(form->txtAddress->text(), QStringLiteral("xY"));
+    EXPECT_EQ(form->controls().txtAddress->text(), QStringLiteral("xY"));
 
 }
 

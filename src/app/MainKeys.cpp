@@ -11,17 +11,29 @@
 #include <QApplication>
 #include <QKeyEvent>
 #include <QMdiArea>
+#include <QMenu>
 #include <QMenuBar>
 
 void TMainForm::ViewActivateRequest(TViewWindow* view) {
-    if (view->mdiArea() == MDIClient) MDIClient->setActiveSubWindow(view);
+    if (view->mdiArea() == ui.MDIClient) ui.MDIClient->setActiveSubWindow(view);
     activateWindow();
 }
 
 void TMainForm::ViewUnusedKey(TViewWindow* view, int key, Qt::KeyboardModifiers modifiers, const QString& text) {
     const QKeySequence sequence(QKeyCombination(modifiers, Qt::Key(key)));
     // The frame's shortcuts first: the page had the keyboard, the frame has the command.
-    for (QAction* action : findChildren<QAction*>()) {
+    // Of the view windows' own commands (Ctrl+F4 closes), only those of the window whose
+    // page had the key: another window's would close the wrong page.
+    const auto inViewArea = [this](const QAction* action) {
+        for (const QObject* o = action->parent(); o; o = o->parent())
+            if (o == ui.MDIClient) return true;
+        return false;
+    };
+    QList<QAction*> commands;
+    for (QAction* action : findChildren<QAction*>())
+        if (!inViewArea(action)) commands << action;
+    if (view->systemMenu()) commands << view->systemMenu()->actions();
+    for (QAction* action : commands) {
         if (action->isEnabled() && action->shortcuts().contains(sequence)) {
             action->trigger();
             return;
