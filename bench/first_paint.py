@@ -466,19 +466,18 @@ def main():
                    "10 ms; the same test for every program), view maximized, local page from page_server.py, "
                    "median of %d interleaved runs" % runs)
     ref_page = median(page_results.get(("ref", "command line"), []), 0)
-    what = {"restore-ie": "session restore, Internet Explorer slot",
-            "typed": "address typed at start, Internet Explorer slot",
-            "restore-gecko": "session restore, Gecko slot"}
+    what = {"restore-ie": "restore (IE slot)", "typed": "typed at start (IE slot)",
+            "restore-gecko": "restore (Gekko slot)"}
     for (label, kind), rows in page_results.items():
         if label == "ref":
             continue
-        detail = {"restore-ie": "session.txt with the page, Restore=1 in [Option_Window]",
-                  "restore-gecko": "session.txt with the page in the Gecko slot, Restore=1 in [Option_Window]",
+        detail = {"restore-ie": "session restore: session.txt with the page, Restore=1 in [Option_Window]",
+                  "restore-gecko": "session restore: session.txt with the page in the Gecko slot, Restore=1 in [Option_Window]",
                   "typed": "address typed (xdotool, %s ms between keys, %.2f s with Enter) as soon as the frame has X input focus"
                            % (TYPE_DELAY_MS, median(rows, 3))}[kind]
         print("BENCH\tfirst page painted, %s, %s\t%.3f\ts\t%s; %s\t" % (label, what[kind], median(rows, 0), painted_how, detail))
     if ref_page == ref_page:
-        print("BENCH\tfirst page painted, ref, address on its command line\t%.3f\ts\t%s; ref opens it at start in one QWebEngineView\t" % (ref_page, painted_how))
+        print("BENCH\tfirst page painted, ref, address on command line\t%.3f\ts\t%s; ref opens it at start in one QWebEngineView\t" % (ref_page, painted_how))
         for (label, kind), rows in page_results.items():
             if label != "ref" and kind != "restore-gecko":
                 note = "; the program's includes the typing" if kind == "typed" else ""
