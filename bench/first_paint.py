@@ -3,7 +3,7 @@
 manager (bench/first_paint.sh makes one).
 
 For each program given, interleaved, RUNS times (env RUNS, default 5):
-  mapped      exec -> the frame's window is mapped (xdotool, polled every 5 ms)
+  mapped      exec -> the frame's window is mapped (polled every 5 ms)
   painted     exec -> the frame's window holds a picture (the window's image polled; the
               first image with more than 12 distinct pixel values)
   reported    exec -> the program's own first-paint stamp (TAVIX_REPORT_STARTUP; only
@@ -15,17 +15,31 @@ For each program given, interleaved, RUNS times (env RUNS, default 5):
   chromium    Chromium processes of the program 1.5 s after the paint
   first load  Enter in the address box -> the page's onload reached the server (the address
               is typed with TYPE_DELAY_MS between keys, default 5)
+and the time a user waits for a page opened at start, exec -> the page painted, with the
+view maximized in the frame:
+  restore     the page comes back from session.txt ("restore previous windows" on), in the
+              Internet Explorer slot and, with --webkit-host, in the Gekko slot
+  typed       the address is typed (TYPE_DELAY_MS between keys) and Enter pressed as soon as
+              the frame has the keyboard (X input focus)
+"Painted" is the same test for every program: the screen in the middle of the frame's
+window (the middle half of its width and height) shows the page's own background colour
+over half of it or more (the screen is read every 10 ms). Pages come from
+bench/page_server.py on 127.0.0.1; a page not painted within 10 s counts as not painted.
+
 A label "ref" names the reference program (bench/ref): a bare QMdiArea in a program that
-links QtWebEngine, shown at the size of the frame (960x600 on a 1280x800 screen). Only
-its own paint stamp is taken: its empty area has no picture to recognise.
-Usage: first_paint.py [--bench] <label>=<program> [<label>=<program> ...]
-  --bench   also print the medians as rows for bench/run ("BENCH<TAB>..." lines)
+links QtWebEngine, shown at the size of the frame (960x600 on a 1280x800 screen). For the
+frame's paint only its own paint stamp is taken: its empty area has no picture to
+recognise, and it starts no engine. For the page it is given the address on its command
+line and opens it at once, maximized in the area.
+Usage: first_paint.py [--bench] [--webkit-host HOST] <label>=<program> [<label>=<program> ...]
+  --bench        also print the medians as rows for bench/run ("BENCH<TAB>..." lines)
+  --webkit-host  the Gecko slot's host program, copied beside each program for its restore
 """
 import ctypes
 import ctypes.util
-import http.server
 import os
 import shutil
+import socket
 import statistics
 import subprocess
 import sys
@@ -33,30 +47,46 @@ import tempfile
 import threading
 import time
 
-loaded = {}
+# The page fills its view with a colour no part of the frames uses, and tells the server
+# when its onload ran. One file; each run asks for it with a query of its own.
+PAGE_COLOUR = (0x17, 0xA3, 0x60)
+PAGE = ("<!DOCTYPE html><html><head><title>bench page</title><style>html,body{margin:0;height:100%%;"
+        "background:#%02x%02x%02x}</style></head><body onload=\"new Image().src='/loaded'+location.search\">"
+        "<h1>bench</h1></body></html>" % PAGE_COLOUR)
+HERE = os.path.dirname(os.path.abspath(__file__))
+pages = tempfile.mkdtemp()
+with open(pages + "/page.html", "w") as f:
+    f.write(PAGE)
+sent = {}  # path -> monotonic time its response went out
 
 
-class Handler(http.server.BaseHTTPRequestHandler):
-    def do_GET(self):
-        if self.path.startswith("/loaded"):
-            loaded[self.path] = time.monotonic()
-            body = b""
-        else:
-            body = ("<html><head><title>bench</title></head><body onload=\"new Image().src='/loaded?%s'\">"
-                    "<h1>bench</h1></body></html>" % self.path).encode()
-        self.send_response(200)
-        self.send_header("Content-Type", "text/html")
-        self.send_header("Content-Length", str(len(body)))
-        self.end_headers()
-        self.wfile.write(body)
+def start_page_server():
+    probe = socket.socket()
+    probe.bind(("127.0.0.1", 0))
+    port = probe.getsockname()[1]
+    probe.close()
+    server = subprocess.Popen([sys.executable, HERE + "/page_server.py", pages, str(port)], stdout=subprocess.PIPE,
+                              text=True)
+    ready = threading.Event()
 
-    def log_message(self, *args):
-        pass
+    def read():
+        for line in server.stdout:
+            fields = line.split()
+            if fields[:1] == ["ready"]:
+                ready.set()
+            elif fields[:1] == ["sent"] and len(fields) == 3:
+                sent.setdefault(fields[2], float(fields[1]))
+    threading.Thread(target=read, daemon=True).start()
+    if not ready.wait(10):
+        sys.exit("first_paint.py: the page server did not start")
+    return server, port
 
 
-server = http.server.ThreadingHTTPServer(("127.0.0.1", 0), Handler)
-threading.Thread(target=server.serve_forever, daemon=True).start()
-port = server.server_address[1]
+server, port = start_page_server()
+
+
+def page_url(tag):
+    return "http://127.0.0.1:%d/page.html?%s" % (port, tag)
 
 
 xlib = ctypes.cdll.LoadLibrary(ctypes.util.find_library("X11"))
@@ -77,6 +107,10 @@ xlib.XGetWindowProperty.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_ul
                                     ctypes.POINTER(ctypes.c_int), ctypes.POINTER(ctypes.c_ulong),
                                     ctypes.POINTER(ctypes.c_ulong), ctypes.POINTER(ctypes.c_void_p)]
 xlib.XGetWindowAttributes.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_void_p]
+xlib.XTranslateCoordinates.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_ulong, ctypes.c_int, ctypes.c_int,
+                                       ctypes.POINTER(ctypes.c_int), ctypes.POINTER(ctypes.c_int),
+                                       ctypes.POINTER(ctypes.c_ulong)]
+xlib.XGetInputFocus.argtypes = [ctypes.c_void_p, ctypes.POINTER(ctypes.c_ulong), ctypes.POINTER(ctypes.c_int)]
 ERROR_HANDLER = ctypes.CFUNCTYPE(ctypes.c_int, ctypes.c_void_p, ctypes.c_void_p)(lambda d, e: 0)
 xlib.XSetErrorHandler(ERROR_HANDLER)
 display = None
@@ -141,6 +175,58 @@ def painted(win):
     return len(set(data[::3])) > 12
 
 
+class WindowAttributes(ctypes.Structure):
+    _fields_ = [("x", ctypes.c_int), ("y", ctypes.c_int), ("width", ctypes.c_int), ("height", ctypes.c_int),
+                ("border_width", ctypes.c_int), ("depth", ctypes.c_int), ("rest", ctypes.c_char * 200)]
+
+
+def page_on_screen(win):
+    """The screen inside the window shows the bench page: its colour covers half of the
+    window's middle (the middle half of its width and of its height, which is page area in
+    every program measured; reading only that takes a quarter of the time from the program
+    timed). Read from the root window, so that a page drawn by another process into a
+    window embedded in the frame counts as well. None when the window is gone."""
+    d = x_display()
+    attributes = WindowAttributes()
+    x, y, child = ctypes.c_int(), ctypes.c_int(), ctypes.c_ulong()
+    root = xlib.XDefaultRootWindow(d)
+    if not xlib.XGetWindowAttributes(d, int(win), ctypes.byref(attributes)) or not xlib.XTranslateCoordinates(
+            d, int(win), root, 0, 0, ctypes.byref(x), ctypes.byref(y), ctypes.byref(child)):
+        return None
+    width, height = attributes.width // 2, attributes.height // 2
+    image = xlib.XGetImage(d, root, x.value + width // 2, y.value + height // 2, width, height, 0xFFFFFFFF, 2)  # ZPixmap
+    if not image:
+        return False
+    data_ptr = ctypes.c_void_p.from_address(image + 16).value
+    bytes_per_line = ctypes.c_int.from_address(image + 44).value
+    data = ctypes.string_at(data_ptr, bytes_per_line * height)
+    xlib.XFree(data_ptr)
+    xlib.XFree(image)
+    r, g, b = PAGE_COLOUR
+    return data.count(bytes((b, g, r))) * 2 >= width * height  # 32-bit pixels, blue first
+
+
+def has_focus(win):
+    """X input focus is on the window or inside it."""
+    d = x_display()
+    focus, revert = ctypes.c_ulong(), ctypes.c_int()
+    xlib.XGetInputFocus(d, ctypes.byref(focus), ctypes.byref(revert))
+    current = focus.value
+    while current > 1:  # None and PointerRoot
+        if current == int(win):
+            return True
+        root, parent, children, count = ctypes.c_ulong(), ctypes.c_ulong(), ctypes.c_void_p(), ctypes.c_uint()
+        if not xlib.XQueryTree(d, current, ctypes.byref(root), ctypes.byref(parent), ctypes.byref(children),
+                               ctypes.byref(count)):
+            return False
+        if children.value:
+            xlib.XFree(children)
+        if current == root.value:
+            return False
+        current = parent.value
+    return False
+
+
 def chromium_children(pid):
     n = 0
     for entry in os.listdir("/proc"):
@@ -174,27 +260,42 @@ def wait_for_frame(pid, t0):
     return win, time.monotonic() - t0
 
 
+NAN = float("nan")
+TYPE_DELAY_MS = os.environ.get("TYPE_DELAY_MS", "5")
+PAGE_WAIT_S = 10
+
+
 def run_ref(ref):
     t0 = time.monotonic()
     proc = subprocess.Popen([ref, "/dev/null", "960", "600"], stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True)
     win, mapped = wait_for_frame(proc.pid, t0)
     out, _ = proc.communicate(timeout=30)  # it quits by itself a second after its paint
-    reported = float("nan")
+    reported = NAN
     for line in out.splitlines():
         if line.startswith("first-paint-monotonic-ms "):
             reported = float(line.split()[1]) / 1000.0 - t0
-    nan = float("nan")
-    return mapped, nan, reported, nan, nan, nan, nan
+    return mapped, NAN, reported, NAN, NAN, NAN, NAN
+
+
+def program_folder(tavix, config, session=None, host=None):
+    """A fresh folder holding a copy of the program and its files; config and session are
+    the texts of config.ini and session.txt (CR LF added)."""
+    folder = tempfile.mkdtemp()
+    shutil.copy(tavix, folder + "/tavix")
+    if host:
+        shutil.copy(host, folder + "/tavix-webkit-host")
+    open(folder + "/CloseURL.txt", "w").close()
+    os.mkdir(folder + "/WebList")
+    for name, text in (("config.ini", config), ("session.txt", session)):
+        if text is not None:
+            with open(folder + "/" + name, "w", newline="") as f:
+                f.write("".join(line + "\r\n" for line in text.splitlines()))
+    return folder
 
 
 def run_once(tavix, tag):
-    folder = tempfile.mkdtemp()
+    folder = program_folder(tavix, "[General]\nLastEngine=IE")
     try:
-        shutil.copy(tavix, folder + "/tavix")
-        open(folder + "/CloseURL.txt", "w").close()
-        os.mkdir(folder + "/WebList")
-        with open(folder + "/config.ini", "w", newline="") as f:
-            f.write("[General]\r\nLastEngine=IE\r\n")
         env = dict(os.environ, TAVIX_REPORT_STARTUP="1")
         t0 = time.monotonic()
         proc = subprocess.Popen([folder + "/tavix"], env=env, stderr=subprocess.PIPE, text=True)
@@ -204,19 +305,18 @@ def run_once(tavix, tag):
         paint = time.monotonic() - t0
         time.sleep(1.5)
         chromium = chromium_children(proc.pid)
-        path = "/first-%s" % tag
         subprocess.run(["xdotool", "mousemove", "--window", win, "250", "67", "click", "1"])
         time.sleep(0.2)
-        subprocess.run(["xdotool", "type", "--delay", os.environ.get("TYPE_DELAY_MS", "5"), "http://127.0.0.1:%d%s" % (port, path)])
+        subprocess.run(["xdotool", "type", "--delay", TYPE_DELAY_MS, page_url(tag)])
         t1 = time.monotonic()
         subprocess.run(["xdotool", "key", "Return"])
-        key = "/loaded?" + path
-        while key not in loaded and time.monotonic() - t1 < 30:
+        key = "/loaded?" + tag
+        while key not in sent and time.monotonic() - t1 < 30:
             time.sleep(0.005)
-        load = loaded.get(key, float("nan")) - t1
+        load = sent.get(key, NAN) - t1
         proc.terminate()
         _, err = proc.communicate(timeout=10)
-        reported = idle = engine = float("nan")
+        reported = idle = engine = NAN
         for line in err.splitlines():
             if stamp(line, "first-paint") is not None:
                 reported = stamp(line, "first-paint") - t0
@@ -229,44 +329,164 @@ def run_once(tavix, tag):
         shutil.rmtree(folder, ignore_errors=True)
 
 
+def wait_for_page(proc, tag, typed=False):
+    """Runs a started program (proc, started at proc.t0) until the bench page is on the
+    screen; with typed, its address is typed once the frame has the keyboard. Gives, in s
+    from exec: page painted, page sent by the server, page's onload at the server, and the
+    time the typing took (focus to Enter)."""
+    t0 = proc.t0
+    typing = NAN
+    try:
+        win, _ = wait_for_frame(proc.pid, t0)
+        if win is None:
+            return NAN, NAN, NAN, NAN
+        if typed:
+            while not has_focus(win) and time.monotonic() - t0 < PAGE_WAIT_S:
+                time.sleep(0.005)
+                win = find_frame(proc.pid) or win  # Qt may make the window anew
+            t1 = time.monotonic()
+            subprocess.run(["xdotool", "type", "--delay", TYPE_DELAY_MS, page_url(tag)])
+            subprocess.run(["xdotool", "key", "Return"])
+            typing = time.monotonic() - t1
+        while True:
+            shown = page_on_screen(win)
+            if shown:
+                break
+            if time.monotonic() - t0 > PAGE_WAIT_S:
+                return NAN, NAN, NAN, typing
+            if shown is None:  # Qt made the window anew, fit for the page's drawing
+                win = find_frame(proc.pid) or win
+            time.sleep(0.01)
+        shown = time.monotonic() - t0
+        # The onload comes with or just after the paint; it is not waited for long.
+        t1 = time.monotonic()
+        while "/loaded?" + tag not in sent and time.monotonic() - t1 < 2:
+            time.sleep(0.005)
+        return (shown, sent.get("/page.html?" + tag, NAN) - t0, sent.get("/loaded?" + tag, NAN) - t0, typing)
+    finally:
+        proc.terminate()
+        try:
+            proc.wait(timeout=10)
+        except subprocess.TimeoutExpired:
+            proc.kill()
+            proc.wait()
+
+
+def started(command, **kwargs):
+    t0 = time.monotonic()
+    proc = subprocess.Popen(command, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, **kwargs)
+    proc.t0 = t0
+    return proc
+
+
+def run_page(tavix, kind, tag, host=None):
+    """A page opened at start in the program: kind is "restore-ie", "restore-gecko" or
+    "typed"."""
+    config = "[General]\nLastEngine=IE\nWinSize=1\n"
+    session = None
+    if kind.startswith("restore"):
+        config += "[Option_Window]\nRestore=1\n"
+        caption = "Gecko" if kind == "restore-gecko" else "Internet Explorer"
+        session = "%s\t%s\t*" % (caption, page_url(tag))
+    if kind == "restore-gecko":
+        config += "[Option_Main]\nMozilla=2\n"
+    folder = program_folder(tavix, config, session, host if kind == "restore-gecko" else None)
+    try:
+        return wait_for_page(started([folder + "/tavix"]), tag, typed=kind == "typed")
+    finally:
+        shutil.rmtree(folder, ignore_errors=True)
+
+
+def run_ref_page(ref, tag):
+    return wait_for_page(started([ref, "--open", page_url(tag), "960", "600"]), tag)
+
+
 def median(rows, k):
     values = [r[k] for r in rows if r[k] == r[k]]
-    return statistics.median(values) if values else float("nan")
+    return statistics.median(values) if values else NAN
+
+
+def cell(value):
+    return "%.3f" % value if value == value else "-"
 
 
 def main():
     args = sys.argv[1:]
     bench = "--bench" in args
+    host = None
+    if "--webkit-host" in args:
+        at = args.index("--webkit-host")
+        host = args[at + 1]
+        del args[at:at + 2]
     programs = [a.split("=", 1) for a in args if a != "--bench"]
     runs = int(os.environ.get("RUNS", "5"))
     results = {label: [] for label, _ in programs}
+    # Opened at start: for each program, how it opens its page -> one row per run.
+    page_kinds = ["restore-ie", "typed"] + (["restore-gecko"] if host else [])
+    page_results = {(label, kind): [] for label, _ in programs
+                    for kind in (["command line"] if label == "ref" else page_kinds)}
     for i in range(runs):
         for label, program in programs:
-            run = run_ref if label == "ref" else lambda p: run_once(p, "%s-%d" % (label, i))
+            run = run_ref if label == "ref" else lambda p: run_once(p, "first-%s-%d" % (label, i))
             results[label].append(run(program))
+        for (label, kind), rows in page_results.items():
+            program = dict(programs)[label]
+            tag = "%s-%s-%d" % (label, kind.replace(" ", "-"), i)
+            rows.append(run_ref_page(program, tag) if label == "ref" else run_page(program, kind, tag, host))
     names = ["mapped s", "painted s", "reported paint s", "idle s", "chromium procs", "first load s", "engine s"]
     print("%-10s" % "program" + "".join("%18s" % n for n in names))
     for label, rows in results.items():
-        cells = ["%18s" % ("%.3f" % median(rows, k) if median(rows, k) == median(rows, k) else "-") for k in range(len(names))]
-        print("%-10s" % label + "".join(cells) + "   (median of %d)" % len(rows))
+        print("%-10s" % label + "".join("%18s" % cell(median(rows, k)) for k in range(len(names))) +
+              "   (median of %d)" % len(rows))
+    print("\npage opened at start, s from exec (median of %d)" % runs)
+    page_names = ["page painted", "page sent", "onload", "typing"]
+    print("%-24s" % "program, how" + "".join("%14s" % n for n in page_names))
+    for (label, kind), rows in page_results.items():
+        print("%-24s" % ("%s, %s" % (label, kind)) + "".join("%14s" % cell(median(rows, k)) for k in range(4)) +
+              "   runs: " + " ".join(cell(r[0]) for r in rows))
     if not bench:
         return
     how = "exec to the stamp of the program's first paint event, median of %d interleaved runs, Xvfb+openbox 1280x800" % runs
     for label, rows in results.items():
         if label == "ref":
             continue
-        print("BENCH\tfirst paint, %s\t%.3f\ts\t%s; frame 960x600\t<= 0.35 s" % (label, median(rows, 2), how))
-        print("BENCH\tfirst paint, %s, picture on screen\t%.3f\ts\twindow image polled until it holds the bars\t" % (label, median(rows, 1)))
+        print("BENCH\tframe first paint, %s\t%.3f\ts\t%s; frame 960x600\t<= 0.35 s" % (label, median(rows, 2), how))
+        print("BENCH\tframe first paint, %s, picture on screen\t%.3f\ts\twindow image polled until it holds the bars\t" % (label, median(rows, 1)))
         print("BENCH\tstart-up done, %s (answers input)\t%.3f\ts\texec to the end of the start-up's work in the event loop (lists read)\t<= 0.35 s" % (label, median(rows, 3)))
         print("BENCH\tengine library loaded, %s\t%.3f\ts\texec to the end of loading Chromium's library, a moment after the start-up\t" % (label, median(rows, 6)))
         print("BENCH\tChromium processes after start, %s\t%d\tprocs\t1.5 s after the paint\t0" % (label, median(rows, 4)))
-        print("BENCH\tfirst page load, %s\t%.3f\ts\tEnter in the address box to onload of a local page, typed right after start\t" % (label, median(rows, 5)))
+        print("BENCH\tfirst page load, %s\t%.3f\ts\tEnter in the address box to onload of a local page, typed 1.5 s after the paint\t" % (label, median(rows, 5)))
     if "ref" in results:
         ref = median(results["ref"], 2)
-        print("BENCH\tfirst paint, ref\t%.3f\ts\t%s; bare QMdiArea 960x600 in a program linking QtWebEngine\t" % (ref, how))
+        print("BENCH\tframe first paint, ref without engine\t%.3f\ts\t%s; bare QMdiArea 960x600 in a program linking QtWebEngine, no page, Chromium never started\t" % (ref, how))
         for label, rows in results.items():
             if label != "ref":
-                print("BENCH\tfirst paint, %s / ref\t%.2f\tratio\tthe two figures above\t<= 0.5" % (label, median(rows, 2) / ref))
+                print("BENCH\tframe first paint, %s / ref without engine\t%.2f\tratio\tthe two figures above: a frame whose engine waits against one with none\t<= 0.5" % (label, median(rows, 2) / ref))
+    painted_how = ("exec to the page's own colour on half of the middle of the window on screen (screen read every "
+                   "10 ms; the same test for every program), view maximized, local page from page_server.py, "
+                   "median of %d interleaved runs" % runs)
+    ref_page = median(page_results.get(("ref", "command line"), []), 0)
+    what = {"restore-ie": "restore (IE slot)", "typed": "typed at start (IE slot)",
+            "restore-gecko": "restore (Gekko slot)"}
+    for (label, kind), rows in page_results.items():
+        if label == "ref":
+            continue
+        detail = {"restore-ie": "session restore: session.txt with the page, Restore=1 in [Option_Window]",
+                  "restore-gecko": "session restore: session.txt with the page in the Gecko slot, Restore=1 in [Option_Window]",
+                  "typed": "address typed (xdotool, %s ms between keys, %.2f s with Enter) as soon as the frame has X input focus"
+                           % (TYPE_DELAY_MS, median(rows, 3))}[kind]
+        print("BENCH\tfirst page painted, %s, %s\t%.3f\ts\t%s; %s\t" % (label, what[kind], median(rows, 0), painted_how, detail))
+    if ref_page == ref_page:
+        print("BENCH\tfirst page painted, ref, address on command line\t%.3f\ts\t%s; ref opens it at start in one QWebEngineView\t" % (ref_page, painted_how))
+        for (label, kind), rows in page_results.items():
+            if label != "ref" and kind != "restore-gecko":
+                note = "; the program's includes the typing" if kind == "typed" else ""
+                print("BENCH\tfirst page painted, %s / ref, %s\t%.2f\tratio\tthe figures above%s\t"
+                      % (label, what[kind], median(rows, 0) / ref_page, note))
 
 
-main()
+try:
+    main()
+finally:
+    server.kill()
+    shutil.rmtree(pages, ignore_errors=True)

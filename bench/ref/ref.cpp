@@ -9,6 +9,11 @@
 // the time until every view's title is the page's, the longest gap between two ticks
 // of a 5 ms timer meanwhile, and the memory (PSS) per added view. Each page's title is
 // the expected one given after a tab on its line: "address<TAB>title".
+//
+//   ref --open <address> <width> <height>
+// Opens the address at start, in one view maximized in the area, and prints the moment
+// its load finished on the monotonic clock ("page-loaded-monotonic-ms"). It stays until
+// it is ended (or a minute has passed): whoever started it watches the screen for the page.
 
 #include <QApplication>
 #include <QDir>
@@ -53,6 +58,14 @@ long pssOfTree() {
     return total;
 }
 
+// The monotonic clock, which the process that started this one shares: its time from
+// exec, the program loader included.
+double monotonicMs() {
+    timespec now{};
+    ::clock_gettime(CLOCK_MONOTONIC, &now);
+    return now.tv_sec * 1e3 + now.tv_nsec / 1e6;
+}
+
 class Window : public QMdiArea {
 public:
     bool painted = false;
@@ -63,11 +76,7 @@ protected:
         if (!painted) {
             painted = true;
             std::printf("first-paint-ms %.1f\n", clock_.nsecsElapsed() / 1e6);
-            // The same moment on the monotonic clock, which the process that started this
-            // one shares: its time from exec, the program loader included.
-            timespec now{};
-            ::clock_gettime(CLOCK_MONOTONIC, &now);
-            std::printf("first-paint-monotonic-ms %.3f\n", now.tv_sec * 1e3 + now.tv_nsec / 1e6);
+            std::printf("first-paint-monotonic-ms %.3f\n", monotonicMs());
             std::fflush(stdout);
         }
     }
@@ -80,13 +89,15 @@ int main(int argc, char** argv) {
     if (::geteuid() == 0) ::setenv("QTWEBENGINE_DISABLE_SANDBOX", "1", 0);
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication app(argc, argv);
-    if (argc < 4) {
-        std::fprintf(stderr, "usage: ref <address-file> <width> <height>\n");
+    const bool openOne = argc == 5 && QByteArray(argv[1]) == "--open";
+    if (argc != 4 && !openOne) {
+        std::fprintf(stderr, "usage: ref <address-file> <width> <height>\n       ref --open <address> <width> <height>\n");
         return 2;
     }
+    if (openOne) ++argv;
     QList<QPair<QString, QString>> pages;
     QFile list(QString::fromLocal8Bit(argv[1]));
-    if (list.open(QIODevice::ReadOnly))
+    if (!openOne && list.open(QIODevice::ReadOnly))
         for (const QByteArray& line : list.readAll().split('\n'))
             if (const QList<QByteArray> f = line.trimmed().split('\t'); f.size() == 2)
                 pages.append({QString::fromUtf8(f[0]), QString::fromUtf8(f[1])});
@@ -94,6 +105,23 @@ int main(int argc, char** argv) {
     Window area;
     area.resize(QString::fromLatin1(argv[2]).toInt(), QString::fromLatin1(argv[3]).toInt());
     area.move(0, 0);
+
+    if (openOne) {
+        // As soon as it can: the view is made and its load started before the window is
+        // shown, which then comes up once, already fit for the view's drawing.
+        auto* view = new QWebEngineView;
+        QObject::connect(view, &QWebEngineView::loadFinished, [](bool) {
+            std::printf("page-loaded-monotonic-ms %.3f\n", monotonicMs());
+            std::fflush(stdout);
+        });
+        area.addSubWindow(view)->showMaximized();
+        view->load(QUrl(QString::fromLocal8Bit(argv[1])));
+        area.show();
+        QTimer::singleShot(60000, &app, &QApplication::quit);
+        const int rc = app.exec();
+        qDeleteAll(area.subWindowList());
+        return rc;
+    }
     area.show();
 
     QList<QWebEngineView*> views;
