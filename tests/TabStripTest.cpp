@@ -77,6 +77,18 @@ TEST_F(TabStripFixture, ClosingAWindowRemovesItsTabAndId) {
     (void)a;
 }
 
+TEST_F(TabStripFixture, ATabRemovedBeforeTheSelectionLeavesTheSelectedPosition) {
+    StubView* a = open("http://a/");
+    open("http://b/");
+    StubView* c = open("http://c/");
+    open("http://d/");
+    form->SelectTab(1);
+    a->close();
+    // The selection keeps its place in the strip, and so falls on the tab that moved up.
+    EXPECT_EQ(form->TabControl1->currentIndex(), 1);
+    EXPECT_EQ(form->TabControl1->tabData(1).toInt(), c->Tag);
+}
+
 TEST_F(TabStripFixture, PopupCommandsActOnTheTabUnderThePointerOnly) {
     open("http://a/");
     open("http://b/");
