@@ -9,13 +9,14 @@
 
 #include <QAction>
 #include <QDir>
-#include <QElapsedTimer>
+#include <QDeadlineTimer>
 #include <QFile>
 #include <QMenu>
 #include <QPushButton>
 #include <QTest>
 #include <QThread>
 #include <QTreeWidget>
+#include <atomic>
 #include <gtest/gtest.h>
 #include <memory>
 
@@ -56,6 +57,56 @@ int readerThreads() {
     return readers;
 }
 
+// Holds the store's reader where a parse looks whether it has been cancelled, the third
+// time it looks (well into the parse), until the parse is cancelled, or until a long
+// while has passed should it never be. Lives longer than the reader it holds.
+class HeldParse {
+public:
+    HeldParse() {
+        BookmarkStore::setCancelCheckHook([this](const std::atomic<bool>& cancelled) { look(cancelled); });
+    }
+    ~HeldParse() { BookmarkStore::setCancelCheckHook({}); }
+    HeldParse(const HeldParse&) = delete;
+    HeldParse& operator=(const HeldParse&) = delete;
+
+    // The reader is being held.
+    bool reached() const { return reached_; }
+    // The hold ended because the parse was cancelled.
+    bool cancelled() const { return cancelled_; }
+    // How often the parse looked again once cancelled: 0 when it stopped at once.
+    int looksAfterCancel() const { return looksAfterCancel_; }
+
+private:
+    void look(const std::atomic<bool>& cancelled) {
+        if (cancelled_) {
+            ++looksAfterCancel_;
+            return;
+        }
+        if (++looks_ != 3) return;
+        reached_ = true;
+        QDeadlineTimer patience(10000);
+        while (!cancelled.load() && !patience.hasExpired()) QThread::usleep(200);
+        cancelled_ = cancelled.load();
+    }
+
+    std::atomic<int> looks_{0};
+    std::atomic<bool> reached_{false};
+    std::atomic<bool> cancelled_{false};
+    std::atomic<int> looksAfterCancel_{0};
+};
+
+// Waits for `ready` without running the event loop, so that nothing posted meanwhile
+// is delivered.
+template <typename Ready>
+bool waitWithoutEvents(Ready ready, int timeoutMs = 10000) {
+    const QDeadlineTimer deadline(timeoutMs);
+    while (!ready()) {
+        if (deadline.hasExpired()) return false;
+        QThread::usleep(200);
+    }
+    return true;
+}
+
 struct BookmarkLoadTest : ::testing::Test {
     ProgramFolder dir;
     ErrorRecorder errors;
@@ -86,7 +137,9 @@ TEST_F(BookmarkLoadTest, TheNewestReadingWins) {
     seen.clear();
     dir.write("bookmark.xml", storeOf(1, 1, "older"));
     model.load();
-    QThread::msleep(200);  // the worker is done, but nothing has been delivered
+    // The worker is done, but nothing has been delivered.
+    ASSERT_TRUE(waitWithoutEvents([&] { return model.loadDone(); }));
+    EXPECT_TRUE(model.loading());
     dir.write("bookmark.xml", storeOf(1, 1, "newer"));
     model.load();
     ASSERT_TRUE(QTest::qWaitFor([&] { return !model.loading(); }, 10000));
@@ -210,34 +263,33 @@ TEST_F(BookmarkLoadTest, StartupEditorFromTheTabMenuKeepsEveryEntry) {
 }
 
 TEST_F(BookmarkLoadTest, GoingAwayMidLoadStopsTheWorker) {
-    // Large enough that a whole parse takes a good while.
-    dir.write("bookmark.xml", storeOf(400, 255));
-    QElapsedTimer clock;
-    clock.start();
-    const auto whole = BookmarkStore::read(dir.path());
-    const qint64 wholeMs = clock.elapsed();
-    ASSERT_EQ(whole.entries.size(), 400u);
-
+    dir.write("bookmark.xml", storeOf(100, 100));
     for (int round = 0; round < 3; ++round) {
+        HeldParse held;
         auto model = std::make_unique<BookmarkModel>(dir.path());
         int changes = 0;
         QObject::connect(model.get(), &BookmarkModel::changed, [&] { ++changes; });
         model->load();
-        EXPECT_TRUE(QTest::qWaitFor([] { return readerThreads() == 1; }, 2000));
-        QThread::msleep(static_cast<unsigned long>(wholeMs / 3));  // well into the parse
-        clock.restart();
+        ASSERT_TRUE(waitUntil([&] { return held.reached(); }, 10000));
+        EXPECT_EQ(readerThreads(), 1);
         model.reset();
-        // Stopped, not waited out.
-        EXPECT_LT(clock.elapsed(), wholeMs / 2 + 20) << "whole parse " << wholeMs << " ms";
+        // Stopped, not waited out: the model's end cancelled the parse, which went no
+        // further.
+        ASSERT_TRUE(held.cancelled());
+        EXPECT_EQ(held.looksAfterCancel(), 0);
         EXPECT_EQ(changes, 0);
     }
     // A joined thread may take a moment to leave the process's list.
     EXPECT_TRUE(QTest::qWaitFor([] { return readerThreads() == 0; }, 2000));
 
     // A frame closed while its store is being read.
+    HeldParse held;
     auto form = std::make_unique<TMainForm>(dir.path(), nullptr, TStartup::AfterFirstPaint);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return form->BookMarks->loading(); }, 10000));
+    ASSERT_TRUE(waitUntil([&] { return held.reached(); }, 10000));
+    EXPECT_TRUE(form->BookMarks->loading());
     form.reset();
+    EXPECT_TRUE(held.cancelled());
+    EXPECT_EQ(held.looksAfterCancel(), 0);
     EXPECT_TRUE(QTest::qWaitFor([] { return readerThreads() == 0; }, 2000));
     EXPECT_TRUE(errors.messages.isEmpty());
 }

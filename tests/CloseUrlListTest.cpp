@@ -30,7 +30,7 @@ TEST(CloseUrlListChecks, AnswerAsTheWholeListReadLineByLine) {
     CloseUrlList list(dir.path());
     const std::string sjis = "\x93\xfa\x96\x7b";  // "日本" in Shift_JIS: not UTF-8
     dir.write("CloseURL.txt",
-              "http://a/\r\nhttp://b/\nhttp://c/\r\r\n" + sjis + "\r\nhttp://\xE6\x96\xB0/\r\n \r\nlast-without-end");
+              "http://a/\r\nhttp://b/\nhttp://c/\r\r\n" + sjis + "\r\nhttp://\xE6\x96\xB0/\r\n \r\nhttp://a/?\r\nlast-without-end");
     const QStringList probes{QStringLiteral("http://a/"), QStringLiteral("http://b/"), QStringLiteral("http://c/"),
                              QString(), QStringLiteral(" "), QStringLiteral("http://新/"),
                              QStringLiteral("last-without-end"), QStringLiteral("http://a"),
@@ -42,6 +42,9 @@ TEST(CloseUrlListChecks, AnswerAsTheWholeListReadLineByLine) {
     // Not UTF-8, so the list is Shift_JIS, whatever the locale.
     EXPECT_TRUE(list.contains(QStringLiteral("日本")));
     EXPECT_TRUE(list.contains(QString()));  // the blank line between "c" and the next
+    // The stray surrogate encodes to the "?" of a line that is there, yet no line is it.
+    EXPECT_FALSE(list.contains(QStringLiteral("http://a/") + QChar(char16_t(0xD800))));
+    EXPECT_TRUE(list.contains(QStringLiteral("http://a/?")));
     {
         AnsiCharset cp932("CP932");
         EXPECT_TRUE(list.contains(QStringLiteral("日本")));

@@ -3,6 +3,7 @@
 #include "FakeEngine.h"
 #include "PageServer.h"
 #include "TestSupport.h"
+#include "engines/UIWebBrowser.h"
 #include "engines/blink/BlinkBrowser.h"
 #include "engines/Address.h"
 #include "engines/PageSave.h"

@@ -3,6 +3,7 @@
 
 #include "FakeEngine.h"
 #include "TestSupport.h"
+#include "engines/UIWebBrowser.h"
 #include "platform/ErrorBox.h"
 #include "views/ViewWindow.h"
 

@@ -51,8 +51,10 @@ private:
         socket->disconnectFromHost();
     }
 
-    QTcpServer server_;
     QHash<QByteArray, QByteArray> pages_;
     QHash<QTcpSocket*, QByteArray> buffers_;
     QByteArrayList requests_;
+    // Last, so that it goes first: the connections it still holds are its children and
+    // report their end to the handlers above as they go, which use the other members.
+    QTcpServer server_;
 };

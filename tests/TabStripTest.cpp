@@ -101,6 +101,18 @@ TEST_F(TabStripFixture, EachTabFollowsItsOwnWindowWhereverItStands) {
     EXPECT_FALSE(form->Tabs->TabOf(b).has_value());
 }
 
+TEST_F(TabStripFixture, ATabRemovedBeforeTheSelectionLeavesTheSelectedPosition) {
+    StubView* a = open("http://a/");
+    open("http://b/");
+    StubView* c = open("http://c/");
+    open("http://d/");
+    form->SelectTab(1);
+    a->close();
+    // The selection keeps its place in the strip, and so falls on the tab that moved up.
+    EXPECT_EQ(form->Tabs->TabControl1->currentIndex(), 1);
+    EXPECT_EQ(form->Tabs->TabControl1->tabData(1).toInt(), c->Tag);
+}
+
 TEST_F(TabStripFixture, PopupCommandsActOnTheTabUnderThePointerOnly) {
     open("http://a/");
     open("http://b/");

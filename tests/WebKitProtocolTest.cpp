@@ -3,6 +3,7 @@
 
 #include "engines/webkit/HostProtocol.h"
 
+#include <cstring>
 #include <gtest/gtest.h>
 
 using namespace HostProtocol;
@@ -143,4 +144,50 @@ TEST(WebKitProtocol, UntitledPagesAreCaptionedByTheirAddress) {
     EXPECT_EQ(untitledCaption("file:///tmp/%E6%97%A5%20x.html"), "日 x.html");
     EXPECT_EQ(untitledCaption("file:///tmp/"), "file:///tmp/");
     EXPECT_EQ(untitledCaption(""), "");
+}
+
+TEST(WebKitProtocol, ShortAndDegenerateAddressesAreCaptionedWithinTheirBounds) {
+    using HostProtocol::untitledCaption;
+    // Each address is cut from a longer buffer, so that a read past its end finds bytes
+    // that would change the answer instead of a terminating zero.
+    const auto cut = [](std::string_view address) {
+        static std::string buffer;
+        buffer = std::string(address) + "/x/";
+        return std::string_view(buffer).substr(0, address.size());
+    };
+    EXPECT_EQ(untitledCaption(cut("http://")), "http://") << "nothing after the scheme: shown whole";
+    EXPECT_EQ(untitledCaption(cut("http:///")), "http:///");
+    EXPECT_EQ(untitledCaption(cut("http://a")), "a");
+    EXPECT_EQ(untitledCaption(cut("http://a/")), "a");
+    EXPECT_EQ(untitledCaption(cut("http://a//")), "a//");
+    EXPECT_EQ(untitledCaption(cut("http:")), "http:");
+    EXPECT_EQ(untitledCaption(cut("http:/")), "http:/");
+    EXPECT_EQ(untitledCaption(cut("//")), "//");
+    EXPECT_EQ(untitledCaption(cut("/")), "/");
+    EXPECT_EQ(untitledCaption(cut("h")), "h");
+    EXPECT_EQ(untitledCaption(cut("")), "");
+    EXPECT_EQ(untitledCaption(cut("file://")), "file://");
+    EXPECT_EQ(untitledCaption(cut("file:///")), "file:///");
+    EXPECT_EQ(untitledCaption(cut("file:///a")), "a");
+    EXPECT_EQ(untitledCaption(cut("file:///%")), "file:///%") << "the lone % is an empty argument, not a name";
+    EXPECT_EQ(untitledCaption(cut("file:///a%2")), "a%2") << "a cut escape is shown as written";
+}
+
+TEST(WebKitProtocol, EscapesAreReadWithinTheirToken) {
+    // A token is a view into the line; the bytes after it belong to the next token (or
+    // to nothing). An escape cut short at the token's end must not borrow them.
+    const std::string line = "%4142 a%4F %";
+    const std::string_view view(line);
+    EXPECT_FALSE(decodeArg(view.substr(0, 2))) << "\"%4\" followed by \"142\"";
+    EXPECT_EQ(decodeArg(view.substr(0, 1)), "") << "a lone \"%\" is the empty argument, whatever follows";
+    EXPECT_EQ(decodeArg(view.substr(0, 3)), "A");
+    EXPECT_EQ(decodeArg(view.substr(0, 5)), "A42");
+    EXPECT_FALSE(decodeArg(view.substr(6, 3))) << "\"a%4\" followed by \"F\"";
+    EXPECT_EQ(decodeArg(view.substr(6, 4)), "aO");
+    EXPECT_EQ(decodeArg(view.substr(11, 1)), "");
+    EXPECT_FALSE(decodeArg(view.substr(11, 0)));
+    for (const char* bad : {"%4", "a%", "a%4", "%%", "%%41", "a%4G"}) {
+        const std::string padded = std::string(bad) + "41";
+        EXPECT_FALSE(decodeArg(std::string_view(padded).substr(0, std::strlen(bad)))) << bad;
+    }
 }

@@ -24,6 +24,8 @@
 #include <QTest>
 #include <QTextCursor>
 #include <cstdio>
+#include <cerrno>
+#include <cstring>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
@@ -199,6 +201,25 @@ TEST(WebListRead, UnreadableFilesThrowTheFileError) {
     const QByteArray fifo = QFile::encodeName(dir.file(QStringLiteral("pipe.wlf")));
     ASSERT_EQ(::mkfifo(fifo.constData(), 0644), 0);
     EXPECT_THROW(ReadWebList(dir.file(QStringLiteral("pipe.wlf"))), EFOpenError);
+
+    // A folder is refused for what the system says of reading it; only what is neither
+    // a file nor a folder is refused as no plain file.
+    const auto reasonOf = [&](const QString& name) {
+        try {
+            ReadWebList(dir.file(name));
+        } catch (const EFOpenError& e) {
+            return e.message().toStdString();
+        }
+        return std::string();
+    };
+    EXPECT_EQ(reasonOf(QStringLiteral("folder.wlf")),
+              QStringLiteral("ファイル %1 を開けません。%2")
+                  .arg(dir.file(QStringLiteral("folder.wlf")), QString::fromLocal8Bit(std::strerror(EISDIR)))
+                  .toStdString());
+    EXPECT_EQ(reasonOf(QStringLiteral("pipe.wlf")),
+              QStringLiteral("ファイル %1 を開けません。通常のファイルではありません")
+                  .arg(dir.file(QStringLiteral("pipe.wlf")))
+                  .toStdString());
 }
 
 struct WebListEditorTest : ::testing::Test {

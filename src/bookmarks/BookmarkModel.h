@@ -45,6 +45,9 @@ public:
     // Whether a load has been taken over, so that reading() is what the file held when
     // it was last read (and not the empty stand-in of a model that never read it).
     bool hasReading() const { return hasReading_; }
+    // Whether the pending load's worker is done, its reading waiting for this object's
+    // thread (or waitForLoad()) to take it over.
+    bool loadDone() const { return pending_ && pending_->result.isFinished(); }
     // Takes over the pending load now, waiting for its worker if it is still reading.
     // Does nothing when no load is pending.
     void waitForLoad();

@@ -24,6 +24,11 @@ namespace {
 
 const QString kStoreName = QStringLiteral("bookmark.xml");
 
+CancelCheckHook& cancelCheckHook() {
+    static CancelCheckHook hook;
+    return hook;
+}
+
 // Windows programs write "Shift_JIS" and mean code page 932; every alias gets that.
 bool isShiftJisName(const QString& name) {
     static const QStringList aliases{QStringLiteral("shift_jis"), QStringLiteral("shift-jis"),
@@ -217,7 +222,10 @@ public:
     // Returns false when cancelled before the end.
     bool run(QXmlStreamReader& reader) {
         for (unsigned tokens = 0; !reader.atEnd(); ++tokens) {
-            if (cancelled_ && tokens % 4096 == 0 && cancelled_->load(std::memory_order_relaxed)) return false;
+            if (cancelled_ && tokens % 4096 == 0) {
+                if (const CancelCheckHook& hook = cancelCheckHook()) hook(*cancelled_);
+                if (cancelled_->load(std::memory_order_relaxed)) return false;
+            }
             switch (reader.readNext()) {
             case QXmlStreamReader::StartElement:
                 startElement(reader.qualifiedName());
@@ -334,6 +342,8 @@ bool isCancelled(const std::atomic<bool>* cancelled) {
 }
 
 }  // namespace
+
+void setCancelCheckHook(CancelCheckHook hook) { cancelCheckHook() = std::move(hook); }
 
 QString folderMarker() { return QStringLiteral("フォルダ"); }
 

@@ -16,6 +16,7 @@
 #include <QString>
 #include <QtGlobal>
 #include <atomic>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -98,6 +99,11 @@ QString storePath(const QString& appPath);
 // early: it then returns false, and what it filled in means nothing.
 bool parse(const std::string& bytes, std::vector<Entry>& entries, QString& problem,
            const std::atomic<bool>* cancelled = nullptr);
+
+// Test hook: runs on the parsing thread every time a cancellable parse looks whether it
+// has been cancelled, just before it looks. {} removes it. Set it only while no parse runs.
+using CancelCheckHook = std::function<void(const std::atomic<bool>& cancelled)>;
+void setCancelCheckHook(CancelCheckHook hook);
 
 // Whether parse() would accept the bytes.
 bool wellFormed(const std::string& bytes);

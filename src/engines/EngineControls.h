@@ -95,7 +95,8 @@ public:
     explicit TMozillaBrowser(QWidget* parent = nullptr);
 };
 
-// The plain IE control of a popup receiver window (WebBrowser1).
+// The plain IE control of a popup receiver window (WebBrowser1). The IE control of an IE
+// view window, with its host customisation, is TUIWebBrowser (engines/UIWebBrowser.h).
 class TWebBrowser : public TEngineControl {
     Q_OBJECT
 public:
@@ -111,6 +112,3 @@ inline const QString IEViewWindowName = QStringLiteral("frm_ie");
 // layer applies it to the frame's active child.
 EngineTarget DispatchRule(QWidget* viewWindow);
 inline EngineTarget DispatchRule(std::nullptr_t) { return {}; }
-
-// The IE control of an IE view window (TWeb_IE), with its host customisation.
-#include "engines/UIWebBrowser.h"

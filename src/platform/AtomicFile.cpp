@@ -98,6 +98,8 @@ int openForReading(const QString& path) {
     struct stat st {};
     if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
         ::close(fd);
+        // A folder is refused for what the system says of reading one.
+        if (S_ISDIR(st.st_mode)) throw EFOpenError(path, QString::fromLocal8Bit(std::strerror(EISDIR)));
         throw EFOpenError(path, QStringLiteral("通常のファイルではありません"));
     }
     return fd;

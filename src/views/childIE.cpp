@@ -1,6 +1,6 @@
 #include "views/childIE.h"
 
-#include "engines/EngineControls.h"
+#include "engines/UIWebBrowser.h"
 
 Tfrm_IE::Tfrm_IE(QWidget* parent) : TViewWindow(parent) {
     setObjectName(IEViewWindowName);

@@ -224,13 +224,16 @@ std::string untitledCaption(std::string_view address) {
         const std::string_view path = address.substr(file.size());
         const auto slash = path.find_last_of('/');
         const std::string_view name = slash == std::string_view::npos ? path : path.substr(slash + 1);
-        if (!name.empty()) return decodeArg(name).value_or(std::string(name));
-        return std::string(address);
+        // A name that decodes to nothing (a lone "%") is no name either.
+        std::string decoded = decodeArg(name).value_or(std::string(name));
+        return decoded.empty() ? std::string(address) : decoded;
     }
     if (address.substr(0, http.size()) != http) return std::string(address);
     std::string rest(address.substr(http.size()));
-    if (rest.find('/') == rest.size() - 1) rest.pop_back();
-    return rest;
+    // Only a lone slash at the very end goes; "http://" itself has nothing after it.
+    if (!rest.empty() && rest.find('/') == rest.size() - 1) rest.pop_back();
+    // What leaves nothing to show ("http://", "http:///") is shown whole.
+    return rest.empty() ? std::string(address) : rest;
 }
 
 }  // namespace HostProtocol

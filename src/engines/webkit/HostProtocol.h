@@ -76,7 +76,7 @@ std::optional<std::int64_t> number(const std::string& text, std::int64_t max = M
 
 // What a page without a title is called in its caption and tab, in the form the other
 // engine shows: "http://" and a bare host's trailing "/" left out, a local file by its
-// name, any other address whole.
+// name, any other address whole; never an empty caption for an address that is not empty.
 std::string untitledCaption(std::string_view address);
 
 // Splits a byte stream into lines. A line longer than MaxLineLength is dropped whole and

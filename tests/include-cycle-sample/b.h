@@ -1,0 +1,3 @@
+#pragma once
+// The other half of the deliberate cycle.
+#include "a.h"
