@@ -10,7 +10,7 @@
 #include "platform/AtomicFile.h"
 #include "platform/Errors.h"
 #include "settings/CloseUrlList.h"
-#include "settings/Option.h"
+#include "options/Option.h"
 #include "settings/SessionFile.h"
 #include "settings/Settings.h"
 

@@ -6,7 +6,7 @@
 #include "app/Main.h"
 #include "views/untTab.h"
 #include "platform/ErrorBox.h"
-#include "settings/Option.h"
+#include "options/Option.h"
 #include "views/TabControl.h"
 #include "views/ViewWindow.h"
 #include "weblists/EditWebList.h"

@@ -5,7 +5,7 @@
 #include "app/Main.h"
 #include "views/untTab.h"
 #include "bookmarks/BookmarkModel.h"
-#include "settings/Option.h"
+#include "options/Option.h"
 #include "settings/Settings.h"
 #include "views/TabControl.h"
 

@@ -3,7 +3,7 @@
 //   TAVIX_SCREENSHOTS=docs/screenshots QT_QPA_PLATFORM=xcb tavix_tests --gtest_filter='OptionScreenshots*'
 
 #include "TestSupport.h"
-#include "settings/Option.h"
+#include "options/Option.h"
 
 #include <QApplication>
 #include <QPlainTextEdit>

@@ -3,9 +3,9 @@
 // every failure leaving the files as they were.
 
 #include "TestSupport.h"
-#include "settings/Option.h"
-#include "settings/OptionControls.h"
-#include "settings/SHBFFEX.h"
+#include "options/Option.h"
+#include "options/OptionControls.h"
+#include "options/SHBFFEX.h"
 #include "settings/Settings.h"
 
 #include <QCheckBox>

@@ -2,8 +2,8 @@
 // state, placement, results, and the owner window around a run.
 
 #include "TestSupport.h"
-#include "settings/FolderTreeModel.h"
-#include "settings/SHBFFEX.h"
+#include "options/FolderTreeModel.h"
+#include "options/SHBFFEX.h"
 
 #include <QDir>
 #include <QLabel>

@@ -2,7 +2,7 @@
 
 #include "app/Main.h"
 #include "platform/ErrorBox.h"
-#include "settings/Option.h"
+#include "options/Option.h"
 #include "views/TabControl.h"
 #include "views/untTab.h"
 #include "weblists/EditWebList.h"

@@ -11,7 +11,7 @@
 #include "engines/blink/BlinkBrowser.h"
 #include "engines/blink/BlinkEngine.h"
 #include "engines/webkit/WebKitEngine.h"
-#include "settings/Option.h"
+#include "options/Option.h"
 #include "views/TabControl.h"
 #include "views/childIE.h"
 #include "views/ViewWindow.h"

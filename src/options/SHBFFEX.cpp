@@ -1,4 +1,4 @@
-#include "settings/SHBFFEX.h"
+#include "options/SHBFFEX.h"
 
 #include <QApplication>
 #include <QWidget>

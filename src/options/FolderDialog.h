@@ -9,7 +9,7 @@
 // itself) is reported once that call has returned, so every report sees the state the
 // previous one left behind.
 
-#include "settings/ShellNamespace.h"
+#include "options/ShellNamespace.h"
 
 #include <QDialog>
 #include <QRect>

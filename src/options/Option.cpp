@@ -1,12 +1,12 @@
 // The options window's controls: layout, captions, ranges and connections.
 
-#include "settings/Option.h"
+#include "options/Option.h"
 
 #include "platform/ErrorBox.h"
 #include "resources/Fonts.h"
 #include "resources/ImageList.h"
-#include "settings/OptionControls.h"
-#include "settings/SHBFFEX.h"
+#include "options/OptionControls.h"
+#include "options/SHBFFEX.h"
 
 #include <QCheckBox>
 #include <QComboBox>

@@ -2,7 +2,7 @@
 // The folder tree of the folder picker: one top item (the root the picker was given)
 // and the folders below it, read from disk when a branch is first opened.
 
-#include "settings/ShellNamespace.h"
+#include "options/ShellNamespace.h"
 
 #include <QAbstractItemModel>
 #include <QIcon>

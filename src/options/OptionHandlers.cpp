@@ -1,13 +1,13 @@
 // The options window's handlers: reading the settings and the popup list when it is
 // created, the page tree, the dependent controls, the colour dialog, OK and Cancel.
 
-#include "settings/Option.h"
+#include "options/Option.h"
 
 #include "platform/AtomicFile.h"
 #include "platform/Errors.h"
 #include "settings/CloseUrlList.h"
-#include "settings/OptionControls.h"
-#include "settings/SHBFFEX.h"
+#include "options/OptionControls.h"
+#include "options/SHBFFEX.h"
 #include "settings/Settings.h"
 
 #include <QCheckBox>

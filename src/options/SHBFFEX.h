@@ -7,8 +7,8 @@
 //   picker.Caption = QStringLiteral("...");
 //   if (picker.Execute()) folder = picker.FolderPath;
 
-#include "settings/FolderDialog.h"
-#include "settings/ShellNamespace.h"
+#include "options/FolderDialog.h"
+#include "options/ShellNamespace.h"
 
 #include <QObject>
 #include <QPoint>

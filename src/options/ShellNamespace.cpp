@@ -1,4 +1,4 @@
-#include "settings/ShellNamespace.h"
+#include "options/ShellNamespace.h"
 
 #include <QDir>
 #include <QDirIterator>

@@ -1,4 +1,4 @@
-#include "settings/OptionControls.h"
+#include "options/OptionControls.h"
 
 #include "settings/Settings.h"
 

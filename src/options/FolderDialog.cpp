@@ -1,8 +1,8 @@
-#include "settings/FolderDialog.h"
+#include "options/FolderDialog.h"
 
 #include "platform/ErrorBox.h"
 #include "resources/Fonts.h"
-#include "settings/FolderTreeModel.h"
+#include "options/FolderTreeModel.h"
 
 #include <QGuiApplication>
 #include <QHBoxLayout>

@@ -1,4 +1,4 @@
-#include "settings/FolderTreeModel.h"
+#include "options/FolderTreeModel.h"
 
 #include <QApplication>
 #include <QDir>
