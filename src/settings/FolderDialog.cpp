@@ -171,7 +171,7 @@ void FolderDialog::reportSelection() {
         const std::optional<ShellItem> item = selectedItem();
         // OK follows the flags first; the callback may then override it.
         bool ok = item.has_value();
-        if (ok && (info_.flags & BIF_RETURNONLYFSDIRS)) ok = !ShellNamespace::pathOf(*item).isEmpty();
+        if (ok && (info_.flags & BIF_RETURNONLYFSDIRS)) ok = ShellNamespace::isFileSystemFolder(*item);
         btnOK->setEnabled(ok);
         if (item) notify(BFFM_SELCHANGED, &*item);
     }

@@ -22,7 +22,7 @@ class QPushButton;
 class QTreeView;
 
 // Dialog flags.
-// OK is enabled only for items with a file-system path.
+// OK is enabled only for file-system folders: not for the desktop or the computer.
 constexpr unsigned BIF_RETURNONLYFSDIRS = 0x0001;
 // Network domains are not browsed into. This namespace has none, so it changes nothing.
 constexpr unsigned BIF_DONTGOBELOWDOMAIN = 0x0002;
