@@ -82,6 +82,10 @@ public:
     static QRect workArea();
     static void setWorkArea(std::optional<QRect> area);
 
+    // Puts the corner of the window manager's frame at `corner`, in screen coordinates,
+    // also before the dialog is shown, when the frame's size is not known yet.
+    void moveFrameTo(const QPoint& corner);
+
 private:
     void createControls();
     // Tells the callback the dialog is ready, then reports the selection it leaves.
