@@ -6,6 +6,7 @@
 #include "options/SHBFFEX.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QLabel>
 #include <QPushButton>
 #include <QTest>
@@ -194,8 +195,8 @@ TEST_F(PickerTest, TheOptionsWindowsPicker) {
         ASSERT_EQ(model->rowCount(root), 3);
         EXPECT_EQ(model->index(2, 0, root).data().toString(), "コンピュータ");
         EXPECT_EQ(pathOf(dialog.selectedItem()), "/");
-        EXPECT_TRUE(dialog.btnOK->isEnabled());
-        // Only folders with a path can be confirmed.
+        EXPECT_FALSE(dialog.btnOK->isEnabled());
+        // Only file-system folders can be confirmed.
         click(dialog, ShellItem::desktop());
         EXPECT_TRUE(dialog.selectedItem()->isDesktop());
         EXPECT_FALSE(dialog.btnOK->isEnabled());
@@ -209,6 +210,43 @@ TEST_F(PickerTest, TheOptionsWindowsPicker) {
     EXPECT_EQ(picker.FolderPath, desktop);
     EXPECT_EQ(picker.FolderDisplayName, "Desktop");
     EXPECT_TRUE(owner.isEnabled());
+    EXPECT_TRUE(errors.messages.isEmpty());
+}
+
+// The computer stands for the drives and is no folder of its own: it opens selected, yet
+// only a folder below it can be confirmed.
+TEST_F(PickerTest, TheComputerCannotBeConfirmedButAFolderBelowItCan) {
+    // Outside the home folder, so the tree reaches it through the computer.
+    const QString below = QDir::cleanPath(QDir::tempPath());
+    ASSERT_NE(below, "/");
+    const ShellItem computer = ShellItem::at("/");
+    TSHBrowseForFolderEx picker(&owner);
+    answer([&](FolderDialog& dialog) {
+        ASSERT_EQ(dialog.selectedItem(), computer);
+        EXPECT_FALSE(dialog.btnOK->isEnabled());
+        // Neither the button nor Enter confirms it.
+        QTest::mouseClick(dialog.btnOK, Qt::LeftButton);
+        QTest::keyClick(dialog.TreeView, Qt::Key_Return);
+        EXPECT_TRUE(dialog.isVisible());
+    });
+    EXPECT_FALSE(picker.Execute());
+    EXPECT_TRUE(picker.FolderPath.isEmpty());
+    EXPECT_TRUE(picker.FolderDisplayName.isEmpty());
+
+    answer([&](FolderDialog& dialog) {
+        auto* model = static_cast<FolderTreeModel*>(dialog.TreeView->model());
+        EXPECT_EQ(model->locate(ShellItem::at(below)).parent(), model->locate(computer));
+        click(dialog, ShellItem::at(below));
+        EXPECT_TRUE(dialog.btnOK->isEnabled());
+        click(dialog, computer);
+        EXPECT_FALSE(dialog.btnOK->isEnabled());
+        click(dialog, ShellItem::at(below));
+        QTest::mouseClick(dialog.btnOK, Qt::LeftButton);
+    });
+    EXPECT_TRUE(picker.Execute());
+    EXPECT_EQ(picker.FolderPath, below);
+    EXPECT_EQ(picker.FolderDisplayName, QFileInfo(below).fileName());
+    EXPECT_EQ(runs, 2);
     EXPECT_TRUE(errors.messages.isEmpty());
 }
 

@@ -120,6 +120,17 @@ void FolderDialog::createControls() {
     layout->addLayout(buttons);
 }
 
+void FolderDialog::moveFrameTo(const QPoint& corner) {
+    // Once the native window exists (it does from the constructor on, to stay above the
+    // owner), move() places the client area, offset by the frame Qt knows of. On X11 that
+    // is none until the window manager has framed the window, so the frame would cover
+    // what lies above and left of the corner. The window is given the frame's position,
+    // which reaches the window manager as such; the move before it keeps the widget's
+    // geometry equal to the window's, so that showing the dialog does not place it again.
+    move(corner);
+    if (QWindow* window = windowHandle()) window->setFramePosition(corner);
+}
+
 void FolderDialog::initialise() {
     // The first report covers the root, or whatever the callback selects while it hears
     // that the dialog is ready.
@@ -171,7 +182,7 @@ void FolderDialog::reportSelection() {
         const std::optional<ShellItem> item = selectedItem();
         // OK follows the flags first; the callback may then override it.
         bool ok = item.has_value();
-        if (ok && (info_.flags & BIF_RETURNONLYFSDIRS)) ok = !ShellNamespace::pathOf(*item).isEmpty();
+        if (ok && (info_.flags & BIF_RETURNONLYFSDIRS)) ok = ShellNamespace::isFileSystemFolder(*item);
         btnOK->setEnabled(ok);
         if (item) notify(BFFM_SELCHANGED, &*item);
     }

@@ -22,7 +22,7 @@ class QPushButton;
 class QTreeView;
 
 // Dialog flags.
-// OK is enabled only for items with a file-system path.
+// OK is enabled only for file-system folders: not for the desktop or the computer.
 constexpr unsigned BIF_RETURNONLYFSDIRS = 0x0001;
 // Network domains are not browsed into. This namespace has none, so it changes nothing.
 constexpr unsigned BIF_DONTGOBELOWDOMAIN = 0x0002;
@@ -81,6 +81,10 @@ public:
     // The work area of the primary screen; tests may put another in its place.
     static QRect workArea();
     static void setWorkArea(std::optional<QRect> area);
+
+    // Puts the corner of the window manager's frame at `corner`, in screen coordinates,
+    // also before the dialog is shown, when the frame's size is not known yet.
+    void moveFrameTo(const QPoint& corner);
 
 private:
     void createControls();

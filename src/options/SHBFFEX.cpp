@@ -140,12 +140,12 @@ void TSHBrowseForFolderEx::DoSelectionChanged(FolderDialog* Wnd, const QString& 
 void TSHBrowseForFolderEx::place(FolderDialog* dialog) const {
     switch (ShowStyle) {
     case ssCenterScreen:
-        dialog->move(centredPosition(dialog->frameGeometry().size(), FolderDialog::workArea()));
+        dialog->moveFrameTo(centredPosition(dialog->frameGeometry().size(), FolderDialog::workArea()));
         break;
     case ssClient: {
         auto* owner = qobject_cast<QWidget*>(parent());
         if (owner && owner->isWindow() && owner->testAttribute(Qt::WA_WState_Created))
-            dialog->move(owner->mapToGlobal(QPoint(0, 0)));
+            dialog->moveFrameTo(owner->mapToGlobal(QPoint(0, 0)));
         break;
     }
     case ssNone:

@@ -111,6 +111,8 @@ bool isFolderOrHasSubfolders(const ShellItem& item) { return item.isDesktop() ||
 
 QString pathOf(const ShellItem& item) { return item.isDesktop() ? QString() : item.path; }
 
+bool isFileSystemFolder(const ShellItem& item) { return !item.isDesktop() && item.path != kComputer; }
+
 QString displayName(const ShellItem& item) {
     if (item.isDesktop()) return QStringLiteral("デスクトップ");
     if (item.path == kComputer) return QStringLiteral("コンピュータ");

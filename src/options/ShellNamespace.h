@@ -66,6 +66,10 @@ bool isFolderOrHasSubfolders(const ShellItem& item);
 // The file-system path of an item, empty for the desktop.
 QString pathOf(const ShellItem& item);
 
+// Whether an item is a folder of the file system that the user can choose: the desktop
+// is not, and neither is the computer, which stands for the drives below it.
+bool isFileSystemFolder(const ShellItem& item);
+
 // The name an item is shown under.
 QString displayName(const ShellItem& item);
 

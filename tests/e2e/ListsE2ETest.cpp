@@ -11,6 +11,7 @@
 #include "engines/blink/BlinkBrowser.h"
 #include "engines/blink/BlinkEngine.h"
 #include "engines/webkit/WebKitEngine.h"
+#include "options/FolderDialog.h"
 #include "options/Option.h"
 #include "views/TabControl.h"
 #include "views/childIE.h"
@@ -23,22 +24,27 @@
 #include <QClipboard>
 #include <QComboBox>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QAbstractItemView>
 #include <QGuiApplication>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMdiArea>
+#include <QPointer>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QScreen>
 #include <QWebEnginePage>
 #include <QPushButton>
 #include <QTest>
+#include <QTimer>
 #include <QToolButton>
 #include <QTreeWidget>
 #include <gtest/gtest.h>
 #include <algorithm>
 #include <memory>
+#include <optional>
 
 namespace {
 
@@ -56,6 +62,40 @@ void clickOn(QWidget* widget, QPoint local = {}) {
 void keys(QWidget* window, const QStringList& names) {
     for (const QString& key : names)
         xdotool({QStringLiteral("key"), QStringLiteral("--window"), QString::number(window->winId()), key});
+}
+
+QString output(const QString& program, const QStringList& args) {
+    QProcess process;
+    process.start(program, args);
+    process.waitForFinished(10000);
+    return QString::fromLocal8Bit(process.readAllStandardOutput());
+}
+
+// Where a top-level window is as the X server sees it, not as Qt believes: the corner of
+// its client area, and the corner of the window manager's frame around it.
+struct OnScreen {
+    QPoint client;
+    QPoint frame;
+    bool operator==(const OnScreen&) const = default;
+};
+
+// Nothing until the window is mapped and its manager has published the frame's extents;
+// `seen` gets what X answered.
+std::optional<OnScreen> onScreen(WId window, QString* seen = nullptr) {
+    const QString id = QString::number(window);
+    const QString info = output(QStringLiteral("xwininfo"), {QStringLiteral("-id"), id});
+    const QString frame = output(QStringLiteral("xprop"), {QStringLiteral("-id"), id, QStringLiteral("_NET_FRAME_EXTENTS")});
+    if (seen) *seen = info + frame;
+    if (!info.contains(QStringLiteral("IsViewable"))) return std::nullopt;
+    const auto number = [&](const QString& label) {
+        return QRegularExpression(label + QStringLiteral(":\\s*(-?\\d+)")).match(info).captured(1).toInt();
+    };
+    const QPoint client(number(QStringLiteral("Absolute upper-left X")), number(QStringLiteral("Absolute upper-left Y")));
+    // left, right, top, bottom
+    const QRegularExpressionMatch extents =
+        QRegularExpression(QStringLiteral("= (\\d+), (\\d+), (\\d+), (\\d+)")).match(frame);
+    if (!extents.hasMatch()) return std::nullopt;
+    return OnScreen{client, client - QPoint(extents.captured(1).toInt(), extents.captured(3).toInt())};
 }
 
 struct ListsE2E : ::testing::Test {
@@ -419,4 +459,70 @@ TEST_F(ListsE2E, HiddenScrollBarsBesideShownOnes) {
     ASSERT_TRUE(waitUntil([&] { return evaluate(hidden, scrollBarWidth).toInt() == 0; }, Timeout));
     EXPECT_GT(evaluate(form->MDIChildren().at(0), scrollBarWidth).toInt(), 0);
     screenshot("chromium-scroll-hidden.png");
+}
+
+// The Gekko page's folder button: the picker's frame opens on the options window's client
+// corner, so the options window's title bar stays in view.
+TEST_F(ListsE2E, TheFolderPickerOpensOnTheOptionsWindowsClientArea) {
+    keys(form.get(), {QStringLiteral("F12")});
+    ASSERT_TRUE(waitUntil([&] { return visibleOptions() != nullptr; }, Timeout));
+    Tfrm_Option* options = visibleOptions();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(options));
+    // The folder is asked for only with Gecko on.
+    ASSERT_TRUE(waitUntil([&] { return options->chkMoz->isVisible(); }, Timeout));
+    clickOn(options->chkMoz, QPoint(8, options->chkMoz->height() / 2));
+    ASSERT_TRUE(waitUntil([&] { return options->BitBtn1->isEnabled(); }, Timeout));
+    std::optional<OnScreen> owner;
+    QString seen;
+    QElapsedTimer waited;
+    for (waited.start(); !owner && waited.elapsed() < Timeout; QTest::qWait(100))
+        owner = onScreen(options->winId(), &seen);
+    ASSERT_TRUE(owner) << seen.toStdString();
+
+    // The picker runs its own loop: it is looked at from a timer, and once it has kept the
+    // same place for two looks it is measured and cancelled.
+    QPointer<FolderDialog> picker;
+    std::optional<OnScreen> last;
+    std::optional<OnScreen> settled;
+    QString title;
+    bool okOnTheComputer = true;
+    bool busy = false;
+    QTimer look;
+    look.setInterval(250);
+    waited.restart();
+    QObject::connect(&look, &QTimer::timeout, [&] {
+        // A picker that never settles or misses the click is closed all the same, or its
+        // loop would outlast the test.
+        if (picker && waited.elapsed() > Timeout) picker->reject();
+        if (busy || settled) return;
+        busy = true;
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (auto* dialog = qobject_cast<FolderDialog*>(w); dialog && dialog->isVisible()) picker = dialog;
+        if (picker) {
+            const std::optional<OnScreen> now = onScreen(picker->winId());
+            if (now && now == last) {
+                settled = now;
+                title = picker->windowTitle();
+                okOnTheComputer = picker->btnOK->isEnabled();
+                screenshot("folder-picker.png");
+                clickOn(picker->btnCancel);
+            }
+            last = now;
+        }
+        busy = false;
+    });
+    look.start();
+    clickOn(options->BitBtn1);
+    ASSERT_TRUE(waitUntil([&] { return settled && options->isEnabled() && !picker; }, Timeout))
+        << "picker seen: " << (last.has_value() || settled.has_value());
+
+    EXPECT_EQ(title, QStringLiteral("フォルダの参照"));
+    // It opens on the computer, which is no folder to choose.
+    EXPECT_FALSE(okOnTheComputer);
+    EXPECT_EQ(settled->frame, owner->client)
+        << "picker frame " << settled->frame.x() << "," << settled->frame.y() << "; options client "
+        << owner->client.x() << "," << owner->client.y() << "; options frame " << owner->frame.x() << ","
+        << owner->frame.y();
+    EXPECT_TRUE(options->txtMozPath->text().isEmpty());
+    EXPECT_TRUE(errors.messages.isEmpty()) << errors.messages.join("\n").toStdString();
 }

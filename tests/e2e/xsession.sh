@@ -2,28 +2,40 @@
 # Sourcing it sets DISPLAY and stops everything it started when the script exits.
 
 start_xsession() {
-  local n
-  for n in $(seq 140 199); do
-    if [ ! -e "/tmp/.X${n}-lock" ] && [ ! -e "/tmp/.X11-unix/X${n}" ]; then break; fi
-  done
-  Xvfb ":$n" -screen 0 1280x800x24 -nolisten tcp >/dev/null 2>&1 &
+  local named
+  named=$(mktemp)
+  # The server takes the first free display and names it once it listens. Choosing a
+  # number first raced with other sessions starting a server and with a server on that
+  # number still shutting down: the second server died, and nothing ran on the display.
+  Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp 3>"$named" >/dev/null 2>&1 &
   XVFB_PID=$!
-  export DISPLAY=":$n"
-  for _ in $(seq 100); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
-  openbox >/dev/null 2>&1 &
-  WM_PID=$!
-  # A window mapped while the window manager is still starting may never be managed.
-  for _ in $(seq 100); do
-    xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && break
-    sleep 0.1
-  done
   trap stop_xsession EXIT
+  for _ in $(seq 300); do [ -s "$named" ] && break; sleep 0.1; done
+  export DISPLAY=":$(head -n 1 "$named")"
+  rm -f "$named"
+  # A window mapped while the window manager is still starting may never be managed;
+  # one that gave up on a busy machine is started again.
+  local _try
+  for _try in 1 2 3; do
+    openbox >/dev/null 2>&1 &
+    WM_PID=$!
+    for _ in $(seq 100); do
+      xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && return 0
+      kill -0 "$WM_PID" 2>/dev/null || break
+      sleep 0.1
+    done
+    # Still starting: a second one would only find it there.
+    kill -0 "$WM_PID" 2>/dev/null && break
+  done
+  echo "no window manager on $DISPLAY" >&2
 }
 
+# Every step runs whatever the ones before it met: under set -e a failed kill of a
+# process that had already gone would end the trap and leave the server running.
 stop_xsession() {
-  [ -n "${APP_PID:-}" ] && kill "$APP_PID" 2>/dev/null
-  [ -n "${WM_PID:-}" ] && kill "$WM_PID" 2>/dev/null
-  [ -n "${XVFB_PID:-}" ] && kill "$XVFB_PID" 2>/dev/null
+  if [ -n "${APP_PID:-}" ]; then kill "$APP_PID" 2>/dev/null || true; fi
+  if [ -n "${WM_PID:-}" ]; then kill "$WM_PID" 2>/dev/null || true; fi
+  if [ -n "${XVFB_PID:-}" ]; then kill "$XVFB_PID" 2>/dev/null || true; fi
   return 0
 }
 
