@@ -9,6 +9,15 @@
 #include <QTemporaryDir>
 #include <string>
 
+// How many times slower than a plain build this one runs its tests. A bound on a
+// duration that tells a slower algorithm from a fast one (not a slow machine from a
+// fast one) is multiplied by it; AddressSanitizer costs a few times.
+#if defined(__SANITIZE_ADDRESS__)
+inline constexpr int BuildSlowdown = 5;
+#else
+inline constexpr int BuildSlowdown = 1;
+#endif
+
 // A program folder of its own, holding an empty CloseURL.txt as an installation does,
 // removed afterwards; path() ends in "/".
 class ProgramFolder {
