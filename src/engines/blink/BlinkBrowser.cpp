@@ -131,6 +131,8 @@ BlinkBrowser::~BlinkBrowser() {
     page_->setUrlRequestInterceptor(nullptr);
     if (site_) site_->Release();
     site_ = nullptr;
+    // The container's own destruction still sends events; this object is half gone by then.
+    if (container_) container_->removeEventFilter(this);
     delete container_.data();   // the view first (it ends an open dialog), then the page it showed
     if (dialogsOpen_ > 0)
         page_->deleteLater();   // the page is still inside its dialog call: it goes once that returns
@@ -317,7 +319,9 @@ HRESULT BlinkBrowser::TranslateAccelerator(const TMessage& msg) {
 }
 
 bool BlinkBrowser::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == container_.data() && event->type() == QEvent::KeyPress) {
+    // The event's type first: looking at container_ casts, which a container that is
+    // being destroyed no longer allows.
+    if (event->type() == QEvent::KeyPress && watched == container_.data()) {
         const auto* key = static_cast<QKeyEvent*>(event);
         events().fireUnusedKey(key->key(), key->modifiers(), key->text());
     }
