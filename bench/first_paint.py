@@ -282,6 +282,10 @@ def program_folder(tavix, config, session=None, host=None):
     the texts of config.ini and session.txt (CR LF added)."""
     folder = tempfile.mkdtemp()
     shutil.copy(tavix, folder + "/tavix")
+    # The program finds its libraries in its own folder.
+    built = os.path.dirname(os.path.abspath(tavix))
+    for lib in ("libtavixcore.so", "libtavix-blink.so"):
+        os.symlink(built + "/" + lib, folder + "/" + lib)
     if host:
         shutil.copy(host, folder + "/tavix-webkit-host")
     open(folder + "/CloseURL.txt", "w").close()

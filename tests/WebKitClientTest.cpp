@@ -8,8 +8,10 @@
 #include "engines/webkit/WebKitEngine.h"
 #include "platform/ErrorBox.h"
 
+#include <QDir>
 #include <QFile>
 #include <QLabel>
+#include <QTemporaryDir>
 #include <QTest>
 #include <gtest/gtest.h>
 #include <memory>
@@ -215,6 +217,33 @@ TEST(WebKitKeys, KeysymsMapToTheKeysTheFrameKnows) {
     EXPECT_EQ(WebKit::qtKeyOfKeysym(0xff0d), Qt::Key_Return);
     EXPECT_EQ(WebKit::qtKeyOfKeysym(0xffe1), 0) << "a bare Shift is no key of the frame";
     EXPECT_EQ(WebKit::qtKeyOfKeysym(0x1003042), 0x3042);
+}
+
+// The program finds its host in the build folder (beside it) and in an installation
+// (bin/ and libexec/tavix/ under one prefix), wherever that prefix is.
+TEST(WebKitHostProgram, FoundBesideTheProgramOrWhereAnInstallationPutsIt) {
+    QTemporaryDir prefix;
+    ASSERT_TRUE(prefix.isValid());
+    const QString bin = prefix.path() + QStringLiteral("/bin");
+    const QString libexec = prefix.path() + QStringLiteral("/libexec/tavix");
+    ASSERT_TRUE(QDir().mkpath(bin) && QDir().mkpath(libexec));
+    const auto makeProgram = [](const QString& path, bool executable) {
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write("#!/bin/sh\n");
+        file.close();
+        const auto read = QFile::ReadOwner | QFile::WriteOwner;
+        file.setPermissions(executable ? read | QFile::ExeOwner : read);
+    };
+    // Neither there: the error names the program's own folder.
+    EXPECT_EQ(WebKit::hostProgramFor(bin), bin + QStringLiteral("/tavix-webkit-host"));
+    makeProgram(libexec + QStringLiteral("/tavix-webkit-host"), true);
+    EXPECT_EQ(WebKit::hostProgramFor(bin), libexec + QStringLiteral("/tavix-webkit-host"));
+    // A data file that happens to carry the name beside the program is no program.
+    makeProgram(bin + QStringLiteral("/tavix-webkit-host"), false);
+    EXPECT_EQ(WebKit::hostProgramFor(bin), libexec + QStringLiteral("/tavix-webkit-host"));
+    makeProgram(bin + QStringLiteral("/tavix-webkit-host"), true);
+    EXPECT_EQ(WebKit::hostProgramFor(bin), bin + QStringLiteral("/tavix-webkit-host"));
 }
 
 }  // namespace

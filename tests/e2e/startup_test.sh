@@ -9,7 +9,7 @@ here=$(cd "$(dirname "$0")" && pwd)
 
 folder=$(mktemp -d)
 trap 'stop_xsession; rm -rf "$folder"' EXIT
-cp "$tavix" "$folder/tavix"
+copy_program "$tavix" "$folder"
 : >"$folder/CloseURL.txt"
 mkdir "$folder/WebList"
 start_xsession

@@ -9,7 +9,7 @@ here=$(cd "$(dirname "$0")" && pwd)
 
 folder=$(mktemp -d)
 trap 'stop_xsession; rm -rf "$folder"' EXIT
-cp "$tavix" "$folder/tavix"
+copy_program "$tavix" "$folder"
 cp "$host" "$folder/tavix-webkit-host"
 printf '[General]\r\nLastEngine=Gecko\r\n[Option_Main]\r\nMozilla=2\r\n' > "$folder/config.ini"
 : > "$folder/CloseURL.txt"

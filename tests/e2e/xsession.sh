@@ -69,10 +69,19 @@ stop_pageserver() {
   return 0
 }
 
+# A copy of the program $1 in the folder $2, with links to the libraries built beside
+# it: the program looks for them in its own folder.
+copy_program() {
+  local from
+  from=$(cd "$(dirname "$1")" && pwd)
+  cp "$1" "$2/tavix"
+  ln -sf "$from/libtavixcore.so" "$from/libtavix-blink.so" "$2/"
+}
+
 # A program folder in $1 holding a copy of the program $2 and, when $3 is given, a
 # config.ini with that text (CR LF line ends are added).
 make_program_folder() {
-  cp "$2" "$1/tavix"
+  copy_program "$2" "$1"
   : >"$1/CloseURL.txt"
   mkdir -p "$1/WebList"
   if [ -n "${3:-}" ]; then printf '%s\n' "$3" | sed 's/$/\r/' >"$1/config.ini"; fi

@@ -5,6 +5,7 @@
 #include "engines/webkit/WebKitHost.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
 
@@ -13,6 +14,10 @@ namespace WebKit {
 namespace {
 
 QString hostProgramOverride;
+
+#ifndef TAVIX_HOST_FOLDER_FROM_PROGRAM
+#define TAVIX_HOST_FOLDER_FROM_PROGRAM "../libexec/tavix"
+#endif
 
 }  // namespace
 
@@ -25,7 +30,15 @@ void registerEngine() {
 
 QString hostProgram() {
     if (!hostProgramOverride.isEmpty()) return hostProgramOverride;
-    return QCoreApplication::applicationDirPath() + QStringLiteral("/tavix-webkit-host");
+    return hostProgramFor(QCoreApplication::applicationDirPath());
+}
+
+QString hostProgramFor(const QString& programFolder) {
+    const QString beside = programFolder + QStringLiteral("/tavix-webkit-host");
+    if (QFileInfo(beside).isExecutable()) return beside;
+    const QString installed = QDir::cleanPath(programFolder + QStringLiteral("/" TAVIX_HOST_FOLDER_FROM_PROGRAM "/tavix-webkit-host"));
+    // With neither there, the error the user sees names the folder the program is in.
+    return QFileInfo(installed).isExecutable() ? installed : beside;
 }
 
 void setHostProgram(const QString& path) { hostProgramOverride = path; }

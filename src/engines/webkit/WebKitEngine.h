@@ -14,10 +14,13 @@ namespace WebKit {
 // application leaves its event loop.
 void registerEngine();
 
-// The host program: tavix-webkit-host beside the running executable unless a test put
+// The host program: hostProgramFor() the running executable's folder unless a test put
 // another path in place (an empty path restores the default).
 QString hostProgram();
 void setHostProgram(const QString& path);
+// tavix-webkit-host beside a program in programFolder (as in the build folder) or else
+// where an installation puts it, relative to that folder.
+QString hostProgramFor(const QString& programFolder);
 
 // Quits the host and waits for it. The shell calls this before Qt destroys the native
 // windows the host's windows live in; every open view then shows the host as ended.
