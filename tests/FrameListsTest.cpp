@@ -3,6 +3,7 @@
 
 #include "FakeEngine.h"
 #include "TestSupport.h"
+#include "app/CommandLine.h"
 #include "app/Main.h"
 #include "views/untTab.h"
 #include "platform/ErrorBox.h"
@@ -151,6 +152,27 @@ TEST_F(FrameListsTest, TheTabLimitRefusesTheRestOfAListAndAnUnreadableListOpensN
     EXPECT_TRUE(form->MDIChildren().isEmpty());
     ASSERT_EQ(errors.messages.size(), 1);
     EXPECT_TRUE(errors.messages[0].contains(QStringLiteral("gone")));
+}
+
+TEST_F(FrameListsTest, AddressesFromOutsideOpenAsNewWindowsWithinTheTabLimitAndRefusalsShowInTheStatus) {
+    start("[Option_Main]\r\nMozilla=2\r\n[Option_Tab]\r\nLen=1\r\nMaxLen=2\r\n");
+    const CommandLine::Outcome outcome =
+        CommandLine::resolve({"/home/u", {"a.example", "data:text/html,x", "/home/u/b.html", "c.example"}});
+    form->OpenFromOutside(outcome.addresses, outcome.report, false);
+    settle();
+    EXPECT_EQ(navigated(), QStringList({"http://a.example", "file:///home/u/b.html"}));
+    EXPECT_TRUE(form->controls().StatusBar1->text().contains(QStringLiteral("data:text/html,x")));
+    EXPECT_TRUE(errors.messages.isEmpty());
+
+    // The engine menu's choice when they open: here Gecko.
+    for (QMdiSubWindow* w : form->MDIChildren()) delete w;
+    form->controls().Moz_Item->trigger();
+    form->OpenFromOutside({QStringLiteral("http://g/")}, QString(), true);
+    settle();
+    ASSERT_EQ(form->MDIChildren().size(), 1);
+    EXPECT_EQ(form->MDIChildren().at(0)->metaObject()->className(), QByteArray("Tfrm_MZ"));
+    // No refusal this time: the earlier report stays until something else is shown.
+    EXPECT_TRUE(form->controls().StatusBar1->text().contains(QStringLiteral("data:")));
 }
 
 TEST_F(FrameListsTest, APagesTitleCannotReorderCaptionsOrTabs) {

@@ -9,6 +9,7 @@
 #include "resources/Fonts.h"
 #include "resources/ImageList.h"
 #include "settings/Settings.h"
+#include "settings/UserFolder.h"
 #include "views/TabControl.h"
 #include "views/ViewWindow.h"
 #include "views/untTab.h"
@@ -67,7 +68,7 @@ TMainForm::TMainForm(const QString& appPath, QWidget* parent, TStartup startup)
     MainForm = this;
     setObjectName(QStringLiteral("MainForm"));
     AppPath = appPath;
-    if (AppPath.isEmpty()) AppPath = QCoreApplication::applicationDirPath();
+    if (AppPath.isEmpty()) AppPath = userFilesFolder(QCoreApplication::applicationDirPath());
     if (!AppPath.endsWith(u'/')) AppPath += u'/';
     createControls();
     installEventFilter(this);

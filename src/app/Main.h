@@ -52,7 +52,8 @@ enum class TStartup {
 class TMainForm : public QMainWindow {
     Q_OBJECT
 public:
-    // appPath: the program folder, ending in "/"; empty means the executable's folder.
+    // appPath: the folder of the user's files, ending in "/"; empty means the one
+    // userFilesFolder() gives for the executable's folder.
     explicit TMainForm(const QString& appPath = QString(), QWidget* parent = nullptr,
                        TStartup startup = TStartup::AllAtOnce);
     ~TMainForm() override;
@@ -159,6 +160,11 @@ public:
     // The same in the engine given, whatever the engine menu says; returns the new
     // window, or none when the tab limit refused it.
     TViewWindow* OpenViewWindowIn(bool ie, const QString& caption, const QString& address);
+
+    // Addresses handed in from outside (the command line, a later start): each in a
+    // new view window as New opens one, after any windows already waiting; the refused
+    // arguments' report goes to the status text. toFront: the frame comes to the front.
+    void OpenFromOutside(const QStringList& addresses, const QString& report, bool toFront);
 
     // --- the other engine and the last session ----------------------------------------
     // Opens the window's page in a new window of the other engine, in front.

@@ -13,6 +13,7 @@
 
 #include <QFile>
 #include <QFileDialog>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QTimer>
@@ -105,6 +106,17 @@ void TMainForm::openNextQueuedWindow() {
     // A failure ends the queue, as it ends any command; the tab limit only skips a window.
     if (failed) pendingWindows_.clear();
     QTimer::singleShot(0, this, [this] { openNextQueuedWindow(); });
+}
+
+void TMainForm::OpenFromOutside(const QStringList& addresses, const QString& report, bool toFront) {
+    if (!report.isEmpty()) ui.StatusBar1->setText(report);
+    QList<PendingWindow> windows;
+    for (const QString& address : addresses) windows.append({std::nullopt, QString(), address});
+    if (!windows.isEmpty()) queueWindows(windows);
+    if (!toFront) return;
+    if (isMinimized()) setWindowState(windowState() & ~Qt::WindowMinimized);
+    raise();
+    activateWindow();
 }
 
 void TMainForm::FileNew1Execute() {

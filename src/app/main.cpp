@@ -1,7 +1,9 @@
-// The entry point: no command line is read. The windows come into being in a fixed
-// order; only the main window is shown.
+// The entry point. The windows come into being in a fixed order; only the main window
+// is shown. Arguments are addresses to open; a start with arguments while a frame runs
+// on the same files hands them to that frame and ends.
 
 #include "app/About.h"
+#include "app/CommandLine.h"
 #include "app/Main.h"
 #include "app/tmpWeb.h"
 #include "bookmarks/BookMark.h"
@@ -10,8 +12,10 @@
 #include "engines/UIWebBrowser.h"
 #include "engines/webkit/WebKitEngine.h"
 #include "platform/ErrorBox.h"
+#include "platform/InstanceChannel.h"
 #include "platform/Translations.h"
 #include "resources/Fonts.h"
+#include "settings/UserFolder.h"
 #include "weblists/EditWebList.h"
 
 #include <QTimer>
@@ -21,6 +25,7 @@
 #include <ctime>
 #include <cstdlib>
 #include <unistd.h>
+#include <utility>
 
 namespace {
 
@@ -46,6 +51,9 @@ void reportStartupStep(const char* step) {
 // address (a key in the address box loads it at once if not). No engine process starts.
 // In two turns of the loop, so that input waits for neither whole.
 constexpr int EngineLoadDelayMs = 300;
+
+// How long a start waits for the running frame to take its addresses.
+constexpr int HandOverMs = 3000;
 
 void loadChromiumWhenIdle(bool report) {
     QTimer::singleShot(EngineLoadDelayMs, [report] {
@@ -82,10 +90,38 @@ int main(int argc, char** argv) {
     EngineModule::registerOnFirstUse(CLASS_WebBrowser, QStringLiteral("libtavix-blink.so"), "tavix_blink_register");
     WebKit::registerEngine();
 
+    QString filesFolder;
+    if (!ErrorBox::guard([&] { filesFolder = userFilesFolder(QCoreApplication::applicationDirPath()); })) return 1;
+
+    // Qt has taken its own options out of argv by now.
+    const CommandLine::Request request = CommandLine::fromArgv(argc, argv);
+    const QString socketName = InstanceChannel::socketName(filesFolder);
+    if (!request.arguments.isEmpty() &&
+        InstanceChannel::handOver(socketName, CommandLine::encode(request), HandOverMs) ==
+            InstanceChannel::HandOver::Delivered)
+        return 0;
+    // A frame that already runs on these files (started without arguments, or one that
+    // did not answer) keeps the socket; this one then only opens its own windows.
+    InstanceChannel channel;
+    channel.listen(socketName);
+
     const bool reportStartup = qEnvironmentVariableIsSet("TAVIX_REPORT_STARTUP");
     TMainForm* mainForm = nullptr;
-    ErrorBox::guard([&] { mainForm = new TMainForm(QString(), nullptr, TStartup::AfterFirstPaint); });
+    ErrorBox::guard([&] { mainForm = new TMainForm(filesFolder, nullptr, TStartup::AfterFirstPaint); });
     if (!mainForm) return 1;
+
+    // What later starts hand over waits, like this start's own arguments, until the
+    // frame has started; then each comes with the frame to the front.
+    bool started = false;
+    QList<CommandLine::Outcome> handedOver;
+    QObject::connect(&channel, &InstanceChannel::received, mainForm, [&](const QByteArray& message) {
+        const std::optional<CommandLine::Request> handed = CommandLine::decode(message);
+        const CommandLine::Outcome outcome =
+            handed ? CommandLine::resolve(*handed)
+                   : CommandLine::Outcome{{}, QStringLiteral("渡された引数を読み取れません")};
+        if (!started) handedOver << outcome;
+        else ErrorBox::guard([&] { mainForm->OpenFromOutside(outcome.addresses, outcome.report, true); });
+    });
     QObject::connect(mainForm, &TMainForm::closed, &app, &QCoreApplication::quit, Qt::QueuedConnection);
     if (reportStartup)
         QObject::connect(mainForm, &TMainForm::FirstPaint, [] { reportStartupStep("first-paint"); });
@@ -103,6 +139,13 @@ int main(int argc, char** argv) {
             webListEditor = new Tfrm_WebList(mainForm->AppPath);
             mainForm->setWebListEditor(webListEditor);
         });
+        started = true;
+        if (!request.arguments.isEmpty()) {
+            const CommandLine::Outcome own = CommandLine::resolve(request);
+            ErrorBox::guard([&] { mainForm->OpenFromOutside(own.addresses, own.report, false); });
+        }
+        for (const CommandLine::Outcome& outcome : std::exchange(handedOver, {}))
+            ErrorBox::guard([&] { mainForm->OpenFromOutside(outcome.addresses, outcome.report, true); });
         if (reportStartup) reportStartupStep("startup-finished");
         loadChromiumWhenIdle(reportStartup);
     }, Qt::SingleShotConnection);

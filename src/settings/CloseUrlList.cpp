@@ -205,6 +205,10 @@ void CloseUrlList::append(const QString& address) {
     AtomicFile::write(path_, bytes);
 }
 
+void CloseUrlList::createIfMissing() {
+    if (!AtomicFile::exists(path_)) AtomicFile::write(path_, std::string());
+}
+
 TextLines::ListFile CloseUrlList::readAll() const { return TextLines::readList(path_); }
 
 void CloseUrlList::replace(const TextLines::ListFile& list) { TextLines::writeList(path_, list); }

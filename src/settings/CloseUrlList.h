@@ -27,6 +27,9 @@ public:
     // line that has no line end). A missing list is created with just this line, in the
     // locale's set. Throws on a failed read or write; the file is then as it was.
     void append(const QString& address);
+    // An empty list where none is, as a new program folder has one; an existing file
+    // (even an unreadable one) is left alone. Throws EWriteError when it cannot be made.
+    void createIfMissing();
 
     // The whole list, for an editor, decoded losslessly with its character set: hand it
     // back to replace() and the lines that were not changed are written as the bytes
