@@ -14,7 +14,7 @@ start_xsession
 trap 'stop_xsession; chmod -R u+w "$work"; rm -rf "$work"' EXIT
 
 mkdir "$work/program"
-cp "$tavix" "$work/program/tavix"
+copy_program "$tavix" "$work/program"
 chmod 555 "$work/program"
 export XDG_DATA_HOME="$work/data" XDG_RUNTIME_DIR="$work/run"
 mkdir -m 700 "$XDG_RUNTIME_DIR"
@@ -26,7 +26,8 @@ wait_for_window '^オプション$' >/dev/null || fail "the first start opened n
 [ -f "$XDG_DATA_HOME/Tavix/CloseURL.txt" ] && [ ! -s "$XDG_DATA_HOME/Tavix/CloseURL.txt" ] ||
   fail "the data folder has no empty CloseURL.txt"
 [ -d "$XDG_DATA_HOME/Tavix/WebList" ] || fail "the data folder has no WebList folder"
-[ "$(ls -A "$work/program")" = tavix ] || fail "something was written beside the program"
+[ "$(ls -A "$work/program" | tr '\n' ' ')" = "libtavix-blink.so libtavixcore.so tavix " ] ||
+  fail "something was written beside the program"
 # An error box would be a second window titled after the program.
 sleep 1
 [ "$(xdotool search --onlyvisible --name '^Tavix$' 2>/dev/null | wc -l)" = 1 ] || fail "an error box appeared"
