@@ -17,23 +17,17 @@
 
 #include <QApplication>
 #include <QCloseEvent>
-#include <QDir>
 #include <QFileInfo>
-#include <QFont>
 #include <QKeyEvent>
-#include <QLabel>
-#include <QLayout>
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
-#include <QMenuBar>
-#include <QProgressBar>
+#include <QMenu>
 #include <QScreen>
 #include <QStyle>
 #include <QTimer>
 #include <QPushButton>
 #include <QToolButton>
-#include <QTreeWidget>
 
 TMainForm* MainForm = nullptr;
 

@@ -76,15 +76,7 @@ grep -qF "$root/usr/lib/tavix/libtavix-blink.so" "/proc/$APP_PID/maps" ||
   { cat "$work/log.txt"; fail "the engine library was not loaded from the package"; }
 if grep -F "$build" "/proc/$APP_PID/maps"; then fail "the program loaded something from the build folder"; fi
 
-xdotool windowactivate --sync "$win" 2>/dev/null || true
-xdotool key --window "$win" ctrl+n
-host=""
-for _ in $(seq 150); do
-  host=$(pgrep -P "$APP_PID" -x tavix-webkit-ho || true)
-  [ -n "$host" ] && break
-  sleep 0.2
-done
-[ -n "$host" ] || { cat "$work/log.txt"; fail "a new WebKit page started no host"; }
+host=$(open_webkit_page "$win" "$APP_PID") || { cat "$work/log.txt"; fail "a new WebKit page started no host"; }
 [ "$(readlink "/proc/$host/exe")" = "$root/usr/libexec/tavix/tavix-webkit-host" ] ||
   fail "the host came from $(readlink "/proc/$host/exe")"
 kill "$APP_PID"

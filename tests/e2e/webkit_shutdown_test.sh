@@ -26,15 +26,8 @@ echo "$out" | grep -q '^window 1 [0-9]' || { echo "no window after the bad lines
 "$folder/tavix" >"$folder/log.txt" 2>&1 &
 APP_PID=$!
 win=$(wait_for_window '^Tavix') || { echo "the main window never appeared"; cat "$folder/log.txt"; exit 1; }
-xdotool windowactivate --sync "$win" 2>/dev/null || true
-xdotool key --window "$win" ctrl+n
-hostpid=""
-for _ in $(seq 150); do
-  hostpid=$(pgrep -P "$APP_PID" -x tavix-webkit-ho || true)
-  [ -n "$hostpid" ] && break
-  sleep 0.2
-done
-[ -n "$hostpid" ] || { echo "New with Gekko checked started no host"; cat "$folder/log.txt"; exit 1; }
+hostpid=$(open_webkit_page "$win" "$APP_PID") ||
+  { echo "New with Gekko checked started no host"; cat "$folder/log.txt"; exit 1; }
 webkit=$(pgrep -P "$hostpid" || true)
 
 xdotool key --window "$win" alt+f

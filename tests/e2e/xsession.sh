@@ -78,6 +78,20 @@ copy_program() {
   ln -sf "$from/libtavixcore.so" "$from/libtavix-blink.so" "$2/"
 }
 
+# Opens a new page (Ctrl+N) in the frame window $1 of the program $2, whose engine menu is
+# on "Gekko", and prints the pid of the WebKit host it starts; fails after 30 s without one.
+open_webkit_page() {
+  local host=""
+  xdotool windowactivate --sync "$1" 2>/dev/null || true
+  xdotool key --window "$1" ctrl+n
+  for _ in $(seq 150); do
+    host=$(pgrep -P "$2" -x tavix-webkit-ho || true)
+    [ -n "$host" ] && { echo "$host"; return 0; }
+    sleep 0.2
+  done
+  return 1
+}
+
 # A program folder in $1 holding a copy of the program $2 and, when $3 is given, a
 # config.ini with that text (CR LF line ends are added).
 make_program_folder() {
