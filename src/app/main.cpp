@@ -10,14 +10,18 @@
 #include "engines/EngineModule.h"
 #include "engines/EngineRegistry.h"
 #include "engines/UIWebBrowser.h"
+#include "engines/chromium/ChromiumEngine.h"
 #include "engines/webkit/WebKitEngine.h"
 #include "platform/ErrorBox.h"
 #include "platform/InstanceChannel.h"
 #include "platform/Translations.h"
 #include "resources/Fonts.h"
+#include "settings/KeyTable.h"
+#include "settings/Settings.h"
 #include "settings/UserFolder.h"
 #include "weblists/EditWebList.h"
 
+#include <QDir>
 #include <QTimer>
 
 #include <clocale>
@@ -60,7 +64,9 @@ void loadChromiumWhenIdle(bool report) {
         EngineModule::provideShareContext();
         QTimer::singleShot(0, [report] {
             try {
-                EngineModule::load(CLASS_WebBrowser);
+                // The system's Chromium starts with its first page; only the built-in
+                // engine is a library to have at hand.
+                if (!Chromium::serves()) EngineModule::load(CLASS_BuiltInWebBrowser);
             } catch (const TavixError& e) {
                 // Nothing has asked for a page yet: the first page that does reports it.
                 std::fprintf(stderr, "%s\n", qPrintable(e.message()));
@@ -87,11 +93,17 @@ int main(int argc, char** argv) {
     Translations::install(app);
     // The title lives in the application name only: a display name would be appended
     // to every window caption by the X11 platform.
-    EngineModule::registerOnFirstUse(CLASS_WebBrowser, QStringLiteral("libtavix-blink.so"), "tavix_blink_register");
+    EngineModule::registerOnFirstUse(CLASS_BuiltInWebBrowser, QStringLiteral("libtavix-blink.so"), "tavix_blink_register");
     WebKit::registerEngine();
 
     QString filesFolder;
     if (!ErrorBox::guard([&] { filesFolder = userFilesFolder(QCoreApplication::applicationDirPath()); })) return 1;
+    // The "Internet Explorer" slot: the system's Chromium unless the user chose the
+    // built-in engine, asked at every new page so that a change in the options holds
+    // from the next page on.
+    const QString configPath = QDir(filesFolder).filePath(QStringLiteral("config.ini"));
+    Chromium::registerEngine(QDir(filesFolder).filePath(QStringLiteral("Chromium")), CLASS_BuiltInWebBrowser,
+                             [configPath] { return Settings(configPath).ReadInteger(Keys::OptionMain, "IEEngine", 0) == 0; });
 
     // Qt has taken its own options out of argv by now.
     const CommandLine::Request request = CommandLine::fromArgv(argc, argv);

@@ -13,6 +13,9 @@
 inline const QString CLASS_WebBrowser = QStringLiteral("{8856F961-340A-11D0-A96B-00C04FD705A2}");
 // The class id of the Mozilla control (used by TMozillaBrowser).
 inline const QString CLASS_MozillaBrowser = QStringLiteral("{1339B54C-3453-11D2-93B9-000000000000}");
+// The built-in Chromium engine (QtWebEngine), which serves the IE class id when the
+// system's Chromium does not. A private id: nothing outside the program creates it.
+inline const QString CLASS_BuiltInWebBrowser = QStringLiteral("{8856F961-340A-11D0-A96B-00C04FD705A2}.QtWebEngine");
 
 using EngineFactory = std::function<std::unique_ptr<WebBrowser2>()>;
 

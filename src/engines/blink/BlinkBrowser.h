@@ -4,7 +4,7 @@
 
 #include "engines/WebBrowser2.h"
 #include "engines/blink/BlinkHost.h"
-#include "engines/blink/PageDialog.h"
+#include "engines/PageDialog.h"
 
 #include <QList>
 #include <QObject>

@@ -55,7 +55,12 @@ const char* defaultChromiumFlags() {
     return "--renderer-process-limit=4";
 }
 
+void registerBuiltIn() {
+    EngineRegistry::registerClass(CLASS_BuiltInWebBrowser, [] { return std::make_unique<BlinkBrowser>(); });
+}
+
 void registerEngine() {
+    registerBuiltIn();
     EngineRegistry::registerClass(CLASS_WebBrowser, [] { return std::make_unique<BlinkBrowser>(); });
 }
 

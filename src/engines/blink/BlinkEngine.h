@@ -15,8 +15,10 @@ namespace Blink {
 // QTWEBENGINE_CHROMIUM_FLAGS; read before the first page exists.
 const char* defaultChromiumFlags();
 
-// Registers the Chromium engine under the IE class id.
+// Registers the engine under the IE class id and its own.
 void registerEngine();
+// Registers it under its own class id only: the IE slot decides when it serves.
+void registerBuiltIn();
 
 // Every page shares one profile, set up at the first page: Japanese Accept-Language, a
 // CJK default font, windows opened by script allowed (they arrive as NewWindow2). By

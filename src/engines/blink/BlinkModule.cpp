@@ -11,5 +11,5 @@ extern "C" __attribute__((visibility("default"))) void tavix_blink_register() {
     ::setenv("QTWEBENGINE_CHROMIUM_FLAGS", Blink::defaultChromiumFlags(), 0);
     // What QtWebEngine asks for when it is loaded before the application exists.
     QQuickWindow::setGraphicsApi(QSGRendererInterface::OpenGL);
-    Blink::registerEngine();
+    Blink::registerBuiltIn();
 }

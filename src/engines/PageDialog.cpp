@@ -1,4 +1,4 @@
-#include "engines/blink/PageDialog.h"
+#include "engines/PageDialog.h"
 
 #include "resources/Fonts.h"
 

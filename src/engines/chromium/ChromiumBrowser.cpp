@@ -1,0 +1,548 @@
+#include "engines/chromium/ChromiumBrowser.h"
+
+#include "engines/Address.h"
+#include "engines/EngineRegistry.h"
+#include "engines/PageSave.h"
+#include "engines/TextSize.h"
+#include "engines/chromium/ChromiumEngine.h"
+#include "engines/chromium/ChromiumProcess.h"
+#include "engines/chromium/PageScript.h"
+#include "engines/chromium/X11Windows.h"
+#include "platform/AtomicFile.h"
+#include "platform/ErrorBox.h"
+
+#include <QApplication>
+#include <QFileInfo>
+#include <QJsonArray>
+#include <QLabel>
+#include <QStackedWidget>
+#include <QUrl>
+#include <QVBoxLayout>
+#include <QWindow>
+
+namespace {
+
+// How long the frame looks for a new page's X window, in steps of the timer.
+constexpr int WindowSearchStepMs = 15;
+constexpr int WindowSearchSteps = 400;
+
+QString originText(const QString& address) {
+    const QUrl url(address);
+    const QString text = url.adjusted(QUrl::RemovePath | QUrl::RemoveQuery | QUrl::RemoveFragment | QUrl::RemoveUserInfo)
+                             .toString();
+    return text.isEmpty() ? url.scheme() + QLatin1Char(':') : text;
+}
+
+// The events of the engine serving in Chromium's place, raised as this page's own.
+void forwardEvents(DWebBrowserEvents2& from, DWebBrowserEvents2& to, IDispatch* self, QObject* context) {
+    QObject::connect(&from, &DWebBrowserEvents2::StatusTextChange, context, [&to](const QString& t) { to.fireStatusTextChange(t); });
+    QObject::connect(&from, &DWebBrowserEvents2::ProgressChange, context, [&to](int p, int m) { to.fireProgressChange(p, m); });
+    QObject::connect(&from, &DWebBrowserEvents2::CommandStateChange, context, [&to](int c, bool e) { to.fireCommandStateChange(c, e); });
+    QObject::connect(&from, &DWebBrowserEvents2::DownloadBegin, context, [&to] { to.fireDownloadBegin(); });
+    QObject::connect(&from, &DWebBrowserEvents2::DownloadComplete, context, [&to] { to.fireDownloadComplete(); });
+    QObject::connect(&from, &DWebBrowserEvents2::TitleChange, context, [&to](const QString& t) { to.fireTitleChange(t); });
+    QObject::connect(&from, &DWebBrowserEvents2::BeforeNavigate2, context,
+                     [&to, self](IDispatch*, const Variant& url, const Variant& flags, const Variant& target,
+                                 const Variant& postData, const Variant& headers, bool& cancel) {
+                         cancel = to.fireBeforeNavigate2(self, url.toString(), flags, target, postData, headers) || cancel;
+                     });
+    QObject::connect(&from, &DWebBrowserEvents2::NewWindow2, &to, &DWebBrowserEvents2::NewWindow2);
+    QObject::connect(&from, &DWebBrowserEvents2::NavigateComplete2, context,
+                     [&to, self](IDispatch*, const Variant& url) { to.fireNavigateComplete2(self, url.toString()); });
+    QObject::connect(&from, &DWebBrowserEvents2::DocumentComplete, context,
+                     [&to, self](IDispatch*, const Variant& url) { to.fireDocumentComplete(self, url.toString()); });
+    QObject::connect(&from, &DWebBrowserEvents2::ActivateRequest, context, [&to] { to.fireActivateRequest(); });
+    QObject::connect(&from, &DWebBrowserEvents2::UnusedKey, context,
+                     [&to](int key, Qt::KeyboardModifiers mods, const QString& text) { to.fireUnusedKey(key, mods, text); });
+}
+
+}  // namespace
+
+ChromiumBrowser::ChromiumBrowser(QString builtInClassId) : builtInClassId_(std::move(builtInClassId)) {
+    container_ = new QStackedWidget;
+    holder_ = new QWidget(container_);
+    auto* layout = new QVBoxLayout(holder_);
+    layout->setContentsMargins(0, 0, 0, 0);
+    goneLabel_ = new QLabel(container_);
+    goneLabel_->setAlignment(Qt::AlignCenter);
+    goneLabel_->setWordWrap(true);
+    container_->addWidget(holder_);
+    container_->addWidget(goneLabel_);
+    container_->setCurrentWidget(holder_);
+    container_->installEventFilter(this);
+    windowSearch_.setInterval(WindowSearchStepMs);
+    connect(&windowSearch_, &QTimer::timeout, this, &ChromiumBrowser::findWindow);
+    ensurePage();
+}
+
+ChromiumBrowser::~ChromiumBrowser() {
+    windowSearch_.stop();
+    if (container_) container_->removeEventFilter(this);
+    releaseWindow();
+    if (attached_) ChromiumProcess::instance().detach(this);
+    if (site_) site_->Release();
+    substitute_.reset();
+    delete container_.data();
+}
+
+QWidget* ChromiumBrowser::widget() { return container_; }
+
+bool ChromiumBrowser::showsGone() const { return container_ && container_->currentWidget() == goneLabel_; }
+
+void ChromiumBrowser::SetClientSite(IOleClientSite* site) {
+    if (substitute_) substitute_->SetClientSite(site);
+    if (site == site_) return;
+    if (site) site->AddRef();
+    if (site_) site_->Release();
+    site_ = site;
+}
+
+bool ChromiumBrowser::ensurePage() {
+    if (substitute_) return true;
+    if (attached_) return true;
+    attached_ = true;
+    const QSize size = container_ ? container_->size() : QSize(800, 600);
+    ChromiumProcess::instance().attach(this, size.width(), size.height());
+    return true;
+}
+
+bool ChromiumBrowser::send(const QString& method, const QJsonObject& params, DevTools::ReplyHandler handler) {
+    return !session_.isEmpty() && ChromiumProcess::instance().send(this, method, params, std::move(handler));
+}
+
+void ChromiumBrowser::pageReady(const QString& session, const QString& targetId) {
+    session_ = session;
+    targetId_ = targetId;
+    const QString binding = ChromiumProcess::instance().bindingName();
+    send(QStringLiteral("Page.enable"));
+    send(QStringLiteral("Runtime.addBinding"), {{QStringLiteral("name"), binding}});
+    send(QStringLiteral("Page.addScriptToEvaluateOnNewDocument"), {{QStringLiteral("source"), PageScript::source(binding)}});
+    // Every document the page's top frame is about to fetch is announced first, so that
+    // BeforeNavigate2 can cancel it before it leaves.
+    send(QStringLiteral("Fetch.enable"),
+         {{QStringLiteral("patterns"),
+           QJsonArray{QJsonObject{{QStringLiteral("resourceType"), QStringLiteral("Document")},
+                                  {QStringLiteral("requestStage"), QStringLiteral("Request")}}}}});
+    if (textSize_ != 2) applyZoom();
+    if (X11Windows::available()) {
+        windowTries_ = 0;
+        windowSearch_.start();
+    }
+    if (!pendingUrl_.isEmpty()) navigateNow(std::exchange(pendingUrl_, QString()));
+}
+
+void ChromiumBrowser::findWindow() {
+    const std::uint32_t window = X11Windows::findClient(ChromiumProcess::instance().processId(), marker_);
+    if (!window) {
+        if (++windowTries_ > WindowSearchSteps) windowSearch_.stop();
+        return;
+    }
+    windowSearch_.stop();
+    X11Windows::withdraw(window);
+    // The window manager lets go of the window before it is ours: embedding it while
+    // still framed would leave the frame behind.
+    auto* wait = new QTimer(this);
+    auto steps = std::make_shared<int>(0);
+    connect(wait, &QTimer::timeout, this, [this, wait, window, steps] {
+        if (X11Windows::isUnframed(window) || ++*steps > 100) {
+            wait->deleteLater();
+            if (X11Windows::exists(window)) embed(window);
+        }
+    });
+    wait->start(10);
+}
+
+void ChromiumBrowser::embed(std::uint32_t window) {
+    releaseWindow();
+    window_ = window;
+    foreign_ = QWindow::fromWinId(static_cast<WId>(window));
+    if (!foreign_) return;
+    pageWidget_ = QWidget::createWindowContainer(foreign_, holder_);
+    pageWidget_->setFocusPolicy(Qt::StrongFocus);
+    pageWidget_->installEventFilter(this);
+    holder_->layout()->addWidget(pageWidget_);
+    container_->setFocusProxy(pageWidget_);
+    showPage();
+    foreign_->show();
+}
+
+void ChromiumBrowser::releaseWindow() {
+    if (foreign_) {
+        // Out of the frame's window before it goes, so that X does not destroy
+        // Chromium's window with ours: the browser closes it itself.
+        foreign_->hide();
+        foreign_->setParent(nullptr);
+        delete foreign_.data();
+    }
+    if (container_) container_->setFocusProxy(nullptr);
+    delete pageWidget_.data();
+    window_ = 0;
+}
+
+void ChromiumBrowser::showGone(const QString& message) {
+    if (!container_) return;
+    goneLabel_->setText(message);
+    container_->setCurrentWidget(goneLabel_);
+}
+
+void ChromiumBrowser::showPage() {
+    if (container_ && holder_) container_->setCurrentWidget(holder_);
+}
+
+void ChromiumBrowser::startLoading() {
+    if (busy_) return;
+    busy_ = true;
+    events().fireDownloadBegin();
+    events().fireProgressChange(0, 100);
+}
+
+void ChromiumBrowser::finishLoading() {
+    if (!busy_) return;
+    busy_ = false;
+    events().fireProgressChange(0, 0);
+    events().fireDownloadComplete();
+}
+
+void ChromiumBrowser::setLocation(const QString& location) {
+    location_ = location;
+    events().fireNavigateComplete2(this, location_);
+    reportHistory();
+}
+
+void ChromiumBrowser::reportHistory() {
+    QPointer<ChromiumBrowser> self(this);
+    send(QStringLiteral("Page.getNavigationHistory"), {}, [self](const DevTools::Reply& reply) {
+        if (!self || !reply.ok()) return;
+        const int current = reply.result.value(QStringLiteral("currentIndex")).toInt();
+        const int count = reply.result.value(QStringLiteral("entries")).toArray().size();
+        const bool back = current > 0;
+        const bool forward = current + 1 < count;
+        self->canBack_ = back;
+        self->canForward_ = forward;
+        self->events().fireCommandStateChange(CSC_NAVIGATEBACK, back);
+        self->events().fireCommandStateChange(CSC_NAVIGATEFORWARD, forward);
+    });
+}
+
+void ChromiumBrowser::pageEvent(const QString& method, const QJsonObject& params) {
+    const QString frameId = params.value(QStringLiteral("frameId")).toString();
+    const bool topFrame = frameId == targetId_;
+    if (method == QLatin1String("Page.frameStartedLoading")) {
+        if (topFrame) startLoading();
+    } else if (method == QLatin1String("Page.frameNavigated")) {
+        const QJsonObject frame = params.value(QStringLiteral("frame")).toObject();
+        if (frame.contains(QStringLiteral("parentId"))) return;
+        dialogs_.reset();
+        if (busy_) events().fireProgressChange(50, 100);
+        setLocation(frame.value(QStringLiteral("url")).toString() + frame.value(QStringLiteral("urlFragment")).toString());
+    } else if (method == QLatin1String("Page.navigatedWithinDocument")) {
+        if (topFrame) setLocation(params.value(QStringLiteral("url")).toString());
+    } else if (method == QLatin1String("Page.domContentEventFired")) {
+        if (busy_) events().fireProgressChange(80, 100);
+    } else if (method == QLatin1String("Page.frameStoppedLoading")) {
+        if (!topFrame || !busy_) return;
+        finishLoading();
+        reportHistory();
+        events().fireDocumentComplete(this, location_);
+    } else if (method == QLatin1String("Page.windowOpen")) {
+        newWindow(params.value(QStringLiteral("url")).toString());
+    } else if (method == QLatin1String("Page.javascriptDialogOpening")) {
+        scriptDialog(params);
+    } else if (method == QLatin1String("Runtime.bindingCalled")) {
+        if (params.value(QStringLiteral("name")).toString() == ChromiumProcess::instance().bindingName())
+            bindingCalled(params.value(QStringLiteral("payload")).toString());
+    } else if (method == QLatin1String("Fetch.requestPaused")) {
+        requestPaused(params);
+    } else if (method == QLatin1String("Inspector.targetCrashed")) {
+        showGone(Chromium::processGoneMessage());
+        finishLoading();
+        events().fireStatusTextChange(QString());
+    }
+}
+
+void ChromiumBrowser::targetInfoChanged(const QJsonObject& info) {
+    // The browser's own title: the page's, or its address while it has none. Later
+    // changes by script come from the page script.
+    const QString title = info.value(QStringLiteral("title")).toString();
+    if (title.isEmpty() || title == title_ || title == marker_) return;
+    title_ = title;
+    events().fireTitleChange(title_);
+}
+
+void ChromiumBrowser::bindingCalled(const QString& payload) {
+    const PageScript::Report report = PageScript::parse(payload);
+    switch (report.kind) {
+    case PageScript::Report::Kind::Click:
+        // The window it lies in comes to the front first: activating it gives the
+        // keyboard to whatever had it last in that window, and the click meant the page.
+        events().fireActivateRequest();
+        if (pageWidget_) pageWidget_->setFocus(Qt::MouseFocusReason);
+        break;
+    case PageScript::Report::Kind::Status: events().fireStatusTextChange(report.text); break;
+    case PageScript::Report::Kind::Title:
+        if (report.text.isEmpty() || report.text == title_ || report.text == marker_) return;
+        title_ = report.text;
+        events().fireTitleChange(title_);
+        break;
+    case PageScript::Report::Kind::Key: events().fireUnusedKey(report.key, report.modifiers, report.text); break;
+    case PageScript::Report::Kind::None: break;
+    }
+}
+
+void ChromiumBrowser::newWindow(const QString& url) {
+    Variant ppDisp;
+    if (events().fireNewWindow2(ppDisp)) return;   // cancelled: the request is dropped
+    auto* target = dynamic_cast<WebBrowser2*>(ppDisp.toDispatch());
+    // Nobody took the window: the page gets none rather than one the program cannot see.
+    if (!target || target == this) return;
+    // The receiver's first navigation is the request itself, so its own filter judges it.
+    (void)target->Navigate(url, Variant::fromInt(0), Variant::fromString(QString()), Variant(), Variant());
+}
+
+void ChromiumBrowser::requestPaused(const QJsonObject& params) {
+    const QString requestId = params.value(QStringLiteral("requestId")).toString();
+    const QString url = params.value(QStringLiteral("request")).toObject().value(QStringLiteral("url")).toString();
+    bool cancel = false;
+    if (!announcedUrl_.isEmpty() && url == announcedUrl_ &&
+        params.value(QStringLiteral("frameId")).toString() == targetId_) {
+        announcedUrl_.clear();   // Navigate has raised BeforeNavigate2 for it already
+    } else {
+        cancel = events().fireBeforeNavigate2(this, url);
+    }
+    if (cancel)
+        send(QStringLiteral("Fetch.failRequest"),
+             {{QStringLiteral("requestId"), requestId}, {QStringLiteral("errorReason"), QStringLiteral("Aborted")}});
+    else
+        send(QStringLiteral("Fetch.continueRequest"), {{QStringLiteral("requestId"), requestId}});
+}
+
+void ChromiumBrowser::scriptDialog(const QJsonObject& params) {
+    const QString type = params.value(QStringLiteral("type")).toString();
+    const auto answer = [this](bool accept, const QString& text = {}) {
+        QJsonObject reply{{QStringLiteral("accept"), accept}};
+        if (!text.isNull()) reply.insert(QStringLiteral("promptText"), text);
+        send(QStringLiteral("Page.handleJavaScriptDialog"), reply);
+    };
+    PageDialog::Kind kind = PageDialog::Kind::Alert;
+    if (type == QLatin1String("confirm")) kind = PageDialog::Kind::Confirm;
+    else if (type == QLatin1String("prompt")) kind = PageDialog::Kind::Prompt;
+    else if (type != QLatin1String("alert")) return answer(true);   // beforeunload: the page may go
+    // A hidden page (a popup receiver) has nobody to answer it.
+    if (!container_ || !container_->window()->isVisible() || !dialogs_.admit()) return answer(false);
+    PageDialog::Request request{kind, originText(params.value(QStringLiteral("url")).toString()),
+                                params.value(QStringLiteral("message")).toString(),
+                                params.value(QStringLiteral("defaultPrompt")).toString(), dialogs_.shownCount() > 1};
+    QPointer<ChromiumBrowser> self(this);
+    // The page waits in its own process; the frame goes on while the user answers.
+    PageDialog::open(container_, request, [self, answer, kind](const PageDialog::Answer& given) {
+        if (!self) return;
+        if (given.suppressMore) self->dialogs_.forbid();
+        answer(kind == PageDialog::Kind::Alert || given.accepted,
+               kind == PageDialog::Kind::Prompt && given.accepted ? given.text : QString());
+    });
+}
+
+void ChromiumBrowser::pageClosed() {
+    // The page closed itself (window.close()) or the browser closed it.
+    session_.clear();
+    attached_ = false;
+    releaseWindow();
+    showGone(Chromium::processGoneMessage());
+    finishLoading();
+}
+
+void ChromiumBrowser::processEnded() {
+    windowSearch_.stop();
+    session_.clear();
+    attached_ = false;
+    // The browser's windows died with it.
+    if (foreign_) {
+        container_->setFocusProxy(nullptr);
+        delete pageWidget_.data();
+        window_ = 0;
+    }
+    showGone(Chromium::processGoneMessage());
+    finishLoading();
+    events().fireStatusTextChange(QString());
+}
+
+void ChromiumBrowser::startFailed(const QString& reason) {
+    attached_ = false;
+    if (substitute_) return;
+    try {
+        substitute_ = EngineRegistry::createInstance(builtInClassId_);
+    } catch (const std::exception&) {
+        showGone(reason);
+        return;
+    }
+    forwardEvents(substitute_->events(), events(), this, this);
+    if (site_) substitute_->SetClientSite(site_);
+    QWidget* page = substitute_->widget();
+    holder_->layout()->addWidget(page);
+    container_->setFocusProxy(page);
+    showPage();
+    events().fireStatusTextChange(Chromium::fallBackStatus(reason));
+    if (textSize_ != 2) (void)substitute_->ExecWB(OLECMDID_ZOOM, 0, Variant::fromInt(textSize_), nullptr);
+    if (!pendingUrl_.isEmpty())
+        (void)substitute_->Navigate(std::exchange(pendingUrl_, QString()), Variant::fromInt(0),
+                                    Variant::fromString(QString()), Variant(), Variant());
+}
+
+bool ChromiumBrowser::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == pageWidget_.data() && event->type() == QEvent::FocusIn && window_)
+        X11Windows::focus(window_);
+    if (watched == pageWidget_.data() && event->type() == QEvent::FocusOut) {
+        // Take the X keyboard back from Chromium's window to the frame's.
+        if (QWidget* top = container_ ? container_->window() : nullptr)
+            if (QWindow* handle = top->windowHandle(); handle && QApplication::focusWidget() != pageWidget_)
+                handle->requestActivate();
+    }
+    return QObject::eventFilter(watched, event);
+}
+
+HRESULT ChromiumBrowser::Navigate(const QString& url, const Variant& flags, const Variant& target,
+                                  const Variant& postData, const Variant& headers) {
+    if (substitute_) return substitute_->Navigate(url, flags, target, postData, headers);
+    const QUrl address = addressToUrl(url);
+    if (!address.isValid()) return E_INVALIDARG;
+    return navigateNow(address.toString(QUrl::FullyEncoded));
+}
+
+HRESULT ChromiumBrowser::navigateNow(const QString& url) {
+    if (session_.isEmpty()) {
+        // The window is still being made (or the browser started anew): the address
+        // waits for it.
+        pendingUrl_ = url;
+        ensurePage();
+        return S_OK;
+    }
+    if (events().fireBeforeNavigate2(this, url)) return S_OK;
+    announcedUrl_ = url;
+    if (showsGone() && pageWidget_) showPage();
+    send(QStringLiteral("Page.navigate"), {{QStringLiteral("url"), url}});
+    return S_OK;
+}
+
+HRESULT ChromiumBrowser::historyStep(int step) {
+    if (session_.isEmpty()) return RPC_E_DISCONNECTED;
+    if ((step < 0 && !canBack_) || (step > 0 && !canForward_)) return E_FAIL;
+    QPointer<ChromiumBrowser> self(this);
+    send(QStringLiteral("Page.getNavigationHistory"), {}, [self, step](const DevTools::Reply& reply) {
+        if (!self || !reply.ok()) return;
+        const QJsonArray entries = reply.result.value(QStringLiteral("entries")).toArray();
+        const int index = reply.result.value(QStringLiteral("currentIndex")).toInt() + step;
+        if (index < 0 || index >= entries.size()) return;
+        self->send(QStringLiteral("Page.navigateToHistoryEntry"),
+                   {{QStringLiteral("entryId"), entries.at(index).toObject().value(QStringLiteral("id"))}});
+    });
+    return S_OK;
+}
+
+HRESULT ChromiumBrowser::GoBack() { return substitute_ ? substitute_->GoBack() : historyStep(-1); }
+
+HRESULT ChromiumBrowser::GoForward() { return substitute_ ? substitute_->GoForward() : historyStep(1); }
+
+HRESULT ChromiumBrowser::Refresh() {
+    if (substitute_) return substitute_->Refresh();
+    if (session_.isEmpty()) {
+        // A page whose browser ended comes back in a new one.
+        if (!location_.isEmpty()) pendingUrl_ = location_;
+        ensurePage();
+        return S_OK;
+    }
+    showPage();
+    send(QStringLiteral("Page.reload"));
+    return S_OK;
+}
+
+HRESULT ChromiumBrowser::Stop() {
+    if (substitute_) return substitute_->Stop();
+    if (session_.isEmpty()) return S_OK;   // nothing loads in a browser that has ended
+    send(QStringLiteral("Page.stopLoading"));
+    return S_OK;
+}
+
+void ChromiumBrowser::applyZoom() {
+    const double factor = zoomFactorForTextSize(textSize_);
+    if (!zoomScript_.isEmpty())
+        send(QStringLiteral("Page.removeScriptToEvaluateOnNewDocument"), {{QStringLiteral("identifier"), zoomScript_}});
+    zoomScript_.clear();
+    QPointer<ChromiumBrowser> self(this);
+    if (textSize_ != 2)
+        send(QStringLiteral("Page.addScriptToEvaluateOnNewDocument"), {{QStringLiteral("source"), PageScript::zoomSource(factor)}},
+             [self](const DevTools::Reply& reply) {
+                 if (self && reply.ok()) self->zoomScript_ = reply.result.value(QStringLiteral("identifier")).toString();
+             });
+    send(QStringLiteral("Runtime.evaluate"), {{QStringLiteral("expression"), PageScript::zoomNow(factor)}});
+}
+
+HRESULT ChromiumBrowser::ExecWB(int cmdID, int cmdexecopt, const Variant& pvaIn, Variant* pvaOut) {
+    if (substitute_) {
+        const HRESULT result = substitute_->ExecWB(cmdID, cmdexecopt, pvaIn, pvaOut);
+        if (cmdID == OLECMDID_ZOOM && result == S_OK && pvaIn.type() == VT_I4) textSize_ = pvaIn.toInt();
+        return result;
+    }
+    const auto command = [this](const char* name) {
+        // Runs as if the user had asked, which the clipboard requires.
+        send(QStringLiteral("Runtime.evaluate"),
+             {{QStringLiteral("expression"), QStringLiteral("document.execCommand('%1')").arg(QLatin1String(name))},
+              {QStringLiteral("userGesture"), true}});
+    };
+    switch (cmdID) {
+    case OLECMDID_SAVEAS:
+        if (session_.isEmpty()) return RPC_E_DISCONNECTED;
+        return saveAs();
+    case OLECMDID_COPY:
+        if (session_.isEmpty()) return RPC_E_DISCONNECTED;
+        command("copy");
+        return S_OK;
+    case OLECMDID_SELECTALL:
+        if (session_.isEmpty()) return RPC_E_DISCONNECTED;
+        command("selectAll");
+        return S_OK;
+    case OLECMDID_ZOOM:
+        if (pvaIn.isEmpty() || pvaIn.isMissing()) {
+            if (pvaOut) *pvaOut = Variant::fromInt(textSize_);
+            return S_OK;
+        }
+        if (pvaIn.type() != VT_I4) return DISP_E_TYPEMISMATCH;
+        if (pvaIn.toInt() < 0 || pvaIn.toInt() > 4) return E_INVALIDARG;
+        textSize_ = pvaIn.toInt();
+        applyZoom();
+        return S_OK;
+    default: return OLECMDERR_E_NOTSUPPORTED;
+    }
+}
+
+HRESULT ChromiumBrowser::saveAs() {
+    const QString title = title_ == location_ ? QString() : title_;
+    const QString path = PageSave::chooseFile(
+        container_, PageSave::suggestedFileName(title, QUrl(location_).path(), QStringLiteral("mht")),
+        {{QStringLiteral("Web アーカイブ、単一のファイル (*.mht *.mhtml)"), QStringLiteral("mht")}});
+    if (path.isEmpty()) return S_OK;   // the user changed their mind
+    const QString target = QFileInfo(path).absoluteFilePath();
+    send(QStringLiteral("Page.captureSnapshot"), {{QStringLiteral("format"), QStringLiteral("mhtml")}},
+         [target](const DevTools::Reply& reply) {
+             if (!reply.ok()) {
+                 ErrorBox::show(QStringLiteral("%1 を保存できませんでした。\n%2").arg(target, reply.error));
+                 return;
+             }
+             const QByteArray data = reply.result.value(QStringLiteral("data")).toString().toUtf8();
+             ErrorBox::guard([&] { AtomicFile::write(target, std::string_view(data.constData(), static_cast<std::size_t>(data.size()))); });
+         });
+    return S_OK;
+}
+
+HRESULT ChromiumBrowser::GetProperty(int dispId, Variant& result) {
+    if (substitute_) return substitute_->GetProperty(dispId, result);
+    switch (dispId) {
+    case DISPID_LOCATIONURL: result = Variant::fromString(location_); return S_OK;
+    case DISPID_BUSY: result = Variant::fromBool(busy_); return S_OK;
+    case DISPID_NAME: {
+        const QString version = ChromiumProcess::instance().version();
+        result = Variant::fromString(version.isEmpty() ? QStringLiteral("Chromium") : version);
+        return S_OK;
+    }
+    default: return DISP_E_MEMBERNOTFOUND;
+    }
+}

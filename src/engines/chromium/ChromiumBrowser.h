@@ -1,0 +1,106 @@
+#pragma once
+// One page of the system's Chromium as a WebBrowser2: a bare Chromium window embedded in
+// a small container that can show, in place of the page, that its process has ended.
+// Address, title and load state are the last the browser reported, so reading them
+// never waits. When the browser cannot be started, the page is served by the built-in
+// engine inside the same container, and the status text says so.
+
+#include "engines/PageDialog.h"
+#include "engines/WebBrowser2.h"
+#include "engines/chromium/DevToolsPipe.h"
+
+#include <QJsonObject>
+#include <QObject>
+#include <QPointer>
+#include <QTimer>
+#include <QWidget>
+#include <memory>
+
+class QLabel;
+class QStackedWidget;
+class QWindow;
+
+class ChromiumBrowser : public QObject, public WebBrowser2 {
+    Q_OBJECT
+public:
+    explicit ChromiumBrowser(QString builtInClassId);
+    ~ChromiumBrowser() override;
+
+    HRESULT Navigate(const QString& url, const Variant& flags, const Variant& targetFrameName,
+                     const Variant& postData, const Variant& headers) override;
+    HRESULT GoBack() override;
+    HRESULT GoForward() override;
+    HRESULT Refresh() override;
+    HRESULT Stop() override;
+    HRESULT ExecWB(int cmdID, int cmdexecopt, const Variant& pvaIn, Variant* pvaOut) override;
+    HRESULT GetProperty(int dispId, Variant& result) override;
+    QWidget* widget() override;
+    void SetClientSite(IOleClientSite* site) override;
+
+    // The embedded page window's container; null until the window is in place.
+    QWidget* pageWidget() const { return pageWidget_; }
+    std::uint32_t pageWindow() const { return window_; }
+    bool showsGone() const;
+    // The engine serving in its place after the browser failed; null while Chromium does.
+    WebBrowser2* substitute() const { return substitute_.get(); }
+
+    // From the browser process.
+    void setWindowMarker(const QString& marker) { marker_ = marker; }
+    void pageReady(const QString& session, const QString& targetId);
+    void pageEvent(const QString& method, const QJsonObject& params);
+    void targetInfoChanged(const QJsonObject& info);
+    void pageClosed();
+    void processEnded();
+    void startFailed(const QString& reason);
+    void downloadStatus(const QString& text) { events().fireStatusTextChange(text); }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    bool ensurePage();
+    bool send(const QString& method, const QJsonObject& params = {}, DevTools::ReplyHandler handler = {});
+    void findWindow();
+    void embed(std::uint32_t window);
+    void releaseWindow();
+    void showGone(const QString& message);
+    void showPage();
+    void startLoading();
+    void finishLoading();
+    void setLocation(const QString& location);
+    void reportHistory();
+    void bindingCalled(const QString& payload);
+    void newWindow(const QString& url);
+    void requestPaused(const QJsonObject& params);
+    void scriptDialog(const QJsonObject& params);
+    void applyZoom();
+    HRESULT navigateNow(const QString& url);
+    HRESULT historyStep(int step);
+    HRESULT saveAs();
+
+    QString builtInClassId_;
+    QPointer<QStackedWidget> container_;
+    QPointer<QWidget> holder_;
+    QPointer<QWidget> pageWidget_;
+    QPointer<QWindow> foreign_;
+    QPointer<QLabel> goneLabel_;
+    std::unique_ptr<WebBrowser2> substitute_;
+    QTimer windowSearch_;
+    int windowTries_ = 0;
+    bool attached_ = false;
+    QString session_;
+    QString targetId_;
+    QString marker_;
+    std::uint32_t window_ = 0;
+    QString pendingUrl_;     // asked for before the page had its window
+    QString announcedUrl_;   // BeforeNavigate2 already raised by Navigate
+    QString location_;
+    QString title_;
+    bool busy_ = false;
+    bool canBack_ = false;
+    bool canForward_ = false;
+    int textSize_ = 2;
+    QString zoomScript_;
+    IOleClientSite* site_ = nullptr;
+    PageDialog::Limiter dialogs_;
+};

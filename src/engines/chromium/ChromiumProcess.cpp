@@ -1,0 +1,302 @@
+#include "engines/chromium/ChromiumProcess.h"
+
+#include "engines/chromium/ChromiumBrowser.h"
+#include "engines/chromium/ChromiumEngine.h"
+#include "engines/chromium/X11Windows.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QJsonArray>
+#include <QRandomGenerator>
+#include <QUrl>
+#include <unistd.h>
+
+namespace {
+
+// The hidden window every page window is opened from. Its address carries a word no
+// other page has, so that it is told apart from the first moment.
+const QString FactoryMarker = QStringLiteral("tavix-window-factory");
+
+QString factoryAddress() {
+    return QStringLiteral("data:text/html,<title>%1</title>").arg(FactoryMarker);
+}
+
+}  // namespace
+
+ChromiumProcess& ChromiumProcess::instance() {
+    static auto* process = new ChromiumProcess;
+    return *process;
+}
+
+void ChromiumProcess::attach(ChromiumBrowser* view, int width, int height) {
+    pending_.append({view, qMax(200, width), qMax(150, height)});
+    if (failed_) {
+        QMetaObject::invokeMethod(this, [this] { fail(failure_); }, Qt::QueuedConnection);
+        return;
+    }
+    if (!running() && !start()) return;
+    if (ready_) openNextWindow();
+}
+
+void ChromiumProcess::detach(ChromiumBrowser* view) {
+    for (auto it = pending_.begin(); it != pending_.end();)
+        it = it->view == view ? pending_.erase(it) : it + 1;
+    for (auto it = pages_.begin(); it != pages_.end(); ++it) {
+        if (it->view != view) continue;
+        if (running()) pipe_->call(QStringLiteral("Target.closeTarget"), {{QStringLiteral("targetId"), it->targetId}});
+        pages_.erase(it);
+        return;
+    }
+}
+
+bool ChromiumProcess::send(ChromiumBrowser* view, const QString& method, const QJsonObject& params,
+                           DevTools::ReplyHandler handler) {
+    if (!running()) return false;
+    for (const Page& page : std::as_const(pages_)) {
+        if (page.view != view) continue;
+        pipe_->call(method, params, page.session, std::move(handler));
+        return true;
+    }
+    return false;
+}
+
+void ChromiumProcess::sendBrowser(const QString& method, const QJsonObject& params, DevTools::ReplyHandler handler) {
+    if (running()) pipe_->call(method, params, {}, std::move(handler));
+}
+
+bool ChromiumProcess::start() {
+    const QString program = Chromium::program();
+    if (program.isEmpty()) {
+        fail(Chromium::missingMessage());
+        return false;
+    }
+    delete pipe_.data();
+    pipe_ = new DevToolsPipe(this);
+    connect(pipe_, &DevToolsPipe::event, this, &ChromiumProcess::onEvent);
+    connect(pipe_, &DevToolsPipe::ended, this, &ChromiumProcess::onEnded);
+    ready_ = false;
+    opening_ = false;
+    factoryTarget_.clear();
+    factorySession_.clear();
+    bindingName_ = QStringLiteral("__tavix_%1").arg(QRandomGenerator::system()->generate64(), 0, 36);
+    QStringList arguments = Chromium::browserArguments(Chromium::profileFolder(), ::geteuid() == 0);
+    arguments << QStringLiteral("--app=") + factoryAddress();
+    if (!pipe_->start(program, arguments)) {
+        fail(Chromium::startFailedMessage(pipe_->errorText()));
+        return false;
+    }
+    // What the pipe says first decides the rest; a browser that says nothing in time is
+    // given up for this run.
+    startTimer_.setSingleShot(true);
+    startTimer_.disconnect(this);
+    connect(&startTimer_, &QTimer::timeout, this, [this] {
+        if (!ready_) fail(Chromium::startFailedMessage(QStringLiteral("応答がありません")));
+    });
+    startTimer_.start(Chromium::StartTimeoutMs);
+    pipe_->call(QStringLiteral("Browser.getVersion"), {}, {}, [this](const DevTools::Reply& reply) {
+        if (!reply.ok()) return;
+        const QString product = reply.result.value(QStringLiteral("product")).toString();   // "Chrome/156.0..."
+        const QString number = product.section(u'/', 1);
+        version_ = QStringLiteral("Chromium ") + number;
+        if (!Chromium::versionIsRecentEnough(number))
+            fail(Chromium::tooOldMessage(number));
+    });
+    pipe_->call(QStringLiteral("Target.setDiscoverTargets"), {{QStringLiteral("discover"), true}});
+    // Every new page waits, before it asks for anything, until it is ours or closed.
+    pipe_->call(QStringLiteral("Target.setAutoAttach"),
+                {{QStringLiteral("autoAttach"), true}, {QStringLiteral("waitForDebuggerOnStart"), true},
+                 {QStringLiteral("flatten"), true}});
+    return true;
+}
+
+void ChromiumProcess::fail(const QString& reason) {
+    startTimer_.stop();
+    failed_ = true;
+    failure_ = reason;
+    if (pipe_ && pipe_->running()) pipe_->stop(0);
+    const QList<Pending> waiting = std::exchange(pending_, {});
+    for (const Pending& request : waiting)
+        if (request.view) request.view->startFailed(reason);
+}
+
+void ChromiumProcess::resetFailure() {
+    failed_ = false;
+    failure_.clear();
+}
+
+void ChromiumProcess::onEnded() {
+    startTimer_.stop();
+    ready_ = false;
+    opening_ = false;
+    const auto pages = std::exchange(pages_, {});
+    if (!failed_ && !factoryTarget_.isEmpty()) {
+        for (const Page& page : pages)
+            if (page.view) page.view->processEnded();
+    } else if (!failed_) {
+        fail(Chromium::startFailedMessage(QStringLiteral("終了しました")));
+        return;
+    }
+    // Views still waiting for a window get one from the next browser.
+    if (!pending_.isEmpty()) QMetaObject::invokeMethod(this, [this] {
+        if (!pending_.isEmpty() && !running() && !failed_) start();
+    }, Qt::QueuedConnection);
+}
+
+ChromiumProcess::Page* ChromiumProcess::pageOfSession(const QString& session) {
+    auto it = pages_.find(session);
+    return it == pages_.end() ? nullptr : &it.value();
+}
+
+void ChromiumProcess::onEvent(const QString& method, const QJsonObject& params, const QString& session) {
+    if (method == QLatin1String("Target.attachedToTarget")) {
+        attached(params);
+        return;
+    }
+    if (method == QLatin1String("Target.detachedFromTarget")) {
+        const QString gone = params.value(QStringLiteral("sessionId")).toString();
+        if (Page* page = pageOfSession(gone)) {
+            QPointer<ChromiumBrowser> view = page->view;
+            pages_.remove(gone);
+            if (view) view->pageClosed();
+        }
+        return;
+    }
+    if (method == QLatin1String("Target.targetInfoChanged")) {
+        const QJsonObject info = params.value(QStringLiteral("targetInfo")).toObject();
+        const QString target = info.value(QStringLiteral("targetId")).toString();
+        for (const Page& page : std::as_const(pages_))
+            if (page.targetId == target && page.view) page.view->targetInfoChanged(info);
+        return;
+    }
+    if (session.isEmpty()) return;
+    if (Page* page = pageOfSession(session); page && page->view) {
+        QPointer<ChromiumBrowser> view = page->view;
+        view->pageEvent(method, params);
+    }
+}
+
+void ChromiumProcess::attached(const QJsonObject& params) {
+    const QString session = params.value(QStringLiteral("sessionId")).toString();
+    const QJsonObject info = params.value(QStringLiteral("targetInfo")).toObject();
+    const QString targetId = info.value(QStringLiteral("targetId")).toString();
+    const QString type = info.value(QStringLiteral("type")).toString();
+    const QString opener = info.value(QStringLiteral("openerId")).toString();
+    const bool waiting = params.value(QStringLiteral("waitingForDebugger")).toBool();
+    const auto resume = [this, session] {
+        pipe_->call(QStringLiteral("Runtime.runIfWaitingForDebugger"), {}, session);
+    };
+    if (type != QLatin1String("page")) {
+        // Workers and the like run as they would; only pages make windows.
+        if (waiting) resume();
+        return;
+    }
+    if (factoryTarget_.isEmpty() && info.value(QStringLiteral("url")).toString().contains(FactoryMarker)) {
+        factoryAttached(targetId, session);
+        if (waiting) resume();
+        return;
+    }
+    if (opening_ && opener == factoryTarget_) {
+        windowAttached(targetId, session);
+        return;
+    }
+    // Any other page is one Chromium would show in a window of its own: a page's popup
+    // (its opener's view has heard of it as Page.windowOpen and asks the frame) or a
+    // window the browser opened itself. It goes before it has fetched anything.
+    pipe_->call(QStringLiteral("Target.closeTarget"), {{QStringLiteral("targetId"), targetId}});
+}
+
+void ChromiumProcess::factoryAttached(const QString& targetId, const QString& session) {
+    factoryTarget_ = targetId;
+    factorySession_ = session;
+    hideFactoryWindow();
+    checkVersion();
+}
+
+void ChromiumProcess::checkVersion() {
+    // The version's answer came first on the pipe; a browser that is too old has failed
+    // by now.
+    if (failed_) return;
+    startTimer_.stop();
+    ready_ = true;
+    Chromium::recordVersion(version_);
+    openNextWindow();
+}
+
+void ChromiumProcess::hideFactoryWindow() {
+    if (!X11Windows::available()) return;
+    // Its title shows on its window a moment after it loads; the window is looked for
+    // until then, and taken off the screen.
+    auto* timer = new QTimer(this);
+    auto tries = std::make_shared<int>(0);
+    const qint64 pid = processId();
+    connect(timer, &QTimer::timeout, this, [timer, tries, pid] {
+        if (const auto window = X11Windows::findClient(pid, FactoryMarker)) {
+            X11Windows::withdraw(window);
+            timer->deleteLater();
+        } else if (++*tries > 250) {
+            timer->deleteLater();
+        }
+    });
+    timer->start(20);
+}
+
+void ChromiumProcess::openNextWindow() {
+    if (!ready_ || opening_ || failed_) return;
+    while (!pending_.isEmpty() && !pending_.first().view) pending_.removeFirst();
+    if (pending_.isEmpty()) return;
+    const Pending& next = pending_.first();
+    opening_ = true;
+    const QString marker = QStringLiteral("tavix-page-%1-%2").arg(processId()).arg(++nextMarker_);
+    next.view->setWindowMarker(marker);
+    // A popup of the factory's app window: a bare window. The page gets no handle on it
+    // (no opener), and is titled for the frame to find its X window by.
+    const QString script =
+        QStringLiteral("(() => { const w = window.open('about:blank', '_blank', 'popup,width=%1,height=%2');"
+                       " if (!w) return false; w.document.title = '%3'; w.opener = null; return true; })()")
+            .arg(next.width)
+            .arg(next.height)
+            .arg(marker);
+    pipe_->call(QStringLiteral("Runtime.evaluate"),
+                {{QStringLiteral("expression"), script}, {QStringLiteral("userGesture"), true},
+                 {QStringLiteral("returnByValue"), true}},
+                factorySession_, [this](const DevTools::Reply& reply) {
+                    if (reply.ok() && reply.result.value(QStringLiteral("result")).toObject().value(QStringLiteral("value")).toBool())
+                        return;
+                    // The factory could not open one: this view's window failed, the others try on.
+                    opening_ = false;
+                    if (!pending_.isEmpty()) {
+                        const Pending failed = pending_.takeFirst();
+                        if (failed.view) failed.view->startFailed(Chromium::startFailedMessage(reply.error));
+                    }
+                    openNextWindow();
+                });
+}
+
+void ChromiumProcess::windowAttached(const QString& targetId, const QString& session) {
+    opening_ = false;
+    Pending request;
+    while (!pending_.isEmpty() && !request.view) request = pending_.takeFirst();
+    if (!request.view) {
+        pipe_->call(QStringLiteral("Target.closeTarget"), {{QStringLiteral("targetId"), targetId}});
+        return;
+    }
+    pages_.insert(session, {targetId, session, request.view});
+    request.view->pageReady(session, targetId);
+    // Set up before it runs, so that its first document has the page script.
+    pipe_->call(QStringLiteral("Runtime.runIfWaitingForDebugger"), {}, session);
+    openNextWindow();
+}
+
+void ChromiumProcess::shutdown() {
+    startTimer_.stop();
+    pending_.clear();
+    const auto pages = std::exchange(pages_, {});
+    if (pipe_ && pipe_->running()) {
+        pipe_->disconnect(this);
+        pipe_->stop(2000);
+    }
+    for (const Page& page : pages)
+        if (page.view) page.view->processEnded();
+    delete pipe_.data();
+    ready_ = false;
+}

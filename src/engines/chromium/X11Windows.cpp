@@ -1,0 +1,121 @@
+#include "engines/chromium/X11Windows.h"
+
+#include <QGuiApplication>
+#include <QVector>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+#include <xcb/xcb.h>
+
+namespace X11Windows {
+namespace {
+
+xcb_connection_t* connection() {
+    auto* x11 = qApp ? qApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
+    return x11 ? x11->connection() : nullptr;
+}
+
+xcb_window_t rootWindow(xcb_connection_t* c) {
+    const xcb_screen_t* screen = xcb_setup_roots_iterator(xcb_get_setup(c)).data;
+    return screen ? screen->root : 0;
+}
+
+xcb_atom_t atom(xcb_connection_t* c, const char* name) {
+    std::unique_ptr<xcb_intern_atom_reply_t, decltype(&std::free)> reply(
+        xcb_intern_atom_reply(c, xcb_intern_atom(c, 0, static_cast<uint16_t>(std::strlen(name)), name), nullptr),
+        &std::free);
+    return reply ? reply->atom : 0;
+}
+
+using PropertyReply = std::unique_ptr<xcb_get_property_reply_t, decltype(&std::free)>;
+
+PropertyReply property(xcb_connection_t* c, xcb_window_t window, xcb_atom_t name, xcb_atom_t type, uint32_t length) {
+    return PropertyReply(xcb_get_property_reply(c, xcb_get_property(c, 0, window, name, type, 0, length), nullptr),
+                         &std::free);
+}
+
+QVector<xcb_window_t> clients(xcb_connection_t* c, xcb_window_t root) {
+    QVector<xcb_window_t> list;
+    // A window manager keeps the list of the windows it manages; without one the
+    // clients are the root's children.
+    if (PropertyReply managed = property(c, root, atom(c, "_NET_CLIENT_LIST"), XCB_ATOM_WINDOW, 4096);
+        managed && managed->format == 32 && xcb_get_property_value_length(managed.get()) > 0) {
+        const auto* windows = static_cast<const xcb_window_t*>(xcb_get_property_value(managed.get()));
+        for (int i = 0; i < xcb_get_property_value_length(managed.get()) / 4; ++i) list.append(windows[i]);
+    }
+    std::unique_ptr<xcb_query_tree_reply_t, decltype(&std::free)> tree(
+        xcb_query_tree_reply(c, xcb_query_tree(c, root), nullptr), &std::free);
+    if (tree) {
+        const xcb_window_t* children = xcb_query_tree_children(tree.get());
+        for (int i = 0; i < xcb_query_tree_children_length(tree.get()); ++i)
+            if (!list.contains(children[i])) list.append(children[i]);
+    }
+    return list;
+}
+
+}  // namespace
+
+bool available() { return connection() != nullptr; }
+
+std::uint32_t findClient(qint64 pid, const QString& title) {
+    xcb_connection_t* c = connection();
+    if (!c) return 0;
+    const xcb_window_t root = rootWindow(c);
+    const xcb_atom_t pidAtom = atom(c, "_NET_WM_PID");
+    const xcb_atom_t nameAtom = atom(c, "_NET_WM_NAME");
+    const xcb_atom_t utf8 = atom(c, "UTF8_STRING");
+    const QByteArray wanted = title.toUtf8();
+    for (const xcb_window_t window : clients(c, root)) {
+        PropertyReply owner = property(c, window, pidAtom, XCB_ATOM_CARDINAL, 1);
+        if (!owner || owner->format != 32 || xcb_get_property_value_length(owner.get()) != 4) continue;
+        if (*static_cast<const uint32_t*>(xcb_get_property_value(owner.get())) != static_cast<uint32_t>(pid)) continue;
+        PropertyReply name = property(c, window, nameAtom, utf8, 1024);
+        if (!name) continue;
+        const QByteArray text(static_cast<const char*>(xcb_get_property_value(name.get())),
+                              xcb_get_property_value_length(name.get()));
+        if (text == wanted) return window;
+    }
+    return 0;
+}
+
+void withdraw(std::uint32_t window) {
+    xcb_connection_t* c = connection();
+    if (!c) return;
+    const xcb_window_t root = rootWindow(c);
+    xcb_unmap_window(c, window);
+    // The synthetic UnmapNotify is how a client tells the manager the window is
+    // withdrawn, whether or not the real one reaches it first.
+    xcb_unmap_notify_event_t notify{};
+    notify.response_type = XCB_UNMAP_NOTIFY;
+    notify.event = root;
+    notify.window = window;
+    notify.from_configure = 0;
+    xcb_send_event(c, 0, root, XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
+                   reinterpret_cast<const char*>(&notify));
+    xcb_flush(c);
+}
+
+bool isUnframed(std::uint32_t window) {
+    xcb_connection_t* c = connection();
+    if (!c) return false;
+    std::unique_ptr<xcb_query_tree_reply_t, decltype(&std::free)> tree(
+        xcb_query_tree_reply(c, xcb_query_tree(c, window), nullptr), &std::free);
+    return tree && tree->parent == rootWindow(c);
+}
+
+bool exists(std::uint32_t window) {
+    xcb_connection_t* c = connection();
+    if (!c) return false;
+    std::unique_ptr<xcb_get_window_attributes_reply_t, decltype(&std::free)> attributes(
+        xcb_get_window_attributes_reply(c, xcb_get_window_attributes(c, window), nullptr), &std::free);
+    return attributes != nullptr;
+}
+
+void focus(std::uint32_t window) {
+    xcb_connection_t* c = connection();
+    if (!c) return;
+    xcb_set_input_focus(c, XCB_INPUT_FOCUS_PARENT, window, XCB_CURRENT_TIME);
+    xcb_flush(c);
+}
+
+}  // namespace X11Windows

@@ -1,0 +1,27 @@
+#pragma once
+// The few X11 questions the Chromium engine asks about the browser's own windows:
+// which top-level window belongs to a page, and taking one out of the window manager's
+// hands so that it can live inside a view. Answered on the program's own X connection.
+
+#include <QString>
+#include <cstdint>
+
+namespace X11Windows {
+
+// Whether the program runs on X11 at all (not offscreen, not Wayland).
+bool available();
+
+// The top-level client window of process `pid` whose title is `title`; 0 when there is
+// none (yet).
+std::uint32_t findClient(qint64 pid, const QString& title);
+
+// Asks the window manager to let go of the window (hidden, as a client withdraws it).
+void withdraw(std::uint32_t window);
+// Whether the window is a direct child of the root window again (no frame around it).
+bool isUnframed(std::uint32_t window);
+// Whether the window still exists.
+bool exists(std::uint32_t window);
+// Gives the window the X keyboard focus.
+void focus(std::uint32_t window);
+
+}  // namespace X11Windows
