@@ -1,12 +1,12 @@
 #include "engines/blink/BlinkEngine.h"
 
 #include "engines/EngineRegistry.h"
+#include "engines/PageFonts.h"
 #include "engines/blink/BlinkBrowser.h"
 
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
-#include <QFontDatabase>
 #include <QWebEngineProfile>
 #include <QWebEngineSettings>
 
@@ -18,13 +18,6 @@ namespace {
 
 bool offTheRecord = false;
 
-QString firstInstalled(std::initializer_list<const char*> families) {
-    const QStringList installed = QFontDatabase::families();
-    for (const char* family : families)
-        if (installed.contains(QLatin1String(family), Qt::CaseInsensitive)) return QString::fromLatin1(family);
-    return {};
-}
-
 }  // namespace
 
 QWebEngineProfile* sharedProfile() {
@@ -33,8 +26,8 @@ QWebEngineProfile* sharedProfile() {
         auto* p = offTheRecord ? new QWebEngineProfile : new QWebEngineProfile(QStringLiteral("Tavix"));
         p->setHttpAcceptLanguage(QStringLiteral("ja,en;q=0.8"));
         QWebEngineSettings* settings = p->settings();
-        const QString sans = firstInstalled({"Noto Sans CJK JP", "IPAexGothic", "IPAGothic", "VL Gothic", "TakaoPGothic"});
-        const QString serif = firstInstalled({"Noto Serif CJK JP", "IPAexMincho", "IPAMincho", "TakaoPMincho"});
+        const QString sans = PageFonts::sans();
+        const QString serif = PageFonts::serif();
         if (!sans.isEmpty()) {
             settings->setFontFamily(QWebEngineSettings::StandardFont, sans);
             settings->setFontFamily(QWebEngineSettings::SansSerifFont, sans);

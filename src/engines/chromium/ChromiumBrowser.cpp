@@ -2,6 +2,7 @@
 
 #include "engines/Address.h"
 #include "engines/EngineRegistry.h"
+#include "engines/PageFonts.h"
 #include "engines/PageSave.h"
 #include "engines/TextSize.h"
 #include "engines/chromium/ChromiumEngine.h"
@@ -113,9 +114,21 @@ bool ChromiumBrowser::send(const QString& method, const QJsonObject& params, Dev
 void ChromiumBrowser::pageReady(const QString& session, const QString& targetId) {
     session_ = session;
     targetId_ = targetId;
+    searching_ = true;
+    navigated_ = false;
     const QString binding = ChromiumProcess::instance().bindingName();
     send(QStringLiteral("Page.enable"));
+    // The page script's reports arrive as binding calls, which only an enabled Runtime
+    // domain passes on.
+    send(QStringLiteral("Runtime.enable"));
     send(QStringLiteral("Runtime.addBinding"), {{QStringLiteral("name"), binding}});
+    QJsonObject fonts;
+    if (const QString sans = PageFonts::sans(); !sans.isEmpty()) {
+        fonts.insert(QStringLiteral("standard"), sans);
+        fonts.insert(QStringLiteral("sansSerif"), sans);
+    }
+    if (const QString serif = PageFonts::serif(); !serif.isEmpty()) fonts.insert(QStringLiteral("serif"), serif);
+    if (!fonts.isEmpty()) send(QStringLiteral("Page.setFontFamilies"), {{QStringLiteral("fontFamilies"), fonts}});
     send(QStringLiteral("Page.addScriptToEvaluateOnNewDocument"), {{QStringLiteral("source"), PageScript::source(binding)}});
     // Every document the page's top frame is about to fetch is announced first, so that
     // BeforeNavigate2 can cancel it before it leaves.
@@ -125,19 +138,28 @@ void ChromiumBrowser::pageReady(const QString& session, const QString& targetId)
                                   {QStringLiteral("requestStage"), QStringLiteral("Request")}}}}});
     if (textSize_ != 2) applyZoom();
     if (X11Windows::available()) {
+        // The window is known by its title only until the page leaves its first,
+        // empty document: the first address waits until the window is found.
         windowTries_ = 0;
         windowSearch_.start();
+    } else {
+        windowFound();
     }
+}
+
+void ChromiumBrowser::windowFound() {
+    windowSearch_.stop();
+    searching_ = false;
     if (!pendingUrl_.isEmpty()) navigateNow(std::exchange(pendingUrl_, QString()));
 }
 
 void ChromiumBrowser::findWindow() {
     const std::uint32_t window = X11Windows::findClient(ChromiumProcess::instance().processId(), marker_);
     if (!window) {
-        if (++windowTries_ > WindowSearchSteps) windowSearch_.stop();
+        if (++windowTries_ > WindowSearchSteps) windowFound();
         return;
     }
-    windowSearch_.stop();
+    windowFound();
     X11Windows::withdraw(window);
     // The window manager lets go of the window before it is ours: embedding it while
     // still framed would leave the frame behind.
@@ -225,6 +247,8 @@ void ChromiumBrowser::reportHistory() {
 }
 
 void ChromiumBrowser::pageEvent(const QString& method, const QJsonObject& params) {
+    // The empty document a new window starts with is no page of the user's.
+    if (!navigated_ && method.startsWith(QLatin1String("Page.frame"))) return;
     const QString frameId = params.value(QStringLiteral("frameId")).toString();
     const bool topFrame = frameId == targetId_;
     if (method == QLatin1String("Page.frameStartedLoading")) {
@@ -346,6 +370,8 @@ void ChromiumBrowser::pageClosed() {
     // The page closed itself (window.close()) or the browser closed it.
     session_.clear();
     attached_ = false;
+    searching_ = false;
+    windowSearch_.stop();
     releaseWindow();
     showGone(Chromium::processGoneMessage());
     finishLoading();
@@ -355,6 +381,8 @@ void ChromiumBrowser::processEnded() {
     windowSearch_.stop();
     session_.clear();
     attached_ = false;
+    searching_ = false;
+    windowSearch_.stop();
     // The browser's windows died with it.
     if (foreign_) {
         container_->setFocusProxy(nullptr);
@@ -409,7 +437,7 @@ HRESULT ChromiumBrowser::Navigate(const QString& url, const Variant& flags, cons
 }
 
 HRESULT ChromiumBrowser::navigateNow(const QString& url) {
-    if (session_.isEmpty()) {
+    if (session_.isEmpty() || searching_) {
         // The window is still being made (or the browser started anew): the address
         // waits for it.
         pendingUrl_ = url;
@@ -418,6 +446,7 @@ HRESULT ChromiumBrowser::navigateNow(const QString& url) {
     }
     if (events().fireBeforeNavigate2(this, url)) return S_OK;
     announcedUrl_ = url;
+    navigated_ = true;
     if (showsGone() && pageWidget_) showPage();
     send(QStringLiteral("Page.navigate"), {{QStringLiteral("url"), url}});
     return S_OK;

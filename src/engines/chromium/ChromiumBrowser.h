@@ -61,6 +61,7 @@ private:
     bool ensurePage();
     bool send(const QString& method, const QJsonObject& params = {}, DevTools::ReplyHandler handler = {});
     void findWindow();
+    void windowFound();
     void embed(std::uint32_t window);
     void releaseWindow();
     void showGone(const QString& message);
@@ -87,6 +88,8 @@ private:
     std::unique_ptr<WebBrowser2> substitute_;
     QTimer windowSearch_;
     int windowTries_ = 0;
+    bool searching_ = false;   // the page's window is being looked for
+    bool navigated_ = false;   // the page has left the empty document it started with
     bool attached_ = false;
     QString session_;
     QString targetId_;

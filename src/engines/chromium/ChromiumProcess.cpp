@@ -260,6 +260,8 @@ void ChromiumProcess::openNextWindow() {
                 {{QStringLiteral("expression"), script}, {QStringLiteral("userGesture"), true},
                  {QStringLiteral("returnByValue"), true}},
                 factorySession_, [this](const DevTools::Reply& reply) {
+                    // A browser that ended takes its waiting views to the next one.
+                    if (reply.ended) return;
                     if (reply.ok() && reply.result.value(QStringLiteral("result")).toObject().value(QStringLiteral("value")).toBool())
                         return;
                     // The factory could not open one: this view's window failed, the others try on.

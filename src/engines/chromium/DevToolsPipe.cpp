@@ -154,7 +154,7 @@ int DevToolsPipe::call(const QString& method, const QJsonObject& params, const Q
         // Nobody will answer: the handler hears so on the next turn of the loop, never
         // inside this call.
         if (handler)
-            QMetaObject::invokeMethod(this, [handler] { handler({{}, QStringLiteral("ended")}); }, Qt::QueuedConnection);
+            QMetaObject::invokeMethod(this, [handler] { handler({{}, {}, true}); }, Qt::QueuedConnection);
         return id;
     }
     if (handler) waiting_.insert(id, std::move(handler));
@@ -239,5 +239,5 @@ void DevToolsPipe::closePipe() {
     unsent_.clear();
     // Whoever waits for an answer hears that none will come.
     const auto waiting = std::exchange(waiting_, {});
-    for (const auto& handler : waiting) handler({{}, QStringLiteral("ended")});
+    for (const auto& handler : waiting) handler({{}, {}, true});
 }

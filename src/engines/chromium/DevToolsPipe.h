@@ -39,7 +39,8 @@ private:
 struct Reply {
     QJsonObject result;
     QString error;
-    bool ok() const { return error.isNull(); }
+    bool ended = false;   // no answer: the pipe ended first
+    bool ok() const { return error.isNull() && !ended; }
 };
 
 using ReplyHandler = std::function<void(const Reply&)>;
