@@ -184,8 +184,11 @@ void ChromiumBrowser::embed(std::uint32_t window) {
     pageWidget_->installEventFilter(this);
     holder_->layout()->addWidget(pageWidget_);
     container_->setFocusProxy(pageWidget_);
+    X11Windows::markEmbedded(pageWidget_, window);
     showPage();
     foreign_->show();
+    if (QWidget* top = container_->window(); top && top->windowHandle())
+        X11Windows::takeFocusForEmbeddedWindows(static_cast<std::uint32_t>(top->winId()));
 }
 
 void ChromiumBrowser::releaseWindow() {

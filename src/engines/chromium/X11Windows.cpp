@@ -1,6 +1,10 @@
 #include "engines/chromium/X11Windows.h"
 
+#include <QAbstractNativeEventFilter>
+#include <QApplication>
+#include <QCursor>
 #include <QGuiApplication>
+#include <QWidget>
 #include <QVector>
 #include <cstdlib>
 #include <cstring>
@@ -109,6 +113,70 @@ bool exists(std::uint32_t window) {
     std::unique_ptr<xcb_get_window_attributes_reply_t, decltype(&std::free)> attributes(
         xcb_get_window_attributes_reply(c, xcb_get_window_attributes(c, window), nullptr), &std::free);
     return attributes != nullptr;
+}
+
+namespace {
+
+// The property a page's container widget carries: the X window of its page.
+constexpr const char* EmbeddedWindowProperty = "tavixEmbeddedWindow";
+
+std::uint32_t embeddedWindowUnderPointer() {
+    for (QWidget* widget = QApplication::widgetAt(QCursor::pos()); widget; widget = widget->parentWidget()) {
+        const QVariant window = widget->property(EmbeddedWindowProperty);
+        if (window.isValid()) return window.toUInt();
+        if (widget->isWindow()) break;
+    }
+    return 0;
+}
+
+class TakeFocusFilter : public QAbstractNativeEventFilter {
+public:
+    bool nativeEventFilter(const QByteArray& eventType, void* message, qintptr*) override {
+        if (eventType != "xcb_generic_event_t") return false;
+        auto* event = static_cast<xcb_generic_event_t*>(message);
+        if ((event->response_type & 0x7f) != XCB_CLIENT_MESSAGE) return false;
+        auto* client = reinterpret_cast<xcb_client_message_event_t*>(event);
+        xcb_connection_t* c = connection();
+        if (!c || client->format != 32 || client->type != protocols_ || client->data.data32[0] != takeFocus_) return false;
+        const std::uint32_t window = embeddedWindowUnderPointer();
+        if (!window) return false;   // the frame's own controls: Qt takes the keyboard
+        xcb_set_input_focus(c, XCB_INPUT_FOCUS_PARENT, window, client->data.data32[1]);
+        xcb_flush(c);
+        return true;
+    }
+
+    xcb_atom_t protocols_ = 0;
+    xcb_atom_t takeFocus_ = 0;
+};
+
+}  // namespace
+
+void takeFocusForEmbeddedWindows(std::uint32_t topLevel) {
+    xcb_connection_t* c = connection();
+    if (!c) return;
+    static TakeFocusFilter* filter = nullptr;
+    if (!filter) {
+        filter = new TakeFocusFilter;
+        filter->protocols_ = atom(c, "WM_PROTOCOLS");
+        filter->takeFocus_ = atom(c, "WM_TAKE_FOCUS");
+        qApp->installNativeEventFilter(filter);
+    }
+    // WM_HINTS: flags, input, ... (ICCCM); the input field is the second word.
+    PropertyReply hints = property(c, topLevel, XCB_ATOM_WM_HINTS, XCB_ATOM_WM_HINTS, 9);
+    uint32_t words[9] = {};
+    if (hints && hints->format == 32) {
+        const int length = qMin(9, xcb_get_property_value_length(hints.get()) / 4);
+        std::memcpy(words, xcb_get_property_value(hints.get()), static_cast<std::size_t>(length) * 4);
+    }
+    if ((words[0] & 1u) && words[1] == 0) return;   // already so
+    words[0] |= 1u;   // InputHint
+    words[1] = 0;
+    xcb_change_property(c, XCB_PROP_MODE_REPLACE, topLevel, XCB_ATOM_WM_HINTS, XCB_ATOM_WM_HINTS, 32, 9, words);
+    xcb_flush(c);
+}
+
+void markEmbedded(QWidget* container, std::uint32_t window) {
+    container->setProperty(EmbeddedWindowProperty, QVariant::fromValue<uint>(window));
 }
 
 void focus(std::uint32_t window) {

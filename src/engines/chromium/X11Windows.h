@@ -6,6 +6,8 @@
 #include <QString>
 #include <cstdint>
 
+class QWidget;
+
 namespace X11Windows {
 
 // Whether the program runs on X11 at all (not offscreen, not Wayland).
@@ -23,5 +25,14 @@ bool isUnframed(std::uint32_t window);
 bool exists(std::uint32_t window);
 // Gives the window the X keyboard focus.
 void focus(std::uint32_t window);
+
+// Makes a top-level window of the program "globally active": the window manager no
+// longer gives it the keyboard on a click but asks it to take it, and the program gives
+// the keyboard to the Chromium window under the pointer, if any. Chromium treats its
+// window as inactive, and opens neither a list nor a menu, while the keyboard is
+// anywhere else at the moment of a click.
+void takeFocusForEmbeddedWindows(std::uint32_t topLevel);
+// Marks the widget that holds an embedded window, for the keyboard to go there.
+void markEmbedded(QWidget* container, std::uint32_t window);
 
 }  // namespace X11Windows
