@@ -1,6 +1,7 @@
 #include "engines/blink/BlinkEngine.h"
 
 #include "engines/EngineRegistry.h"
+#include "engines/EngineVersions.h"
 #include "engines/blink/BlinkBrowser.h"
 
 #include <QDir>
@@ -9,6 +10,7 @@
 #include <QFontDatabase>
 #include <QWebEngineProfile>
 #include <QWebEngineSettings>
+#include <qtwebenginecoreglobal.h>
 
 #include <array>
 
@@ -57,6 +59,9 @@ const char* defaultChromiumFlags() {
 
 void registerEngine() {
     EngineRegistry::registerClass(CLASS_WebBrowser, [] { return std::make_unique<BlinkBrowser>(); });
+    const QString version = QStringLiteral("QtWebEngine %1 (Chromium %2、組み込み)")
+                                .arg(QString::fromLatin1(qWebEngineVersion()), QString::fromLatin1(qWebEngineChromiumVersion()));
+    EngineVersions::set(EngineVersions::Slot::InternetExplorer, version);
 }
 
 void useOffTheRecordProfile() { offTheRecord = true; }
