@@ -4,9 +4,13 @@
 
 #include "engines/EngineModule.h"
 #include "engines/EngineRegistry.h"
+#include "engines/EngineVersions.h"
+#include "engines/blink/BlinkEngine.h"
+#include "engines/webkit/WebKitEngine.h"
 #include "platform/Com.h"
 #include "platform/Errors.h"
 
+#include <QRegularExpression>
 #include <gtest/gtest.h>
 
 namespace {
@@ -55,4 +59,21 @@ TEST(EngineModules, LibrariesThatCannotServeAreReportedAndTriedAgain) {
     // Loading again is a no-op; a class never deferred counts as loaded.
     EXPECT_NO_THROW(EngineModule::load(Silent));
     EXPECT_TRUE(EngineModule::isLoaded(QStringLiteral("{00000000-0000-0000-0000-00000000A0FF}")));
+}
+
+// The version box names each engine by what its registration recorded: the WebKitGTK
+// version comes from the build, the built-in engine's from its library.
+TEST(EngineModules, EachEngineNamesItsVersionWhenItRegisters) {
+    const Unregister later({CLASS_WebBrowser, CLASS_MozillaBrowser});
+    WebKit::registerEngine();
+    Blink::registerEngine();
+    const QString webkit = EngineVersions::get(EngineVersions::Slot::Gekko);
+    const QString builtIn = EngineVersions::get(EngineVersions::Slot::InternetExplorer);
+    EXPECT_TRUE(QRegularExpression(QStringLiteral("^WebKitGTK \\d+\\.\\d+\\.\\d+$")).match(webkit).hasMatch()) << webkit.toStdString();
+    EXPECT_TRUE(QRegularExpression(QStringLiteral("^QtWebEngine \\d+\\.\\d+\\.\\d+ \\(Chromium \\d+[.\\d]*、組み込み\\)$"))
+                    .match(builtIn)
+                    .hasMatch())
+        << builtIn.toStdString();
+    EngineVersions::set(EngineVersions::Slot::Gekko, QString());
+    EngineVersions::set(EngineVersions::Slot::InternetExplorer, QString());
 }

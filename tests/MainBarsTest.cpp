@@ -3,6 +3,7 @@
 #include "FrameFixture.h"
 #include "app/About.h"
 #include "app/Main.h"
+#include "engines/EngineVersions.h"
 #include "settings/Settings.h"
 #include "views/TabControl.h"
 
@@ -17,6 +18,7 @@
 #include <QPushButton>
 #include <QTest>
 #include <QTreeWidget>
+#include <cstdlib>
 #include <gtest/gtest.h>
 #include <memory>
 
@@ -179,6 +181,31 @@ TEST(AboutBox, ShowsTheVersion) {
     EXPECT_EQ(box.ProgramIcon->text(), QStringLiteral("未定"));
     EXPECT_EQ(box.size(), QSize(274, 123));
     EXPECT_TRUE(box.OKButton->isDefault());
+}
+
+// The engines are read when the box is shown, so a library loaded after the box was made
+// is named, and the box grows to hold the lines.
+TEST(AboutBox, NamesTheEnginesAsTheyAreWhenShown) {
+    TAboutBox box;
+    EngineVersions::set(EngineVersions::Slot::InternetExplorer, QString());
+    EngineVersions::set(EngineVersions::Slot::Gekko, QStringLiteral("WebKitGTK 2.50.6"));
+    box.show();
+    EXPECT_TRUE(box.Engines->text().contains(QStringLiteral("Gekko の枠: WebKitGTK 2.50.6")));
+    EXPECT_TRUE(box.Engines->text().contains(QStringLiteral("Internet Explorer の枠: 未使用")));
+    box.hide();
+    EngineVersions::set(EngineVersions::Slot::InternetExplorer, QStringLiteral("QtWebEngine 6.4.2 (Chromium 102.0.5005.177、組み込み)"));
+    box.show();
+    EXPECT_EQ(box.Engines->text().split(QLatin1Char('\n')), EngineVersions::describe());
+    // Every line fits, above the button, which stays centred.
+    EXPECT_GE(box.Engines->width(), box.Engines->sizeHint().width());
+    EXPECT_GE(box.Engines->height(), box.Engines->sizeHint().height());
+    EXPECT_LE(box.Engines->geometry().right(), box.width());
+    EXPECT_GT(box.OKButton->y(), box.Engines->geometry().bottom());
+    EXPECT_LE(box.OKButton->geometry().bottom(), box.height());
+    EXPECT_LE(std::abs(box.OKButton->geometry().center().x() - box.width() / 2), 1);
+    box.hide();
+    EngineVersions::set(EngineVersions::Slot::InternetExplorer, QString());
+    EngineVersions::set(EngineVersions::Slot::Gekko, QString());
 }
 
 

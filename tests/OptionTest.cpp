@@ -18,6 +18,8 @@
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QPushButton>
+#include <QGroupBox>
+#include <QRadioButton>
 #include <QSignalSpy>
 #include <QStackedWidget>
 #include <QTest>
@@ -42,14 +44,18 @@ struct OptionTest : ::testing::Test {
     std::optional<QColor> dialogAnswer;
     // Every GekkoEnabled, TabWidthChanged and TabTypeChanged, in order.
     QStringList signalsSeen;
+    // What the window finds about the system's Chromium.
+    bool chromiumInstalled = true;
 
     void SetUp() override {
         Tfrm_Option::setColourDialog([this](QWidget*, const QColor& initial) {
             dialogOpenedOn << initial;
             return dialogAnswer;
         });
+        Tfrm_Option::setChromiumProbe([this] { return chromiumInstalled; });
     }
     void TearDown() override {
+        Tfrm_Option::setChromiumProbe({});
         Tfrm_Option::setColourDialog({});
         FolderDialog::setRunHook({});
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
@@ -246,6 +252,67 @@ TEST_F(OptionTest, OkWritesEveryKeyAndAppliesTheTabs) {
               "ActivateChColor=clWindowText\r\nActivateBGColor=clBtnFace\r\n"
               "DeActivateChColor=clWindowText\r\nDeActivateBGColor=clBtnFace\r\n");
     EXPECT_EQ(dir.read("CloseURL.txt"), "http://a.example/\r\nhttp://b.example/\r\n");
+}
+
+TEST_F(OptionTest, IEEngineChoiceRoundTripsThroughConfig) {
+    dir.write("CloseURL.txt", "");
+    QPointer<Tfrm_Option> w = create();
+    EXPECT_TRUE(w->rdoIESystem->isEnabled());
+    EXPECT_TRUE(w->rdoIESystem->isChecked());
+    w->rdoIEBuiltin->click();
+    w->Button1->click();
+    EXPECT_EQ(ini("Option_Main", "IEEngine"), QStringLiteral("1"));
+
+    // Cancel keeps the file to the byte.
+    w = create();
+    EXPECT_TRUE(w->rdoIEBuiltin->isChecked());
+    const std::string before = dir.read("config.ini");
+    w->rdoIESystem->click();
+    w->Button2->click();
+    EXPECT_TRUE(closed(w));
+    EXPECT_EQ(dir.read("config.ini"), before);
+
+    // A stored key is written back even when the choice is what its absence would mean.
+    w = create();
+    w->rdoIESystem->click();
+    w->Button1->click();
+    EXPECT_EQ(ini("Option_Main", "IEEngine"), QStringLiteral("0"));
+}
+
+// Absent, the key keeps following whether Chromium is installed: an untouched choice
+// leaves it absent.
+TEST_F(OptionTest, AnAbsentIEEngineStaysAbsentUntilTheChoiceDiffersFromIt) {
+    dir.write("CloseURL.txt", "");
+    for (const bool installed : {true, false}) {
+        chromiumInstalled = installed;
+        QPointer<Tfrm_Option> w = create();
+        EXPECT_EQ(w->rdoIESystem->isChecked(), installed);
+        w->Button1->click();
+        EXPECT_EQ(ini("Option_Main", "IEEngine"), QStringLiteral("<none>")) << installed;
+    }
+}
+
+TEST_F(OptionTest, WithoutChromiumTheSystemChoiceIsDisabledAndAStoredZeroWaitsForOk) {
+    chromiumInstalled = false;
+    dir.write("CloseURL.txt", "");
+    dir.write("config.ini", "[Option_Main]\r\nIEEngine=0\r\n");
+    QPointer<Tfrm_Option> w = create();
+    EXPECT_FALSE(w->rdoIESystem->isEnabled());
+    EXPECT_EQ(w->rdoIESystem->text(), QStringLiteral("システムの Chromium\n（インストールされていません）"));
+    EXPECT_TRUE(w->rdoIEBuiltin->isChecked());
+    // The longer caption fits, and the group and its note stay on the page.
+    EXPECT_GE(w->rdoIESystem->width(), w->rdoIESystem->sizeHint().width());
+    EXPECT_GE(w->rdoIESystem->height(), w->rdoIESystem->sizeHint().height());
+    EXPECT_LE(w->grpIEEngine->geometry().right(), w->PageCTL->contentsRect().width());
+    EXPECT_GT(w->rdoIEBuiltin->y(), w->rdoIESystem->geometry().bottom());
+    EXPECT_GT(w->Label7->y(), w->grpIEEngine->geometry().bottom());
+    EXPECT_LE(w->Label7->geometry().bottom(), w->PageCTL->contentsRect().height());
+    w->Button2->click();
+    EXPECT_EQ(dir.read("config.ini"), "[Option_Main]\r\nIEEngine=0\r\n");
+
+    w = create();
+    w->Button1->click();
+    EXPECT_EQ(ini("Option_Main", "IEEngine"), QStringLiteral("1"));
 }
 
 namespace {

@@ -12,10 +12,12 @@
 #include <QComboBox>
 #include <QFontMetrics>
 #include <QFrame>
+#include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QStackedWidget>
 #include <QToolButton>
 #include <QTreeWidget>
@@ -175,6 +177,29 @@ void Tfrm_Option::createGeneralPage() {
     selectFolder = new TSHBrowseForFolderEx(this);
     selectFolder->setObjectName(QStringLiteral("selectFolder"));
     selectFolder->Caption = folderPickerCaption();
+
+    grpIEEngine = new QGroupBox(QStringLiteral("Internet Explorer の枠で使うエンジン"), TabSheet1);
+    grpIEEngine->setObjectName(QStringLiteral("grpIEEngine"));
+    grpIEEngine->setGeometry(0, 56, 316, 70);
+    const auto radio = [this](const char* name, const QString& caption, int y) {
+        auto* button = new QRadioButton(caption, grpIEEngine);
+        button->setObjectName(QString::fromLatin1(name));
+        button->setGeometry(12, y, 296, 17);
+        return button;
+    };
+    rdoIESystem = radio("rdoIESystem", QStringLiteral("システムの Chromium"), 22);
+    rdoIEBuiltin = radio("rdoIEBuiltin", QStringLiteral("組み込みのエンジン (QtWebEngine)"), 44);
+    Label7 = label(TabSheet1, "Label7", QStringLiteral("新しく開くページから切り替わります。"), {12, 134});
+    placeIEEngineGroup();
+}
+
+void Tfrm_Option::placeIEEngineGroup() {
+    // The system choice takes two lines when it says Chromium is missing: one would be
+    // wider than the page.
+    rdoIESystem->resize(rdoIESystem->width(), std::max(17, rdoIESystem->sizeHint().height()));
+    rdoIEBuiltin->move(rdoIEBuiltin->x(), rdoIESystem->geometry().bottom() + 6);
+    grpIEEngine->resize(grpIEEngine->width(), rdoIEBuiltin->geometry().bottom() + 10);
+    Label7->move(Label7->x(), grpIEEngine->geometry().bottom() + 9);
 }
 
 void Tfrm_Option::createWindowPage() {

@@ -19,10 +19,12 @@
 class QCheckBox;
 class QComboBox;
 class QFrame;
+class QGroupBox;
 class QLabel;
 class QLineEdit;
 class QPlainTextEdit;
 class QPushButton;
+class QRadioButton;
 class QStackedWidget;
 class QToolButton;
 class QTreeWidget;
@@ -61,6 +63,11 @@ public:
     QToolButton* BitBtn1 = nullptr;
     // The folder picker BitBtn1 runs.
     TSHBrowseForFolderEx* selectFolder = nullptr;
+    // The engine of the "Internet Explorer" slot ([Option_Main] IEEngine).
+    QGroupBox* grpIEEngine = nullptr;
+    QRadioButton* rdoIESystem = nullptr;
+    QRadioButton* rdoIEBuiltin = nullptr;
+    QLabel* Label7 = nullptr;
 
     QLabel* Label1 = nullptr;
     QCheckBox* chkWin1 = nullptr;
@@ -113,6 +120,13 @@ public:
     // The index of the tab-type entry whose text the box shows; -1 for any other text.
     int chosenTabType() const;
 
+    // The IEEngine value the radio buttons stand for: 1 the built-in engine, 0 the system's.
+    int chosenIEEngine() const;
+    // Whether the system's Chromium is installed (/usr/bin/chromium or chromium on PATH);
+    // tests replace the answer.
+    static bool systemChromiumInstalled();
+    static void setChromiumProbe(std::function<bool()> probe);
+
     // The caption the folder picker shows above its tree.
     static QString folderPickerCaption();
 
@@ -137,6 +151,7 @@ private:
     void createWindowPage();
     void createPopupPage();
     void createTabPage();
+    void placeIEEngineGroup();
     void connectHandlers();
     void setBoxEnabled(QLineEdit* box, bool enabled);
     void pickColour(TColourSwatch* swatch);
@@ -148,6 +163,10 @@ private:
     // Whether PopList holds the file's lines; a list never read is not written over an
     // existing file.
     bool popListLoaded_ = false;
+    // Whether config.ini held IEEngine when the window read it. Without it OK writes the
+    // key only when the choice differs from what its absence means, so that the absent
+    // key keeps following whether the system's Chromium is installed.
+    bool ieEngineStored_ = false;
     // The character set the popup list was read in, for writing it back in the same.
     std::string popListCharset_;
     // Swatches whose colour came from config.ini or from the dialog; the others are not

@@ -3,6 +3,8 @@
 
 #include "options/Option.h"
 
+#include "engines/chromium/ChromiumEngine.h"
+
 #include "platform/AtomicFile.h"
 #include "platform/Errors.h"
 #include "settings/CloseUrlList.h"
@@ -14,12 +16,15 @@
 #include <QColorDialog>
 #include <QComboBox>
 #include <QCoreApplication>
+#include <QFileInfo>
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QTranslator>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QRadioButton>
+#include <QStandardPaths>
 #include <QStackedWidget>
 #include <QToolButton>
 #include <QTreeWidget>
@@ -56,6 +61,11 @@ std::optional<QColor> askColour(QWidget* parent, const QColor& initial) {
     return chosen;
 }
 
+std::function<bool()>& chromiumProbe() {
+    static std::function<bool()> probe;
+    return probe;
+}
+
 int toInteger(const QString& text) {
     const std::optional<int> value = TryStrToInt(text);
     if (!value) throw EConvertError(text);
@@ -65,6 +75,13 @@ int toInteger(const QString& text) {
 }  // namespace
 
 void Tfrm_Option::setColourDialog(ColourDialog dialog) { colourDialog() = std::move(dialog); }
+
+bool Tfrm_Option::systemChromiumInstalled() {
+    if (chromiumProbe()) return chromiumProbe()();
+    return Chromium::installed();
+}
+
+void Tfrm_Option::setChromiumProbe(std::function<bool()> probe) { chromiumProbe() = std::move(probe); }
 
 void Tfrm_Option::FormCreate() {
     ReadIni();
@@ -94,6 +111,14 @@ void Tfrm_Option::ReadIni() {
     chkWin2->setChecked(ini.Read(Keys::AddressBar));
     chkRestore->setChecked(ini.Read(Keys::Restore));
     chkPop->setChecked(ini.Read(Keys::CloseURL));
+
+    // A missing Chromium cannot be chosen, but a stored 0 stays until OK.
+    const bool chromium = systemChromiumInstalled();
+    rdoIESystem->setEnabled(chromium);
+    rdoIESystem->setText(chromium ? QStringLiteral("システムの Chromium") : QStringLiteral("システムの Chromium\n（インストールされていません）"));
+    placeIEEngineGroup();
+    ieEngineStored_ = !ini.ReadString(Keys::IEEngine.section, Keys::IEEngine.name, QString()).isEmpty();
+    (chromium && ini.Read(Keys::IEEngine) != 1 ? rdoIESystem : rdoIEBuiltin)->setChecked(true);
 
     chkTabSize->setChecked(ini.Read(Keys::TabFix));
     const int maxSize = ini.Read(Keys::TabMaxSize);
@@ -185,6 +210,8 @@ void Tfrm_Option::showPreviews() {
 
 QStringList Tfrm_Option::popListLines() const { return TextLines::editorLines(PopList->toPlainText()); }
 
+int Tfrm_Option::chosenIEEngine() const { return rdoIEBuiltin->isChecked() ? 1 : 0; }
+
 int Tfrm_Option::chosenTabType() const { return cmbTabType->findText(cmbTabType->currentText(), Qt::MatchExactly | Qt::MatchCaseSensitive); }
 
 void Tfrm_Option::Button1Click() {
@@ -198,6 +225,9 @@ void Tfrm_Option::Button1Click() {
             Settings::Batch batch(ini.path());
             ini.Write(Keys::MozPath, txtMozPath->text());
             ini.Write(Keys::Mozilla, GeckoFlag);
+            // The system choice is enabled exactly when Chromium was found on reading.
+            const int absentMeans = rdoIESystem->isEnabled() ? 0 : 1;
+            if (ieEngineStored_ || chosenIEEngine() != absentMeans) ini.Write(Keys::IEEngine, chosenIEEngine());
             ini.Write(Keys::BookMark, chkWin1->isChecked());
             ini.Write(Keys::AddressBar, chkWin2->isChecked());
             ini.Write(Keys::NewWindowActive, chkActive3->isChecked());

@@ -54,6 +54,9 @@ inline constexpr IntegerKey JBarMax{Bar, "JBarMax", 0};
 // [Option_Main]
 inline constexpr IntegerKey Mozilla{OptionMain, "Mozilla", 0};
 inline constexpr StringKey MozPath{OptionMain, "MozPath", ""};
+// The engine of the "Internet Explorer" slot: 0 the system's Chromium, 1 the built-in
+// one. Where the key is absent the system's Chromium is used if it is installed.
+inline constexpr IntegerKey IEEngine{OptionMain, "IEEngine", 0};
 
 // [Option_Window]
 inline constexpr BooleanKey BookMark{OptionWindow, "BookMark", false};

@@ -1,6 +1,7 @@
 #include "engines/blink/BlinkEngine.h"
 
 #include "engines/EngineRegistry.h"
+#include "engines/EngineVersions.h"
 #include "engines/PageFonts.h"
 #include "engines/blink/BlinkBrowser.h"
 
@@ -9,6 +10,7 @@
 #include <QFileInfo>
 #include <QWebEngineProfile>
 #include <QWebEngineSettings>
+#include <qtwebenginecoreglobal.h>
 
 #include <array>
 
@@ -48,13 +50,29 @@ const char* defaultChromiumFlags() {
     return "--renderer-process-limit=4";
 }
 
+namespace {
+
+void recordVersion() {
+    EngineVersions::set(EngineVersions::Slot::InternetExplorer,
+                        QStringLiteral("QtWebEngine %1 (Chromium %2、組み込み)")
+                            .arg(QString::fromLatin1(qWebEngineVersion()), QString::fromLatin1(qWebEngineChromiumVersion())));
+}
+
+}  // namespace
+
 void registerBuiltIn() {
-    EngineRegistry::registerClass(CLASS_BuiltInWebBrowser, [] { return std::make_unique<BlinkBrowser>(); });
+    // The slot names the engine of its latest page: this library may be loaded while
+    // the system's Chromium serves.
+    EngineRegistry::registerClass(CLASS_BuiltInWebBrowser, []() -> std::unique_ptr<WebBrowser2> {
+        recordVersion();
+        return std::make_unique<BlinkBrowser>();
+    });
 }
 
 void registerEngine() {
     registerBuiltIn();
     EngineRegistry::registerClass(CLASS_WebBrowser, [] { return std::make_unique<BlinkBrowser>(); });
+    recordVersion();
 }
 
 void useOffTheRecordProfile() { offTheRecord = true; }

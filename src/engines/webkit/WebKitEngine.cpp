@@ -1,6 +1,7 @@
 #include "engines/webkit/WebKitEngine.h"
 
 #include "engines/EngineRegistry.h"
+#include "engines/EngineVersions.h"
 #include "engines/webkit/WebKitBrowser.h"
 #include "engines/webkit/WebKitHost.h"
 
@@ -18,11 +19,17 @@ QString hostProgramOverride;
 #ifndef TAVIX_HOST_FOLDER_FROM_PROGRAM
 #define TAVIX_HOST_FOLDER_FROM_PROGRAM "../libexec/tavix"
 #endif
+// The WebKitGTK the host is built against; empty when the build did not find it.
+#ifndef TAVIX_WEBKITGTK_VERSION
+#define TAVIX_WEBKITGTK_VERSION ""
+#endif
 
 }  // namespace
 
 void registerEngine() {
     EngineRegistry::registerClass(CLASS_MozillaBrowser, [] { return std::make_unique<WebKitBrowser>(); });
+    EngineVersions::set(EngineVersions::Slot::Gekko,
+                        QStringLiteral("WebKitGTK %1").arg(QStringLiteral(TAVIX_WEBKITGTK_VERSION)).trimmed());
     // aboutToQuit comes while every window still exists, before main() deletes them.
     static bool connected = false;
     if (!connected && qApp) connected = QObject::connect(qApp, &QCoreApplication::aboutToQuit, qApp, [] { shutdownHost(); });
