@@ -103,7 +103,7 @@ int main(int argc, char** argv) {
     // from the next page on.
     const QString configPath = QDir(filesFolder).filePath(QStringLiteral("config.ini"));
     Chromium::registerEngine(QDir(filesFolder).filePath(QStringLiteral("Chromium")), CLASS_BuiltInWebBrowser,
-                             [configPath] { return Settings(configPath).ReadInteger(Keys::OptionMain, "IEEngine", 0) == 0; });
+                             [configPath] { return Settings(configPath).Read(Keys::IEEngine) == 0; });
 
     // Qt has taken its own options out of argv by now.
     const CommandLine::Request request = CommandLine::fromArgv(argc, argv);
