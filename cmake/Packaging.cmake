@@ -25,4 +25,7 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # The program's own libraries are in the package; dpkg-shlibdeps finds them through the
 # binaries' $ORIGIN run paths and names no package for them.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-noto-cjk, qt6-translations-l10n")
+# The system's Chromium serves the "Internet Explorer" slot where it is installed; the
+# built-in engine serves it otherwise.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "chromium")
 include(CPack)

@@ -58,8 +58,9 @@ appstreamcli validate --no-net "$root/usr/share/metainfo/org.tavix.Tavix.metainf
   { cat "$work/as.txt"; fail "metainfo invalid"; }
 
 # The unpacked program (its own folder is writable here, so it keeps its files there)
-# with WebKit for new pages. Nothing may come from the build folder.
-printf '[General]\r\nLastEngine=Gecko\r\n[Option_Main]\r\nMozilla=2\r\n' >"$root/usr/bin/config.ini"
+# with WebKit for new pages and the built-in engine chosen for the other slot, whose
+# library then loads after the first paint. Nothing may come from the build folder.
+printf '[General]\r\nLastEngine=Gecko\r\n[Option_Main]\r\nMozilla=2\r\nIEEngine=1\r\n' >"$root/usr/bin/config.ini"
 : >"$root/usr/bin/CloseURL.txt"
 start_xsession
 trap 'stop_xsession; rm -rf "$work"' EXIT
