@@ -37,6 +37,8 @@ BeepCounter::BeepCounter() {
 
 BeepCounter::~BeepCounter() { Beep::setSounder({}); }
 
+void PrintTo(const QString& value, std::ostream* os) { *os << '"' << value.toStdString() << '"'; }
+
 void PrintTo(const Variant& value, std::ostream* os) {
     switch (value.type()) {
     case VT_EMPTY: *os << "empty"; break;

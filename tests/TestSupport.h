@@ -53,3 +53,5 @@ public:
 
 // Readable variants in test failures.
 void PrintTo(const Variant& value, std::ostream* os);
+// Text as text, not as a list of code units.
+void PrintTo(const QString& value, std::ostream* os);

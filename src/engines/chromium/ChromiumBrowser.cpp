@@ -26,6 +26,8 @@ namespace {
 // How long the frame looks for a new page's X window, in steps of the timer.
 constexpr int WindowSearchStepMs = 15;
 constexpr int WindowSearchSteps = 400;
+// How long the first address waits for a new window's empty document at most.
+constexpr int BlankDocumentWaitMs = 2000;
 
 QString originText(const QString& address) {
     const QUrl url(address);
@@ -116,6 +118,14 @@ void ChromiumBrowser::pageReady(const QString& session, const QString& targetId)
     targetId_ = targetId;
     searching_ = true;
     navigated_ = false;
+    blankDone_ = false;
+    // A blank document that never says it has loaded holds nobody up for long.
+    QTimer::singleShot(BlankDocumentWaitMs, this, [this, session] {
+        if (session_ == session && !blankDone_) {
+            blankDone_ = true;
+            navigatePending();
+        }
+    });
     const QString binding = ChromiumProcess::instance().bindingName();
     send(QStringLiteral("Page.enable"));
     // The page script's reports arrive as binding calls, which only an enabled Runtime
@@ -150,7 +160,11 @@ void ChromiumBrowser::pageReady(const QString& session, const QString& targetId)
 void ChromiumBrowser::windowFound() {
     windowSearch_.stop();
     searching_ = false;
-    if (!pendingUrl_.isEmpty()) navigateNow(std::exchange(pendingUrl_, QString()));
+    navigatePending();
+}
+
+void ChromiumBrowser::navigatePending() {
+    if (!pendingUrl_.isEmpty() && !searching_ && blankDone_) navigateNow(std::exchange(pendingUrl_, QString()));
 }
 
 void ChromiumBrowser::findWindow() {
@@ -250,8 +264,15 @@ void ChromiumBrowser::reportHistory() {
 }
 
 void ChromiumBrowser::pageEvent(const QString& method, const QJsonObject& params) {
-    // The empty document a new window starts with is no page of the user's.
-    if (!navigated_ && method.startsWith(QLatin1String("Page.frame"))) return;
+    // The empty document a new window starts with is no page of the user's. The first
+    // address waits until it has loaded, so that none of its events follow.
+    if (!navigated_ && method.startsWith(QLatin1String("Page.frame"))) {
+        if (method == QLatin1String("Page.frameStoppedLoading") && !blankDone_) {
+            blankDone_ = true;
+            navigatePending();
+        }
+        return;
+    }
     const QString frameId = params.value(QStringLiteral("frameId")).toString();
     const bool topFrame = frameId == targetId_;
     if (method == QLatin1String("Page.frameStartedLoading")) {
@@ -291,7 +312,7 @@ void ChromiumBrowser::targetInfoChanged(const QJsonObject& info) {
     // The browser's own title: the page's, or its address while it has none. Later
     // changes by script come from the page script.
     const QString title = info.value(QStringLiteral("title")).toString();
-    if (title.isEmpty() || title == title_ || title == marker_) return;
+    if (!navigated_ || title.isEmpty() || title == title_ || title == marker_) return;
     title_ = title;
     events().fireTitleChange(title_);
 }
@@ -440,7 +461,7 @@ HRESULT ChromiumBrowser::Navigate(const QString& url, const Variant& flags, cons
 }
 
 HRESULT ChromiumBrowser::navigateNow(const QString& url) {
-    if (session_.isEmpty() || searching_) {
+    if (session_.isEmpty() || searching_ || !blankDone_) {
         // The window is still being made (or the browser started anew): the address
         // waits for it.
         pendingUrl_ = url;

@@ -62,6 +62,7 @@ private:
     bool send(const QString& method, const QJsonObject& params = {}, DevTools::ReplyHandler handler = {});
     void findWindow();
     void windowFound();
+    void navigatePending();
     void embed(std::uint32_t window);
     void releaseWindow();
     void showGone(const QString& message);
@@ -90,6 +91,7 @@ private:
     int windowTries_ = 0;
     bool searching_ = false;   // the page's window is being looked for
     bool navigated_ = false;   // the page has left the empty document it started with
+    bool blankDone_ = false;   // that empty document has loaded
     bool attached_ = false;
     QString session_;
     QString targetId_;

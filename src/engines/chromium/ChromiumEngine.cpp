@@ -13,6 +13,7 @@ namespace Chromium {
 namespace {
 
 QString programOverride;
+int timeoutMs = StartTimeoutMs;
 QString profile;
 std::function<bool()> wantedFunction;
 
@@ -41,6 +42,10 @@ QString program() {
 void setProgram(const QString& path) { programOverride = path; }
 
 bool installed() { return !program().isEmpty(); }
+
+int startTimeout() { return timeoutMs; }
+
+void setStartTimeout(int ms) { timeoutMs = ms; }
 
 QString profileFolder() { return profile; }
 

@@ -8,8 +8,10 @@
 
 namespace Chromium {
 
-// How long a starting browser has to answer before the slot falls back.
+// How long a starting browser has to answer before the slot falls back; tests shorten it.
 inline constexpr int StartTimeoutMs = 8000;
+int startTimeout();
+void setStartTimeout(int ms);
 // The built-in engine's Chromium: a system Chromium older than it is no gain.
 inline constexpr int OldestMajorVersion = 102;
 

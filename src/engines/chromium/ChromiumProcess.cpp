@@ -92,7 +92,7 @@ bool ChromiumProcess::start() {
     connect(&startTimer_, &QTimer::timeout, this, [this] {
         if (!ready_) fail(Chromium::startFailedMessage(QStringLiteral("応答がありません")));
     });
-    startTimer_.start(Chromium::StartTimeoutMs);
+    startTimer_.start(Chromium::startTimeout());
     pipe_->call(QStringLiteral("Browser.getVersion"), {}, {}, [this](const DevTools::Reply& reply) {
         if (!reply.ok()) return;
         const QString product = reply.result.value(QStringLiteral("product")).toString();   // "Chrome/156.0..."

@@ -9,6 +9,7 @@
 #include <utility>
 #include <csignal>
 #include <fcntl.h>
+#include <sys/prctl.h>
 #include <unistd.h>
 
 namespace DevTools {
@@ -18,17 +19,20 @@ bool Framer::next(QByteArray& message) {
         const qsizetype end = buffer_.indexOf('\0', scanned_);
         if (end < 0) {
             scanned_ = buffer_.size();
-            // A message that never ends would grow without bound: drop what there is.
-            if (buffer_.size() > MaxMessage) {
+            // A message that never ends would grow without bound: what there is goes,
+            // and so does the rest of it when it comes.
+            if (buffer_.size() > max_) {
                 buffer_.clear();
                 scanned_ = 0;
+                skipping_ = true;
             }
             return false;
         }
         message = buffer_.left(end);
         buffer_.remove(0, end + 1);
         scanned_ = 0;
-        if (message.size() <= MaxMessage) return true;
+        if (std::exchange(skipping_, false)) continue;
+        if (message.size() <= max_) return true;
     }
 }
 
@@ -97,6 +101,10 @@ bool DevToolsPipe::start(const QString& program, const QStringList& arguments) {
         else ::dup2(in, 3);
         if (out == 4) ::fcntl(4, F_SETFD, 0);
         else ::dup2(out, 4);
+        // A frame that ends without quitting it (killed, crashed) takes the browser
+        // along. Left running without its display it hangs, ignores SIGTERM and keeps
+        // every later browser from starting (seen with Chromium 156).
+        ::prctl(PR_SET_PDEATHSIG, SIGKILL);
     });
     connect(process, &QProcess::finished, this, [this] {
         closePipe();
@@ -159,15 +167,9 @@ int DevToolsPipe::call(const QString& method, const QJsonObject& params, const Q
     }
     if (handler) waiting_.insert(id, std::move(handler));
     unsent_.append(DevTools::Framer::frame(message));
-    qCDebug(devtoolsLog) << "->" << unsent_.right(300);
+    qCDebug(devtoolsLog).noquote() << "->" << QString::fromUtf8(DevTools::Framer::frame(message).chopped(1));
     flush();
     return id;
-}
-
-QByteArray DevToolsPipe::takeUnsent() {
-    QByteArray bytes;
-    bytes.swap(unsent_);
-    return bytes;
 }
 
 void DevToolsPipe::flush() {
@@ -207,7 +209,7 @@ void DevToolsPipe::readReady() {
 }
 
 void DevToolsPipe::receive(const QByteArray& message) {
-    qCDebug(devtoolsLog) << "<-" << message.left(300);
+    qCDebug(devtoolsLog).noquote() << "<-" << QString::fromUtf8(message);
     QJsonParseError parseError{};
     const QJsonObject object = QJsonDocument::fromJson(message, &parseError).object();
     if (parseError.error != QJsonParseError::NoError) return;   // not ours to understand

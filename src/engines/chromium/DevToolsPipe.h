@@ -23,6 +23,7 @@ namespace DevTools {
 class Framer {
 public:
     static constexpr qsizetype MaxMessage = 256 * 1024 * 1024;
+    explicit Framer(qsizetype maxMessage = MaxMessage) : max_(maxMessage) {}
 
     void feed(const QByteArray& bytes) { buffer_.append(bytes); }
     // The next complete message; false when none is complete yet.
@@ -30,8 +31,10 @@ public:
     static QByteArray frame(const QJsonObject& message);
 
 private:
+    qsizetype max_;
     QByteArray buffer_;
     qsizetype scanned_ = 0;
+    bool skipping_ = false;   // the rest of an overlong message is still to come
 };
 
 // The answer to one command: its result, or the error the browser gave (or the pipe's
@@ -68,12 +71,8 @@ public:
     int call(const QString& method, const QJsonObject& params = {}, const QString& session = {},
              DevTools::ReplyHandler handler = {});
 
-    // Handles one message as if it had come from the browser; public for the tests of
-    // the message handling over recorded transcripts.
+    // Handles one message as if it had come from the browser.
     void receive(const QByteArray& message);
-    // The bytes sent so far and not yet written; tests read the commands from here when
-    // no browser runs.
-    QByteArray takeUnsent();
 
 signals:
     void event(const QString& method, const QJsonObject& params, const QString& session);
