@@ -129,7 +129,8 @@ struct ChromiumEngine : ::testing::Test {
     std::unique_ptr<WebBrowser2> loadedPage(const QString& url) {
         auto page = EngineRegistry::createInstance(CLASS_WebBrowser);
         bool complete = false;
-        QObject::connect(&page->events(), &DWebBrowserEvents2::DocumentComplete, [&] { complete = true; });
+        QObject scope;   // the connection ends with this function
+        QObject::connect(&page->events(), &DWebBrowserEvents2::DocumentComplete, &scope, [&] { complete = true; });
         EXPECT_EQ(page->Navigate(url, Variant::fromInt(0), Variant(), Variant(), Variant()), S_OK);
         EXPECT_TRUE(waitUntil([&] { return complete; }));
         return page;

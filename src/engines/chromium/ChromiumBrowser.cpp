@@ -471,7 +471,7 @@ HRESULT ChromiumBrowser::navigateNow(const QString& url) {
     if (events().fireBeforeNavigate2(this, url)) return S_OK;
     announcedUrl_ = url;
     navigated_ = true;
-    if (showsGone() && pageWidget_) showPage();
+    if (showsGone()) showPage();
     send(QStringLiteral("Page.navigate"), {{QStringLiteral("url"), url}});
     return S_OK;
 }
