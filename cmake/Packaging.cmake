@@ -27,5 +27,5 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-noto-cjk, qt6-translations-l10n")
 # The system's Chromium serves the "Internet Explorer" slot where it is installed; the
 # built-in engine serves it otherwise.
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "chromium")
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "chromium, chromium-l10n")
 include(CPack)

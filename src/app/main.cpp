@@ -25,6 +25,7 @@
 #include <QTimer>
 
 #include <clocale>
+#include <functional>
 #include <cstdio>
 #include <ctime>
 #include <cstdlib>
@@ -51,22 +52,28 @@ void reportStartupStep(const char* step) {
 }
 
 // A moment after the start-up, so that the first input after the paint is answered at
-// once: the Chromium engine's library is then loaded by the time the user has typed an
-// address (a key in the address box loads it at once if not). No engine process starts.
-// In two turns of the loop, so that input waits for neither whole.
+// once: the "Internet Explorer" slot's engine is then ready by the time the user has
+// typed an address.
+// The built-in engine's library loads in two turns of the loop, so that input waits for
+// neither whole.
 constexpr int EngineLoadDelayMs = 300;
 
 // How long a start waits for the running frame to take its addresses.
 constexpr int HandOverMs = 3000;
 
-void loadChromiumWhenIdle(bool report) {
-    QTimer::singleShot(EngineLoadDelayMs, [report] {
+void prepareIeSlotWhenIdle(bool report, std::function<bool()> ieChosen) {
+    QTimer::singleShot(EngineLoadDelayMs, [report, ieChosen] {
+        if (Chromium::serves()) {
+            // The system's Chromium is a process of its own: started now only when new
+            // pages go to its slot, so that the first of them need not wait for it.
+            if (ieChosen()) Chromium::prestart();
+            if (report) reportStartupStep("engine-loaded");
+            return;
+        }
         EngineModule::provideShareContext();
         QTimer::singleShot(0, [report] {
             try {
-                // The system's Chromium starts with its first page; only the built-in
-                // engine is a library to have at hand.
-                if (!Chromium::serves()) EngineModule::load(CLASS_BuiltInWebBrowser);
+                EngineModule::load(CLASS_BuiltInWebBrowser);
             } catch (const TavixError& e) {
                 // Nothing has asked for a page yet: the first page that does reports it.
                 std::fprintf(stderr, "%s\n", qPrintable(e.message()));
@@ -159,7 +166,7 @@ int main(int argc, char** argv) {
         for (const CommandLine::Outcome& outcome : std::exchange(handedOver, {}))
             ErrorBox::guard([&] { mainForm->OpenFromOutside(outcome.addresses, outcome.report, true); });
         if (reportStartup) reportStartupStep("startup-finished");
-        loadChromiumWhenIdle(reportStartup);
+        prepareIeSlotWhenIdle(reportStartup, [mainForm] { return mainForm->controls().IE_item->isChecked(); });
     }, Qt::SingleShotConnection);
 
     const int rc = app.exec();

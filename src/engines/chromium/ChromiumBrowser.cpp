@@ -13,6 +13,7 @@
 #include "platform/ErrorBox.h"
 
 #include <QApplication>
+#include <QFileDialog>
 #include <QFileInfo>
 #include <QJsonArray>
 #include <QLabel>
@@ -139,6 +140,9 @@ void ChromiumBrowser::pageReady(const QString& session, const QString& targetId)
     }
     if (const QString serif = PageFonts::serif(); !serif.isEmpty()) fonts.insert(QStringLiteral("serif"), serif);
     if (!fonts.isEmpty()) send(QStringLiteral("Page.setFontFamilies"), {{QStringLiteral("fontFamilies"), fonts}});
+    // A file input asks the frame, whose dialog opens over the frame and speaks the
+    // user's language, instead of opening Chromium's own window.
+    send(QStringLiteral("Page.setInterceptFileChooserDialog"), {{QStringLiteral("enabled"), true}});
     send(QStringLiteral("Page.addScriptToEvaluateOnNewDocument"), {{QStringLiteral("source"), PageScript::source(binding)}});
     // Every document the page's top frame is about to fetch is announced first, so that
     // BeforeNavigate2 can cancel it before it leaves.
@@ -294,6 +298,8 @@ void ChromiumBrowser::pageEvent(const QString& method, const QJsonObject& params
         events().fireDocumentComplete(this, location_);
     } else if (method == QLatin1String("Page.windowOpen")) {
         newWindow(params.value(QStringLiteral("url")).toString());
+    } else if (method == QLatin1String("Page.fileChooserOpened")) {
+        chooseFiles(params);
     } else if (method == QLatin1String("Page.javascriptDialogOpening")) {
         scriptDialog(params);
     } else if (method == QLatin1String("Runtime.bindingCalled")) {
@@ -388,6 +394,25 @@ void ChromiumBrowser::scriptDialog(const QJsonObject& params) {
         answer(kind == PageDialog::Kind::Alert || given.accepted,
                kind == PageDialog::Kind::Prompt && given.accepted ? given.text : QString());
     });
+}
+
+void ChromiumBrowser::chooseFiles(const QJsonObject& params) {
+    const QJsonValue node = params.value(QStringLiteral("backendNodeId"));
+    if (node.isUndefined() || !container_) return;
+    auto* dialog = new QFileDialog(container_->window(), QStringLiteral("アップロードするファイルの選択"));
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    dialog->setFileMode(params.value(QStringLiteral("mode")).toString() == QLatin1String("selectMultiple")
+                            ? QFileDialog::ExistingFiles
+                            : QFileDialog::ExistingFile);
+    QPointer<ChromiumBrowser> self(this);
+    connect(dialog, &QFileDialog::filesSelected, this, [self, node](const QStringList& files) {
+        if (!self) return;
+        QJsonArray paths;
+        for (const QString& file : files) paths.append(QFileInfo(file).absoluteFilePath());
+        self->send(QStringLiteral("DOM.setFileInputFiles"),
+                   {{QStringLiteral("files"), paths}, {QStringLiteral("backendNodeId"), node}});
+    });
+    dialog->open();
 }
 
 void ChromiumBrowser::pageClosed() {

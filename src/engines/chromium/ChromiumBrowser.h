@@ -75,6 +75,7 @@ private:
     void newWindow(const QString& url);
     void requestPaused(const QJsonObject& params);
     void scriptDialog(const QJsonObject& params);
+    void chooseFiles(const QJsonObject& params);
     void applyZoom();
     HRESULT navigateNow(const QString& url);
     HRESULT historyStep(int step);

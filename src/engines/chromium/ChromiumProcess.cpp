@@ -7,7 +7,9 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QJsonArray>
+#include <QProcessEnvironment>
 #include <QRandomGenerator>
+#include <QStandardPaths>
 #include <QUrl>
 #include <unistd.h>
 
@@ -36,6 +38,10 @@ void ChromiumProcess::attach(ChromiumBrowser* view, int width, int height) {
     }
     if (!running() && !start()) return;
     if (ready_) openNextWindow();
+}
+
+void ChromiumProcess::prestart() {
+    if (!running() && !failed_) start();
 }
 
 void ChromiumProcess::detach(ChromiumBrowser* view) {
@@ -81,7 +87,11 @@ bool ChromiumProcess::start() {
     bindingName_ = QStringLiteral("__tavix_%1").arg(QRandomGenerator::system()->generate64(), 0, 36);
     QStringList arguments = Chromium::browserArguments(Chromium::profileFolder(), ::geteuid() == 0);
     arguments << QStringLiteral("--app=") + factoryAddress();
-    if (!pipe_->start(program, arguments)) {
+    // Chromium on Linux takes its language from the environment, not from --lang: its
+    // own words on pages (file inputs, error pages) are Japanese like the frame's.
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("LANGUAGE"), QStringLiteral("ja:en"));
+    if (!pipe_->start(program, arguments, environment)) {
         fail(Chromium::startFailedMessage(pipe_->errorText()));
         return false;
     }
@@ -161,6 +171,10 @@ void ChromiumProcess::onEvent(const QString& method, const QJsonObject& params, 
         }
         return;
     }
+    if (method.startsWith(QLatin1String("Browser.download"))) {
+        downloadEvent(method, params);
+        return;
+    }
     if (method == QLatin1String("Target.targetInfoChanged")) {
         const QJsonObject info = params.value(QStringLiteral("targetInfo")).toObject();
         const QString target = info.value(QStringLiteral("targetId")).toString();
@@ -219,6 +233,7 @@ void ChromiumProcess::checkVersion() {
     startTimer_.stop();
     ready_ = true;
     Chromium::recordVersion(version_);
+    allowDownloads();
     openNextWindow();
 }
 
@@ -238,6 +253,40 @@ void ChromiumProcess::hideFactoryWindow() {
         }
     });
     timer->start(20);
+}
+
+void ChromiumProcess::allowDownloads() {
+    // Files go to the user's download folder, under the name the site gave, as a
+    // browser of the design's days saved them; nothing of Chromium's own shows.
+    downloadFolder_ = QStandardPaths::writableLocation(QStandardPaths::DownloadLocation);
+    if (downloadFolder_.isEmpty()) downloadFolder_ = QDir::homePath();
+    QDir().mkpath(downloadFolder_);
+    pipe_->call(QStringLiteral("Browser.setDownloadBehavior"),
+                {{QStringLiteral("behavior"), QStringLiteral("allow")},
+                 {QStringLiteral("downloadPath"), downloadFolder_},
+                 {QStringLiteral("eventsEnabled"), true}});
+}
+
+void ChromiumProcess::downloadEvent(const QString& method, const QJsonObject& params) {
+    const QString guid = params.value(QStringLiteral("guid")).toString();
+    if (method == QLatin1String("Browser.downloadWillBegin")) {
+        // The page that asked: its top frame's id is its target's.
+        const QString frame = params.value(QStringLiteral("frameId")).toString();
+        Download download{nullptr, params.value(QStringLiteral("suggestedFilename")).toString()};
+        for (const Page& page : std::as_const(pages_))
+            if (page.targetId == frame) download.view = page.view;
+        downloads_.insert(guid, download);
+        if (download.view) download.view->downloadStatus(Chromium::downloadStatus(download.name, -1, -1, QString()));
+        return;
+    }
+    if (method != QLatin1String("Browser.downloadProgress")) return;
+    const auto it = downloads_.find(guid);
+    if (it == downloads_.end()) return;
+    const QString state = params.value(QStringLiteral("state")).toString();
+    const auto received = static_cast<qint64>(params.value(QStringLiteral("receivedBytes")).toDouble());
+    const auto total = static_cast<qint64>(params.value(QStringLiteral("totalBytes")).toDouble());
+    if (it->view) it->view->downloadStatus(Chromium::downloadStatus(it->name, received, total, state, downloadFolder_));
+    if (state != QLatin1String("inProgress")) downloads_.erase(it);
 }
 
 void ChromiumProcess::openNextWindow() {

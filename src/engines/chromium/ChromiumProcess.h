@@ -42,6 +42,8 @@ public:
     // The name of the binding the page script reports through, new for every start.
     QString bindingName() const { return bindingName_; }
 
+    // Starts the browser ahead of the first page, unless it runs or has failed.
+    void prestart();
     void shutdown();
     // Forgets a failure, so that the next page tries again (tests).
     void resetFailure();
@@ -69,6 +71,8 @@ private:
     void openNextWindow();
     void windowAttached(const QString& targetId, const QString& session);
     void hideFactoryWindow();
+    void allowDownloads();
+    void downloadEvent(const QString& method, const QJsonObject& params);
     Page* pageOfSession(const QString& session);
 
     QPointer<DevToolsPipe> pipe_;
@@ -84,4 +88,10 @@ private:
     QList<Pending> pending_;
     QHash<QString, Page> pages_;   // by session
     int nextMarker_ = 0;
+    struct Download {
+        QPointer<ChromiumBrowser> view;
+        QString name;
+    };
+    QHash<QString, Download> downloads_;   // by the browser's id of the download
+    QString downloadFolder_;
 };

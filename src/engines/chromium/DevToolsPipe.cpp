@@ -3,6 +3,7 @@
 #include <QJsonDocument>
 #include <QLoggingCategory>
 #include <QProcess>
+#include <QProcessEnvironment>
 #include <QSocketNotifier>
 #include <cerrno>
 #include <cstring>
@@ -70,7 +71,7 @@ DevToolsPipe::~DevToolsPipe() {
     }
 }
 
-bool DevToolsPipe::start(const QString& program, const QStringList& arguments) {
+bool DevToolsPipe::start(const QString& program, const QStringList& arguments, const QProcessEnvironment& environment) {
     int toBrowser[2];
     int fromBrowser[2];
     if (::pipe2(toBrowser, O_CLOEXEC) != 0) {
@@ -88,6 +89,7 @@ bool DevToolsPipe::start(const QString& program, const QStringList& arguments) {
     auto* process = new QProcess(this);
     process->setProgram(program);
     process->setArguments(arguments);
+    process->setProcessEnvironment(environment);
     process->setProcessChannelMode(QProcess::ForwardedErrorChannel);
     process->setStandardOutputFile(QProcess::nullDevice());
     process->setChildProcessModifier([childIn, childOut] {

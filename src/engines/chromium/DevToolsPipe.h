@@ -14,6 +14,7 @@
 #include <functional>
 
 class QProcess;
+class QProcessEnvironment;
 class QSocketNotifier;
 
 namespace DevTools {
@@ -57,7 +58,7 @@ public:
     ~DevToolsPipe() override;
 
     // Starts the program with the pipe; false (and errorText()) when it cannot start.
-    bool start(const QString& program, const QStringList& arguments);
+    bool start(const QString& program, const QStringList& arguments, const QProcessEnvironment& environment);
     bool running() const;
     qint64 processId() const;
     QString errorText() const { return error_; }
