@@ -11,6 +11,7 @@
 #include "engines/chromium/ChromiumEngine.h"
 #include "engines/chromium/ChromiumProcess.h"
 #include "engines/chromium/DevToolsPipe.h"
+#include "engines/chromium/HostRules.h"
 
 #include <QFile>
 #include <QJsonArray>
@@ -349,6 +350,50 @@ TEST_F(ChromiumEngine, ABrowserThatDiesShowsInItsPagesAndTheNextNavigationStarts
     Variant location;
     page->GetProperty(DISPID_LOCATIONURL, location);
     EXPECT_EQ(location.toString(), QStringLiteral("http://example.test/a.html"));
+}
+
+}  // namespace
+
+namespace {
+
+// The host's answers as the requests of a Chromium page see them.
+TEST(ChromiumHostRules, EachAnswerActsOnTheRequestsItConcerns) {
+    const QUrl web(QStringLiteral("http://example.test/x"));
+    const QUrl local(QStringLiteral("file:///tmp/x"));
+    const auto blocks = [](std::uint32_t control, const char* type, const QUrl& url, bool top = false, bool frame = false) {
+        HostAnswers answers;
+        answers.downloadControl = control;
+        return HostRules::decide(answers, QString::fromLatin1(type), url, top, frame).block;
+    };
+    const std::uint32_t normal = HostAnswers{}.downloadControl;
+    EXPECT_FALSE(blocks(normal, "Image", web));
+    EXPECT_TRUE(blocks(normal & ~DLCTL_DLIMAGES, "Image", web));
+    EXPECT_FALSE(blocks(normal & ~DLCTL_DLIMAGES, "Script", web));
+    // Media goes only when neither videos nor background sounds are wanted.
+    EXPECT_FALSE(blocks(normal & ~DLCTL_VIDEOS, "Media", web));
+    EXPECT_TRUE(blocks(normal & ~(DLCTL_VIDEOS | DLCTL_BGSOUNDS), "Media", web));
+    EXPECT_TRUE(blocks(normal | DLCTL_NO_SCRIPTS, "Script", web));
+    EXPECT_TRUE(blocks(normal | DLCTL_NO_FRAMEDOWNLOAD, "Document", web, false, true));
+    EXPECT_FALSE(blocks(normal | DLCTL_NO_FRAMEDOWNLOAD, "Document", web, true, false));
+    // Only fetched: the top document and nothing else.
+    EXPECT_FALSE(blocks(normal | DLCTL_DOWNLOADONLY, "Document", web, true));
+    EXPECT_TRUE(blocks(normal | DLCTL_DOWNLOADONLY, "Stylesheet", web));
+    // Offline stops the network, not the machine's own files.
+    EXPECT_TRUE(blocks(normal | DLCTL_FORCEOFFLINE, "Document", web, true));
+    EXPECT_FALSE(blocks(normal | DLCTL_FORCEOFFLINE, "Document", local, true));
+
+    HostAnswers fresh;
+    fresh.downloadControl = normal | DLCTL_PRAGMA_NO_CACHE;
+    const auto headers = HostRules::decide(fresh, QStringLiteral("Document"), web, true, false).headers;
+    ASSERT_EQ(headers.size(), 2u);
+    EXPECT_EQ(headers[1].second, QStringLiteral("no-cache"));
+    EXPECT_TRUE(HostRules::decide(fresh, QStringLiteral("Document"), local, true, false).headers.empty());
+
+    // With nothing to hold back but documents, only documents are held.
+    EXPECT_FALSE(HostRules::holdsEveryRequest(HostAnswers{}));
+    EXPECT_EQ(HostRules::fetchPatterns(HostAnswers{})[0][QStringLiteral("resourceType")].toString(), QStringLiteral("Document"));
+    EXPECT_TRUE(HostRules::holdsEveryRequest(fresh));
+    EXPECT_FALSE(HostRules::fetchPatterns(fresh)[0].toObject().contains(QStringLiteral("resourceType")));
 }
 
 }  // namespace

@@ -154,7 +154,7 @@ void BlinkBrowser::SetClientSite(IOleClientSite* site) {
 }
 
 void BlinkBrowser::askHost() {
-    answers_ = Blink::askHost(site_);
+    answers_ = ::askHost(site_);
     Blink::applyToSettings(page_->settings(), page_->profile()->settings(), answers_);
 }
 

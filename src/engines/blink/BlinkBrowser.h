@@ -60,7 +60,7 @@ public:
     bool hostTakesContextMenu(QPoint globalPos);
     // The view was shown or hidden.
     void viewVisibilityChanged(bool visible);
-    const Blink::HostAnswers& hostAnswers() const { return answers_; }
+    const HostAnswers& hostAnswers() const { return answers_; }
     const PageDialog::Limiter& dialogLimiter() const { return dialogs_; }
 
 protected:
@@ -81,7 +81,7 @@ private:
     QPointer<QLabel> goneLabel_;
     QWebEnginePage* page_ = nullptr;
     IOleClientSite* site_ = nullptr;
-    Blink::HostAnswers answers_;
+    HostAnswers answers_;
     Blink::HostRequestInterceptor* interceptor_ = nullptr;
     PageDialog::Limiter dialogs_;
     int dialogsOpen_ = 0;

@@ -1,6 +1,5 @@
 #include "engines/blink/BlinkHost.h"
 
-#include <QNetworkInformation>
 #include <QWebEngineSettings>
 #include <QWebEngineUrlRequestInfo>
 
@@ -28,27 +27,6 @@ void setOrReset(QWebEngineSettings* settings, const QWebEngineSettings* profile,
 
 }  // namespace
 
-bool HostAnswers::offline() const {
-    return has(DLCTL_FORCEOFFLINE) || (has(DLCTL_OFFLINEIFNOTCONNECTED) && networkUnreachable());
-}
-
-HostAnswers askHost(IOleClientSite* site) {
-    HostAnswers answers;
-    if (!site) return answers;
-    if (IDocHostUIHandler* handler = site->QueryDocHostUIHandler()) {
-        TDOCHOSTUIINFO info;
-        info.cbSize = sizeof(std::uint32_t) * 3;
-        info.dwFlags = answers.hostFlags;
-        if (SUCCEEDED(handler->GetHostInfo(&info))) answers.hostFlags = info.dwFlags;
-    }
-    if (IAmbientDispatch* ambient = site->QueryAmbientDispatch()) {
-        Variant value;
-        if (ambient->Invoke(DISPID_AMBIENT_DLCONTROL, DISPATCH_PROPERTYGET, &value) == S_OK && value.type() == VT_I4)
-            answers.downloadControl = static_cast<std::uint32_t>(value.toInt());
-    }
-    return answers;
-}
-
 void applyToSettings(QWebEngineSettings* settings, const QWebEngineSettings* profile, const HostAnswers& a) {
     setOrReset(settings, profile, QWebEngineSettings::JavascriptEnabled, a.scriptsOff(), false);
     setOrReset(settings, profile, QWebEngineSettings::AutoLoadImages, !a.has(DLCTL_DLIMAGES), false);
@@ -61,12 +39,6 @@ void applyToSettings(QWebEngineSettings* settings, const QWebEngineSettings* pro
                a.has(DLCTL_NO_JAVA) || a.has(DLCTL_NO_RUNACTIVEXCTLS) || a.has(DLCTL_NO_DLACTIVEXCTLS) ||
                    a.has(DLCTL_DOWNLOADONLY),
                false);
-}
-
-bool networkUnreachable() {
-    static const bool loaded = QNetworkInformation::loadBackendByFeatures(QNetworkInformation::Feature::Reachability);
-    if (!loaded || !QNetworkInformation::instance()) return false;   // unknown: assume it is up
-    return QNetworkInformation::instance()->reachability() == QNetworkInformation::Reachability::Disconnected;
 }
 
 void HostRequestInterceptor::interceptRequest(QWebEngineUrlRequestInfo& info) {

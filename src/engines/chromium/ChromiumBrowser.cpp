@@ -7,12 +7,14 @@
 #include "engines/TextSize.h"
 #include "engines/chromium/ChromiumEngine.h"
 #include "engines/chromium/ChromiumProcess.h"
+#include "engines/chromium/HostRules.h"
 #include "engines/chromium/PageScript.h"
 #include "engines/chromium/X11Windows.h"
 #include "platform/AtomicFile.h"
 #include "platform/ErrorBox.h"
 
 #include <QApplication>
+#include <algorithm>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QJsonArray>
@@ -99,6 +101,21 @@ void ChromiumBrowser::SetClientSite(IOleClientSite* site) {
     if (site) site->AddRef();
     if (site_) site_->Release();
     site_ = site;
+    applyHostAnswers();
+}
+
+void ChromiumBrowser::applyHostAnswers() {
+    answers_ = ::askHost(site_);
+    if (session_.isEmpty() || (applied_ && *applied_ == answers_)) return;
+    const bool first = !applied_;
+    const HostAnswers before = applied_.value_or(HostAnswers{});
+    applied_ = answers_;
+    if (first || HostRules::holdsEveryRequest(before) != HostRules::holdsEveryRequest(answers_))
+        send(QStringLiteral("Fetch.enable"), {{QStringLiteral("patterns"), HostRules::fetchPatterns(answers_)}});
+    if (first ? answers_.scriptsOff() : before.scriptsOff() != answers_.scriptsOff())
+        send(QStringLiteral("Emulation.setScriptExecutionDisabled"), {{QStringLiteral("value"), answers_.scriptsOff()}});
+    if (first ? answers_.has(DOCHOSTUIFLAG_SCROLL_NO) : before.has(DOCHOSTUIFLAG_SCROLL_NO) != answers_.has(DOCHOSTUIFLAG_SCROLL_NO))
+        send(QStringLiteral("Emulation.setScrollbarsHidden"), {{QStringLiteral("hidden"), answers_.has(DOCHOSTUIFLAG_SCROLL_NO)}});
 }
 
 bool ChromiumBrowser::ensurePage() {
@@ -144,12 +161,11 @@ void ChromiumBrowser::pageReady(const QString& session, const QString& targetId)
     // user's language, instead of opening Chromium's own window.
     send(QStringLiteral("Page.setInterceptFileChooserDialog"), {{QStringLiteral("enabled"), true}});
     send(QStringLiteral("Page.addScriptToEvaluateOnNewDocument"), {{QStringLiteral("source"), PageScript::source(binding)}});
-    // Every document the page's top frame is about to fetch is announced first, so that
-    // BeforeNavigate2 can cancel it before it leaves.
-    send(QStringLiteral("Fetch.enable"),
-         {{QStringLiteral("patterns"),
-           QJsonArray{QJsonObject{{QStringLiteral("resourceType"), QStringLiteral("Document")},
-                                  {QStringLiteral("requestStage"), QStringLiteral("Request")}}}}});
+    // Every document the page is about to fetch is held back first, so that
+    // BeforeNavigate2 can cancel it before it leaves; with a host, whatever its answers
+    // need held back as well.
+    applied_.reset();
+    applyHostAnswers();
     if (textSize_ != 2) applyZoom();
     if (X11Windows::available()) {
         // The window is known by its title only until the page leaves its first,
@@ -296,6 +312,9 @@ void ChromiumBrowser::pageEvent(const QString& method, const QJsonObject& params
         finishLoading();
         reportHistory();
         events().fireDocumentComplete(this, location_);
+    } else if (method == QLatin1String("Page.frameRequestedNavigation")) {
+        const QString reason = params.value(QStringLiteral("reason")).toString();
+        if (topFrame) clientPull_ = reason == QLatin1String("metaTagRefresh") || reason == QLatin1String("httpHeaderRefresh");
     } else if (method == QLatin1String("Page.windowOpen")) {
         newWindow(params.value(QStringLiteral("url")).toString());
     } else if (method == QLatin1String("Page.fileChooserOpened")) {
@@ -355,19 +374,58 @@ void ChromiumBrowser::newWindow(const QString& url) {
 
 void ChromiumBrowser::requestPaused(const QJsonObject& params) {
     const QString requestId = params.value(QStringLiteral("requestId")).toString();
-    const QString url = params.value(QStringLiteral("request")).toObject().value(QStringLiteral("url")).toString();
-    bool cancel = false;
-    if (!announcedUrl_.isEmpty() && url == announcedUrl_ &&
-        params.value(QStringLiteral("frameId")).toString() == targetId_) {
-        announcedUrl_.clear();   // Navigate has raised BeforeNavigate2 for it already
-    } else {
-        cancel = events().fireBeforeNavigate2(this, url);
-    }
-    if (cancel)
+    const QJsonObject request = params.value(QStringLiteral("request")).toObject();
+    const QString url = request.value(QStringLiteral("url")).toString();
+    const QString type = params.value(QStringLiteral("resourceType")).toString();
+    const bool document = type == QLatin1String("Document");
+    const bool topDocument = document && params.value(QStringLiteral("frameId")).toString() == targetId_;
+    const auto fail = [&] {
         send(QStringLiteral("Fetch.failRequest"),
-             {{QStringLiteral("requestId"), requestId}, {QStringLiteral("errorReason"), QStringLiteral("Aborted")}});
-    else
-        send(QStringLiteral("Fetch.continueRequest"), {{QStringLiteral("requestId"), requestId}});
+             {{QStringLiteral("requestId"), requestId}, {QStringLiteral("errorReason"), QStringLiteral("BlockedByClient")}});
+    };
+    QString address = url;
+    if (document) {
+        bool cancel = false;
+        if (topDocument && !announcedUrl_.isEmpty() && url == announcedUrl_) {
+            announcedUrl_.clear();   // Navigate has raised BeforeNavigate2 for it already
+        } else {
+            cancel = events().fireBeforeNavigate2(this, url);
+        }
+        if (cancel) return fail();
+        if (topDocument) {
+            // A page that reloads or moves itself (a refresh) is what the page being left
+            // may not do when its host forbids client pull.
+            if (std::exchange(clientPull_, false) && site_ && answers_.has(DLCTL_NO_CLIENTPULL)) return fail();
+            applyHostAnswers();
+            dialogs_.reset();
+        }
+        if (site_)
+            if (IDocHostUIHandler* handler = site_->QueryDocHostUIHandler()) {
+                QString translated;
+                if (handler->TranslateUrl(0, url, &translated) == S_OK && !translated.isEmpty() && QUrl(translated).isValid())
+                    address = translated;
+            }
+    }
+    const HostRules::Decision decision =
+        HostRules::decide(answers_, type, QUrl(address), topDocument, document && !topDocument);
+    if (decision.block) return fail();
+    QJsonObject answer{{QStringLiteral("requestId"), requestId}};
+    if (address != url) answer.insert(QStringLiteral("url"), address);
+    if (!decision.headers.empty()) {
+        // The headers given replace the request's own: all of them go back.
+        QJsonArray headers;
+        const QJsonObject own = request.value(QStringLiteral("headers")).toObject();
+        for (auto it = own.begin(); it != own.end(); ++it) {
+            const bool replaced = std::any_of(decision.headers.begin(), decision.headers.end(), [&](const auto& h) {
+                return h.first.compare(it.key(), Qt::CaseInsensitive) == 0;
+            });
+            if (!replaced) headers.append(QJsonObject{{QStringLiteral("name"), it.key()}, {QStringLiteral("value"), it.value()}});
+        }
+        for (const auto& [name, value] : decision.headers)
+            headers.append(QJsonObject{{QStringLiteral("name"), name}, {QStringLiteral("value"), value}});
+        answer.insert(QStringLiteral("headers"), headers);
+    }
+    send(QStringLiteral("Fetch.continueRequest"), answer);
 }
 
 void ChromiumBrowser::scriptDialog(const QJsonObject& params) {
@@ -381,9 +439,21 @@ void ChromiumBrowser::scriptDialog(const QJsonObject& params) {
     if (type == QLatin1String("confirm")) kind = PageDialog::Kind::Confirm;
     else if (type == QLatin1String("prompt")) kind = PageDialog::Kind::Prompt;
     else if (type != QLatin1String("alert")) return answer(true);   // beforeunload: the page may go
+    if (site_ && answers_.has(DLCTL_SILENT)) return answer(false);
     // A hidden page (a popup receiver) has nobody to answer it.
     if (!container_ || !container_->window()->isVisible() || !dialogs_.admit()) return answer(false);
-    PageDialog::Request request{kind, originText(params.value(QStringLiteral("url")).toString()),
+    const QString caption = originText(params.value(QStringLiteral("url")).toString());
+    if (site_)
+        if (IDocHostShowUI* showUI = site_->QueryDocHostShowUI()) {
+            std::int32_t result = 0;
+            const std::uint32_t style = kind == PageDialog::Kind::Alert ? MB_OK | MB_ICONEXCLAMATION : MB_OKCANCEL | MB_ICONQUESTION;
+            // The host may show its own box; the page's dialog follows unless it says
+            // it has shown the message itself.
+            if (showUI->ShowMessage(container_, params.value(QStringLiteral("message")).toString(), caption, style,
+                                    QString(), 0, &result) == S_OK)
+                return answer(result == static_cast<std::int32_t>(IDOK));
+        }
+    PageDialog::Request request{kind, caption,
                                 params.value(QStringLiteral("message")).toString(),
                                 params.value(QStringLiteral("defaultPrompt")).toString(), dialogs_.shownCount() > 1};
     QPointer<ChromiumBrowser> self(this);
@@ -466,6 +536,16 @@ void ChromiumBrowser::startFailed(const QString& reason) {
 }
 
 bool ChromiumBrowser::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == container_.data() && (event->type() == QEvent::Show || event->type() == QEvent::Hide)) {
+        // Scripts of a page out of sight sleep when the host asks so; the page wakes as
+        // it shows.
+        const bool shown = event->type() == QEvent::Show;
+        if (shown ? frozen_ : site_ && answers_.has(DOCHOSTUIFLAG_DISABLE_SCRIPT_INACTIVE)) {
+            frozen_ = !shown;
+            send(QStringLiteral("Page.setWebLifecycleState"),
+                 {{QStringLiteral("state"), shown ? QStringLiteral("active") : QStringLiteral("frozen")}});
+        }
+    }
     if (watched == pageWidget_.data() && event->type() == QEvent::FocusIn && window_)
         X11Windows::focus(window_);
     if (watched == pageWidget_.data() && event->type() == QEvent::FocusOut) {

@@ -5,6 +5,7 @@
 // never waits. When the browser cannot be started, the page is served by the built-in
 // engine inside the same container, and the status text says so.
 
+#include "engines/HostAnswers.h"
 #include "engines/PageDialog.h"
 #include "engines/WebBrowser2.h"
 #include "engines/chromium/DevToolsPipe.h"
@@ -15,6 +16,7 @@
 #include <QTimer>
 #include <QWidget>
 #include <memory>
+#include <optional>
 
 class QLabel;
 class QStackedWidget;
@@ -77,6 +79,7 @@ private:
     void scriptDialog(const QJsonObject& params);
     void chooseFiles(const QJsonObject& params);
     void applyZoom();
+    void applyHostAnswers();
     HRESULT navigateNow(const QString& url);
     HRESULT historyStep(int step);
     HRESULT saveAs();
@@ -108,5 +111,9 @@ private:
     int textSize_ = 2;
     QString zoomScript_;
     IOleClientSite* site_ = nullptr;
+    HostAnswers answers_;
+    std::optional<HostAnswers> applied_;   // what the page was last told
+    bool clientPull_ = false;              // the next top document is the page's own refresh
+    bool frozen_ = false;
     PageDialog::Limiter dialogs_;
 };
