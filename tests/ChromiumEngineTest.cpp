@@ -14,6 +14,7 @@
 #include "engines/chromium/HostRules.h"
 
 #include <QFile>
+#include <QMenu>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QTemporaryDir>
@@ -206,6 +207,22 @@ TEST_F(ChromiumEngine, ThePageScriptsReportsCountOnlyFromItsOwnBinding) {
     // A page that found a name of its own cannot speak for the frame's script.
     call(QStringLiteral("__tavix_guess"), R"({"k":"key","c":79,"m":2,"t":"o"})");
     call(binding, "not json");
+    // A right-click on a link: the frame's menu, whose first item opens the link in a
+    // new window of the frame's.
+    bool asked = false;
+    QObject::connect(&view.events(), &DWebBrowserEvents2::NewWindow2, [&](Variant&, bool& cancel) {
+        asked = true;
+        cancel = true;
+    });
+    call(binding, R"({"k":"menu","link":"http://example.test/next.html","image":"","editable":false,"selection":""})");
+    auto* menu = view.widget()->findChild<QMenu*>();
+    ASSERT_TRUE(menu);
+    ASSERT_FALSE(menu->actions().isEmpty());
+    EXPECT_EQ(menu->actions().first()->text(), QStringLiteral("新しいウィンドウで開く(&N)"));
+    menu->actions().first()->trigger();
+    EXPECT_TRUE(asked);
+    menu->close();
+
     ASSERT_EQ(log.keys.size(), 3);
     EXPECT_EQ(log.keys[0], (std::pair<int, Qt::KeyboardModifiers>{Qt::Key_N, Qt::ControlModifier}));
     EXPECT_EQ(log.keys[1], (std::pair<int, Qt::KeyboardModifiers>{Qt::Key_F12, Qt::NoModifier}));

@@ -14,6 +14,10 @@
 #include "platform/ErrorBox.h"
 
 #include <QApplication>
+#include <QClipboard>
+#include <QCursor>
+#include <QGuiApplication>
+#include <QMenu>
 #include <algorithm>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -358,8 +362,66 @@ void ChromiumBrowser::bindingCalled(const QString& payload) {
         events().fireTitleChange(title_);
         break;
     case PageScript::Report::Kind::Key: events().fireUnusedKey(report.key, report.modifiers, report.text); break;
+    case PageScript::Report::Kind::Menu: contextMenu(report); break;
     case PageScript::Report::Kind::None: break;
     }
+}
+
+void ChromiumBrowser::contextMenu(const PageScript::Report& report) {
+    if (!container_) return;
+    QPoint at = QCursor::pos();
+    std::uint32_t kind = CONTEXT_MENU_DEFAULT;
+    if (!report.image.isEmpty()) kind = CONTEXT_MENU_IMAGE;
+    else if (report.editable) kind = CONTEXT_MENU_CONTROL;
+    else if (!report.link.isEmpty()) kind = CONTEXT_MENU_ANCHOR;
+    else if (!report.text.isEmpty()) kind = CONTEXT_MENU_TEXTSELECT;
+    // The host has the first say; a host that shows its own menu takes the click.
+    if (site_)
+        if (IDocHostUIHandler* handler = site_->QueryDocHostUIHandler())
+            if (handler->ShowContextMenu(kind, &at, nullptr, nullptr) == S_OK) return;
+    auto* menu = new QMenu(container_);
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    QPointer<ChromiumBrowser> self(this);
+    const auto add = [&](const QString& text, bool enabled, std::function<void()> action) {
+        QAction* item = menu->addAction(text);
+        item->setEnabled(enabled);
+        connect(item, &QAction::triggered, this, [self, action] {
+            if (self) action();
+        });
+    };
+    const auto script = [this](const QString& expression) {
+        send(QStringLiteral("Runtime.evaluate"),
+             {{QStringLiteral("expression"), expression}, {QStringLiteral("userGesture"), true}});
+    };
+    if (!report.link.isEmpty()) {
+        const QString link = report.link;
+        add(QStringLiteral("新しいウィンドウで開く(&N)"), true, [this, link] { newWindow(link); });
+        add(QStringLiteral("ショートカットのコピー(&T)"), true, [link] { QGuiApplication::clipboard()->setText(link); });
+        menu->addSeparator();
+    }
+    if (!report.image.isEmpty()) {
+        const QString image = report.image;
+        add(QStringLiteral("画像のアドレスをコピー"), true, [image] { QGuiApplication::clipboard()->setText(image); });
+        menu->addSeparator();
+    }
+    if (report.editable) {
+        add(QStringLiteral("切り取り(&T)"), !report.text.isEmpty(), [script] { script(QStringLiteral("document.execCommand('cut')")); });
+        add(QStringLiteral("コピー(&C)"), !report.text.isEmpty(), [script] { script(QStringLiteral("document.execCommand('copy')")); });
+        // A page may not read the clipboard: the text is typed in as the user's.
+        add(QStringLiteral("貼り付け(&P)"), !QGuiApplication::clipboard()->text().isEmpty(), [this] {
+            send(QStringLiteral("Input.insertText"), {{QStringLiteral("text"), QGuiApplication::clipboard()->text()}});
+        });
+    } else {
+        add(QStringLiteral("戻る(&B)"), canBack_, [this] { (void)GoBack(); });
+        add(QStringLiteral("進む(&O)"), canForward_, [this] { (void)GoForward(); });
+        add(QStringLiteral("最新の情報に更新(&R)"), true, [this] { (void)Refresh(); });
+        menu->addSeparator();
+        add(QStringLiteral("コピー(&C)"), !report.text.isEmpty(), [script] { script(QStringLiteral("document.execCommand('copy')")); });
+    }
+    add(QStringLiteral("すべて選択(&A)"), true, [script] { script(QStringLiteral("document.execCommand('selectAll')")); });
+    menu->addSeparator();
+    add(QStringLiteral("印刷(&I)..."), true, [script] { script(QStringLiteral("window.print()")); });
+    menu->popup(at);
 }
 
 void ChromiumBrowser::newWindow(const QString& url) {

@@ -9,6 +9,7 @@
 #include "engines/PageDialog.h"
 #include "engines/WebBrowser2.h"
 #include "engines/chromium/DevToolsPipe.h"
+#include "engines/chromium/PageScript.h"
 
 #include <QJsonObject>
 #include <QObject>
@@ -75,6 +76,7 @@ private:
     void reportHistory();
     void bindingCalled(const QString& payload);
     void newWindow(const QString& url);
+    void contextMenu(const PageScript::Report& report);
     void requestPaused(const QJsonObject& params);
     void scriptDialog(const QJsonObject& params);
     void chooseFiles(const QJsonObject& params);

@@ -29,6 +29,19 @@ QString source(const QString& bindingName) {
     post({k: 'key', c: e.keyCode, m: (e.shiftKey ? 1 : 0) | (e.ctrlKey ? 2 : 0) | (e.altKey ? 4 : 0), t: e.key.length === 1 ? e.key : ''});
   }, true);
   addEventListener('mousedown', (e) => { if (e.isTrusted) post({k: 'click'}); }, true);
+  // Chromium's own menu would offer windows of its own (developer tools, the source,
+  // its save dialog): the frame shows its menu instead, unless the page has its own.
+  addEventListener('contextmenu', (e) => {
+    if (!e.isTrusted || e.defaultPrevented) return;
+    e.preventDefault();
+    const t = e.target instanceof Element ? e.target : null;
+    const link = t && t.closest('a[href], area[href]');
+    const image = t && t.closest('img');
+    const editable = !!(t && (t.isContentEditable || t.closest('input, textarea')));
+    const selection = String(getSelection ? getSelection() : '');
+    post({k: 'menu', link: link ? String(link.href) : '', image: image ? String(image.src) : '',
+          editable: editable, selection: selection});
+  });
   let hovered = null;
   const hover = (link) => {
     if (link === hovered) return;
@@ -103,6 +116,12 @@ Report parse(const QString& payload) {
     } else if (kind == QLatin1String("status") || kind == QLatin1String("title")) {
         report.kind = kind == QLatin1String("status") ? Report::Kind::Status : Report::Kind::Title;
         report.text = m.value(QStringLiteral("t")).toString();
+    } else if (kind == QLatin1String("menu")) {
+        report.kind = Report::Kind::Menu;
+        report.link = m.value(QStringLiteral("link")).toString();
+        report.image = m.value(QStringLiteral("image")).toString();
+        report.editable = m.value(QStringLiteral("editable")).toBool();
+        report.text = m.value(QStringLiteral("selection")).toString();
     } else if (kind == QLatin1String("key")) {
         report.key = qtKeyOfKeyCode(m.value(QStringLiteral("c")).toInt());
         if (!report.key) return {};

@@ -17,8 +17,11 @@ QString zoomNow(double factor);
 
 // One report of the script, as the frame acts on it.
 struct Report {
-    enum class Kind { None, Click, Status, Title, Key } kind = Kind::None;
-    QString text;
+    enum class Kind { None, Click, Status, Title, Key, Menu } kind = Kind::None;
+    QString text;   // status, title, the key's text, the menu's selected text
+    QString link;   // what a right-click was on
+    QString image;
+    bool editable = false;
     int key = 0;   // Qt key
     Qt::KeyboardModifiers modifiers;
 };
