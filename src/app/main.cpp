@@ -25,7 +25,6 @@
 #include <QTimer>
 
 #include <clocale>
-#include <functional>
 #include <cstdio>
 #include <ctime>
 #include <cstdlib>
@@ -61,12 +60,12 @@ constexpr int EngineLoadDelayMs = 300;
 // How long a start waits for the running frame to take its addresses.
 constexpr int HandOverMs = 3000;
 
-void prepareIeSlotWhenIdle(bool report, std::function<bool()> ieChosen) {
-    QTimer::singleShot(EngineLoadDelayMs, [report, ieChosen] {
+void prepareIeSlotWhenIdle(bool report) {
+    QTimer::singleShot(EngineLoadDelayMs, [report] {
+        // The system's Chromium starts with its first page: started ahead, its hidden
+        // window would take the keyboard from the user's typing for a moment when it
+        // appears.
         if (Chromium::serves()) {
-            // The system's Chromium is a process of its own: started now only when new
-            // pages go to its slot, so that the first of them need not wait for it.
-            if (ieChosen()) Chromium::prestart();
             if (report) reportStartupStep("engine-loaded");
             return;
         }
@@ -166,7 +165,7 @@ int main(int argc, char** argv) {
         for (const CommandLine::Outcome& outcome : std::exchange(handedOver, {}))
             ErrorBox::guard([&] { mainForm->OpenFromOutside(outcome.addresses, outcome.report, true); });
         if (reportStartup) reportStartupStep("startup-finished");
-        prepareIeSlotWhenIdle(reportStartup, [mainForm] { return mainForm->controls().IE_item->isChecked(); });
+        prepareIeSlotWhenIdle(reportStartup);
     }, Qt::SingleShotConnection);
 
     const int rc = app.exec();

@@ -155,3 +155,11 @@ void DWebBrowserEvents2::fireActivateRequest() {
 void DWebBrowserEvents2::fireUnusedKey(int key, Qt::KeyboardModifiers modifiers, const QString& text) {
     ErrorBox::guard([&] { emit UnusedKey(key, modifiers, text); });
 }
+
+void openNewWindow(WebBrowser2& opener, const QString& url) {
+    Variant ppDisp;
+    if (opener.events().fireNewWindow2(ppDisp)) return;
+    auto* target = dynamic_cast<WebBrowser2*>(ppDisp.toDispatch());
+    if (!target || target == &opener) return;
+    (void)target->Navigate(url, Variant::fromInt(0), Variant::fromString(QString()), Variant(), Variant());
+}

@@ -184,3 +184,9 @@ public:
 private:
     DWebBrowserEvents2 events_;
 };
+
+// A page's request for a new window, for an engine that cannot hand its own window over:
+// NewWindow2 asks the frame for one, and the window it gives is sent to the address. Its
+// first navigation is the request itself, so its own filter judges it. A cancelled
+// request, or one nobody took, opens nothing the program cannot see.
+void openNewWindow(WebBrowser2& opener, const QString& url);

@@ -22,17 +22,14 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QJsonArray>
-#include <QLabel>
-#include <QStackedWidget>
 #include <QUrl>
-#include <QVBoxLayout>
 #include <QWindow>
 
 namespace {
 
 // How long the frame looks for a new page's X window, in steps of the timer.
-constexpr int WindowSearchStepMs = 15;
-constexpr int WindowSearchSteps = 400;
+constexpr int WindowSearchStepMs = 5;
+constexpr int WindowSearchSteps = 1200;
 // How long the first address waits for a new window's empty document at most.
 constexpr int BlankDocumentWaitMs = 2000;
 
@@ -69,17 +66,7 @@ void forwardEvents(DWebBrowserEvents2& from, DWebBrowserEvents2& to, IDispatch* 
 }  // namespace
 
 ChromiumBrowser::ChromiumBrowser(QString builtInClassId) : builtInClassId_(std::move(builtInClassId)) {
-    container_ = new QStackedWidget;
-    holder_ = new QWidget(container_);
-    auto* layout = new QVBoxLayout(holder_);
-    layout->setContentsMargins(0, 0, 0, 0);
-    goneLabel_ = new QLabel(container_);
-    goneLabel_->setAlignment(Qt::AlignCenter);
-    goneLabel_->setWordWrap(true);
-    container_->addWidget(holder_);
-    container_->addWidget(goneLabel_);
-    container_->setCurrentWidget(holder_);
-    container_->installEventFilter(this);
+    page_.widget()->installEventFilter(this);
     windowSearch_.setInterval(WindowSearchStepMs);
     connect(&windowSearch_, &QTimer::timeout, this, &ChromiumBrowser::findWindow);
     ensurePage();
@@ -87,17 +74,19 @@ ChromiumBrowser::ChromiumBrowser(QString builtInClassId) : builtInClassId_(std::
 
 ChromiumBrowser::~ChromiumBrowser() {
     windowSearch_.stop();
-    if (container_) container_->removeEventFilter(this);
-    releaseWindow();
+    if (QWidget* widget = page_.widget()) widget->removeEventFilter(this);
+    // Out of our window before it goes, so that X does not destroy Chromium's window
+    // with ours: the browser closes it itself.
+    page_.release();
+    window_ = 0;
     if (attached_) ChromiumProcess::instance().detach(this);
     if (site_) site_->Release();
     substitute_.reset();
-    delete container_.data();
 }
 
-QWidget* ChromiumBrowser::widget() { return container_; }
+QWidget* ChromiumBrowser::widget() { return page_.widget(); }
 
-bool ChromiumBrowser::showsGone() const { return container_ && container_->currentWidget() == goneLabel_; }
+bool ChromiumBrowser::showsGone() const { return page_.showsGone(); }
 
 void ChromiumBrowser::SetClientSite(IOleClientSite* site) {
     if (substitute_) substitute_->SetClientSite(site);
@@ -126,7 +115,7 @@ bool ChromiumBrowser::ensurePage() {
     if (substitute_) return true;
     if (attached_) return true;
     attached_ = true;
-    const QSize size = container_ ? container_->size() : QSize(800, 600);
+    const QSize size = page_.widget() ? page_.widget()->size() : QSize(800, 600);
     ChromiumProcess::instance().attach(this, size.width(), size.height());
     return true;
 }
@@ -213,43 +202,13 @@ void ChromiumBrowser::findWindow() {
 }
 
 void ChromiumBrowser::embed(std::uint32_t window) {
-    releaseWindow();
+    QWidget* page = page_.embed(static_cast<WId>(window));
+    if (!page) return;
     window_ = window;
-    foreign_ = QWindow::fromWinId(static_cast<WId>(window));
-    if (!foreign_) return;
-    pageWidget_ = QWidget::createWindowContainer(foreign_, holder_);
-    pageWidget_->setFocusPolicy(Qt::StrongFocus);
-    pageWidget_->installEventFilter(this);
-    holder_->layout()->addWidget(pageWidget_);
-    container_->setFocusProxy(pageWidget_);
-    X11Windows::markEmbedded(pageWidget_, window);
-    showPage();
-    foreign_->show();
-    if (QWidget* top = container_->window(); top && top->windowHandle())
+    page->installEventFilter(this);
+    X11Windows::markEmbedded(page, window);
+    if (QWidget* top = page->window(); top && top->windowHandle())
         X11Windows::takeFocusForEmbeddedWindows(static_cast<std::uint32_t>(top->winId()));
-}
-
-void ChromiumBrowser::releaseWindow() {
-    if (foreign_) {
-        // Out of the frame's window before it goes, so that X does not destroy
-        // Chromium's window with ours: the browser closes it itself.
-        foreign_->hide();
-        foreign_->setParent(nullptr);
-        delete foreign_.data();
-    }
-    if (container_) container_->setFocusProxy(nullptr);
-    delete pageWidget_.data();
-    window_ = 0;
-}
-
-void ChromiumBrowser::showGone(const QString& message) {
-    if (!container_) return;
-    goneLabel_->setText(message);
-    container_->setCurrentWidget(goneLabel_);
-}
-
-void ChromiumBrowser::showPage() {
-    if (container_ && holder_) container_->setCurrentWidget(holder_);
 }
 
 void ChromiumBrowser::startLoading() {
@@ -306,7 +265,11 @@ void ChromiumBrowser::pageEvent(const QString& method, const QJsonObject& params
         if (frame.contains(QStringLiteral("parentId"))) return;
         dialogs_.reset();
         if (busy_) events().fireProgressChange(50, 100);
-        setLocation(frame.value(QStringLiteral("url")).toString() + frame.value(QStringLiteral("urlFragment")).toString());
+        // An error page stands for the address that failed, as in the other engines.
+        const QString unreachable = frame.value(QStringLiteral("unreachableUrl")).toString();
+        setLocation(!unreachable.isEmpty() ? unreachable
+                                           : frame.value(QStringLiteral("url")).toString() +
+                                                 frame.value(QStringLiteral("urlFragment")).toString());
     } else if (method == QLatin1String("Page.navigatedWithinDocument")) {
         if (topFrame) setLocation(params.value(QStringLiteral("url")).toString());
     } else if (method == QLatin1String("Page.domContentEventFired")) {
@@ -320,7 +283,7 @@ void ChromiumBrowser::pageEvent(const QString& method, const QJsonObject& params
         const QString reason = params.value(QStringLiteral("reason")).toString();
         if (topFrame) clientPull_ = reason == QLatin1String("metaTagRefresh") || reason == QLatin1String("httpHeaderRefresh");
     } else if (method == QLatin1String("Page.windowOpen")) {
-        newWindow(params.value(QStringLiteral("url")).toString());
+        openNewWindow(*this, params.value(QStringLiteral("url")).toString());
     } else if (method == QLatin1String("Page.fileChooserOpened")) {
         chooseFiles(params);
     } else if (method == QLatin1String("Page.javascriptDialogOpening")) {
@@ -331,7 +294,7 @@ void ChromiumBrowser::pageEvent(const QString& method, const QJsonObject& params
     } else if (method == QLatin1String("Fetch.requestPaused")) {
         requestPaused(params);
     } else if (method == QLatin1String("Inspector.targetCrashed")) {
-        showGone(Chromium::processGoneMessage());
+        page_.showGone(Chromium::processGoneMessage());
         finishLoading();
         events().fireStatusTextChange(QString());
     }
@@ -353,7 +316,7 @@ void ChromiumBrowser::bindingCalled(const QString& payload) {
         // The window it lies in comes to the front first: activating it gives the
         // keyboard to whatever had it last in that window, and the click meant the page.
         events().fireActivateRequest();
-        if (pageWidget_) pageWidget_->setFocus(Qt::MouseFocusReason);
+        if (QWidget* page = page_.pageWidget()) page->setFocus(Qt::MouseFocusReason);
         break;
     case PageScript::Report::Kind::Status: events().fireStatusTextChange(report.text); break;
     case PageScript::Report::Kind::Title:
@@ -368,7 +331,7 @@ void ChromiumBrowser::bindingCalled(const QString& payload) {
 }
 
 void ChromiumBrowser::contextMenu(const PageScript::Report& report) {
-    if (!container_) return;
+    if (!page_.widget()) return;
     QPoint at = QCursor::pos();
     std::uint32_t kind = CONTEXT_MENU_DEFAULT;
     if (!report.image.isEmpty()) kind = CONTEXT_MENU_IMAGE;
@@ -379,7 +342,7 @@ void ChromiumBrowser::contextMenu(const PageScript::Report& report) {
     if (site_)
         if (IDocHostUIHandler* handler = site_->QueryDocHostUIHandler())
             if (handler->ShowContextMenu(kind, &at, nullptr, nullptr) == S_OK) return;
-    auto* menu = new QMenu(container_);
+    auto* menu = new QMenu(page_.widget());
     menu->setAttribute(Qt::WA_DeleteOnClose);
     QPointer<ChromiumBrowser> self(this);
     const auto add = [&](const QString& text, bool enabled, std::function<void()> action) {
@@ -395,7 +358,7 @@ void ChromiumBrowser::contextMenu(const PageScript::Report& report) {
     };
     if (!report.link.isEmpty()) {
         const QString link = report.link;
-        add(QStringLiteral("新しいウィンドウで開く(&N)"), true, [this, link] { newWindow(link); });
+        add(QStringLiteral("新しいウィンドウで開く(&N)"), true, [this, link] { openNewWindow(*this, link); });
         add(QStringLiteral("ショートカットのコピー(&T)"), true, [link] { QGuiApplication::clipboard()->setText(link); });
         menu->addSeparator();
     }
@@ -422,16 +385,6 @@ void ChromiumBrowser::contextMenu(const PageScript::Report& report) {
     menu->addSeparator();
     add(QStringLiteral("印刷(&I)..."), true, [script] { script(QStringLiteral("window.print()")); });
     menu->popup(at);
-}
-
-void ChromiumBrowser::newWindow(const QString& url) {
-    Variant ppDisp;
-    if (events().fireNewWindow2(ppDisp)) return;   // cancelled: the request is dropped
-    auto* target = dynamic_cast<WebBrowser2*>(ppDisp.toDispatch());
-    // Nobody took the window: the page gets none rather than one the program cannot see.
-    if (!target || target == this) return;
-    // The receiver's first navigation is the request itself, so its own filter judges it.
-    (void)target->Navigate(url, Variant::fromInt(0), Variant::fromString(QString()), Variant(), Variant());
 }
 
 void ChromiumBrowser::requestPaused(const QJsonObject& params) {
@@ -503,7 +456,8 @@ void ChromiumBrowser::scriptDialog(const QJsonObject& params) {
     else if (type != QLatin1String("alert")) return answer(true);   // beforeunload: the page may go
     if (site_ && answers_.has(DLCTL_SILENT)) return answer(false);
     // A hidden page (a popup receiver) has nobody to answer it.
-    if (!container_ || !container_->window()->isVisible() || !dialogs_.admit()) return answer(false);
+    QWidget* view = page_.widget();
+    if (!view || !view->window()->isVisible() || !dialogs_.admit()) return answer(false);
     const QString caption = originText(params.value(QStringLiteral("url")).toString());
     if (site_)
         if (IDocHostShowUI* showUI = site_->QueryDocHostShowUI()) {
@@ -511,7 +465,7 @@ void ChromiumBrowser::scriptDialog(const QJsonObject& params) {
             const std::uint32_t style = kind == PageDialog::Kind::Alert ? MB_OK | MB_ICONEXCLAMATION : MB_OKCANCEL | MB_ICONQUESTION;
             // The host may show its own box; the page's dialog follows unless it says
             // it has shown the message itself.
-            if (showUI->ShowMessage(container_, params.value(QStringLiteral("message")).toString(), caption, style,
+            if (showUI->ShowMessage(view, params.value(QStringLiteral("message")).toString(), caption, style,
                                     QString(), 0, &result) == S_OK)
                 return answer(result == static_cast<std::int32_t>(IDOK));
         }
@@ -520,7 +474,7 @@ void ChromiumBrowser::scriptDialog(const QJsonObject& params) {
                                 params.value(QStringLiteral("defaultPrompt")).toString(), dialogs_.shownCount() > 1};
     QPointer<ChromiumBrowser> self(this);
     // The page waits in its own process; the frame goes on while the user answers.
-    PageDialog::open(container_, request, [self, answer, kind](const PageDialog::Answer& given) {
+    PageDialog::open(view, request, [self, answer, kind](const PageDialog::Answer& given) {
         if (!self) return;
         if (given.suppressMore) self->dialogs_.forbid();
         answer(kind == PageDialog::Kind::Alert || given.accepted,
@@ -530,8 +484,8 @@ void ChromiumBrowser::scriptDialog(const QJsonObject& params) {
 
 void ChromiumBrowser::chooseFiles(const QJsonObject& params) {
     const QJsonValue node = params.value(QStringLiteral("backendNodeId"));
-    if (node.isUndefined() || !container_) return;
-    auto* dialog = new QFileDialog(container_->window(), QStringLiteral("アップロードするファイルの選択"));
+    if (node.isUndefined() || !page_.widget()) return;
+    auto* dialog = new QFileDialog(page_.widget()->window(), QStringLiteral("アップロードするファイルの選択"));
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     dialog->setFileMode(params.value(QStringLiteral("mode")).toString() == QLatin1String("selectMultiple")
                             ? QFileDialog::ExistingFiles
@@ -553,8 +507,9 @@ void ChromiumBrowser::pageClosed() {
     attached_ = false;
     searching_ = false;
     windowSearch_.stop();
-    releaseWindow();
-    showGone(Chromium::processGoneMessage());
+    page_.release();
+    window_ = 0;
+    page_.showGone(Chromium::processGoneMessage());
     finishLoading();
 }
 
@@ -565,12 +520,9 @@ void ChromiumBrowser::processEnded() {
     searching_ = false;
     windowSearch_.stop();
     // The browser's windows died with it.
-    if (foreign_) {
-        container_->setFocusProxy(nullptr);
-        delete pageWidget_.data();
-        window_ = 0;
-    }
-    showGone(Chromium::processGoneMessage());
+    page_.drop();
+    window_ = 0;
+    page_.showGone(Chromium::processGoneMessage());
     finishLoading();
     events().fireStatusTextChange(QString());
 }
@@ -581,15 +533,12 @@ void ChromiumBrowser::startFailed(const QString& reason) {
     try {
         substitute_ = EngineRegistry::createInstance(builtInClassId_);
     } catch (const std::exception&) {
-        showGone(reason);
+        page_.showGone(reason);
         return;
     }
     forwardEvents(substitute_->events(), events(), this, this);
     if (site_) substitute_->SetClientSite(site_);
-    QWidget* page = substitute_->widget();
-    holder_->layout()->addWidget(page);
-    container_->setFocusProxy(page);
-    showPage();
+    page_.place(substitute_->widget());
     events().fireStatusTextChange(Chromium::fallBackStatus(reason));
     if (textSize_ != 2) (void)substitute_->ExecWB(OLECMDID_ZOOM, 0, Variant::fromInt(textSize_), nullptr);
     if (!pendingUrl_.isEmpty())
@@ -598,7 +547,7 @@ void ChromiumBrowser::startFailed(const QString& reason) {
 }
 
 bool ChromiumBrowser::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == container_.data() && (event->type() == QEvent::Show || event->type() == QEvent::Hide)) {
+    if (watched == page_.widget() && (event->type() == QEvent::Show || event->type() == QEvent::Hide)) {
         // Scripts of a page out of sight sleep when the host asks so; the page wakes as
         // it shows.
         const bool shown = event->type() == QEvent::Show;
@@ -608,13 +557,12 @@ bool ChromiumBrowser::eventFilter(QObject* watched, QEvent* event) {
                  {{QStringLiteral("state"), shown ? QStringLiteral("active") : QStringLiteral("frozen")}});
         }
     }
-    if (watched == pageWidget_.data() && event->type() == QEvent::FocusIn && window_)
-        X11Windows::focus(window_);
-    if (watched == pageWidget_.data() && event->type() == QEvent::FocusOut) {
+    QWidget* page = page_.pageWidget();
+    if (page && watched == page && event->type() == QEvent::FocusIn && window_) X11Windows::focus(window_);
+    if (page && watched == page && event->type() == QEvent::FocusOut) {
         // Take the X keyboard back from Chromium's window to the frame's.
-        if (QWidget* top = container_ ? container_->window() : nullptr)
-            if (QWindow* handle = top->windowHandle(); handle && QApplication::focusWidget() != pageWidget_)
-                handle->requestActivate();
+        if (QWindow* handle = page->window()->windowHandle(); handle && QApplication::focusWidget() != page)
+            handle->requestActivate();
     }
     return QObject::eventFilter(watched, event);
 }
@@ -638,7 +586,7 @@ HRESULT ChromiumBrowser::navigateNow(const QString& url) {
     if (events().fireBeforeNavigate2(this, url)) return S_OK;
     announcedUrl_ = url;
     navigated_ = true;
-    if (showsGone()) showPage();
+    if (showsGone()) page_.showPage();
     send(QStringLiteral("Page.navigate"), {{QStringLiteral("url"), url}});
     return S_OK;
 }
@@ -670,7 +618,7 @@ HRESULT ChromiumBrowser::Refresh() {
         ensurePage();
         return S_OK;
     }
-    showPage();
+    page_.showPage();
     send(QStringLiteral("Page.reload"));
     return S_OK;
 }
@@ -737,7 +685,7 @@ HRESULT ChromiumBrowser::ExecWB(int cmdID, int cmdexecopt, const Variant& pvaIn,
 HRESULT ChromiumBrowser::saveAs() {
     const QString title = title_ == location_ ? QString() : title_;
     const QString path = PageSave::chooseFile(
-        container_, PageSave::suggestedFileName(title, QUrl(location_).path(), QStringLiteral("mht")),
+        page_.widget(), PageSave::suggestedFileName(title, QUrl(location_).path(), QStringLiteral("mht")),
         {{QStringLiteral("Web アーカイブ、単一のファイル (*.mht *.mhtml)"), QStringLiteral("mht")}});
     if (path.isEmpty()) return S_OK;   // the user changed their mind
     const QString target = QFileInfo(path).absoluteFilePath();

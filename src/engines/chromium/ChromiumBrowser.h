@@ -5,6 +5,7 @@
 // never waits. When the browser cannot be started, the page is served by the built-in
 // engine inside the same container, and the status text says so.
 
+#include "engines/EmbeddedPage.h"
 #include "engines/HostAnswers.h"
 #include "engines/PageDialog.h"
 #include "engines/WebBrowser2.h"
@@ -19,9 +20,6 @@
 #include <memory>
 #include <optional>
 
-class QLabel;
-class QStackedWidget;
-class QWindow;
 
 class ChromiumBrowser : public QObject, public WebBrowser2 {
     Q_OBJECT
@@ -41,7 +39,7 @@ public:
     void SetClientSite(IOleClientSite* site) override;
 
     // The embedded page window's container; null until the window is in place.
-    QWidget* pageWidget() const { return pageWidget_; }
+    QWidget* pageWidget() const { return page_.pageWidget(); }
     std::uint32_t pageWindow() const { return window_; }
     bool showsGone() const;
     // The engine serving in its place after the browser failed; null while Chromium does.
@@ -67,15 +65,11 @@ private:
     void windowFound();
     void navigatePending();
     void embed(std::uint32_t window);
-    void releaseWindow();
-    void showGone(const QString& message);
-    void showPage();
     void startLoading();
     void finishLoading();
     void setLocation(const QString& location);
     void reportHistory();
     void bindingCalled(const QString& payload);
-    void newWindow(const QString& url);
     void contextMenu(const PageScript::Report& report);
     void requestPaused(const QJsonObject& params);
     void scriptDialog(const QJsonObject& params);
@@ -87,11 +81,7 @@ private:
     HRESULT saveAs();
 
     QString builtInClassId_;
-    QPointer<QStackedWidget> container_;
-    QPointer<QWidget> holder_;
-    QPointer<QWidget> pageWidget_;
-    QPointer<QWindow> foreign_;
-    QPointer<QLabel> goneLabel_;
+    EmbeddedPage page_;
     std::unique_ptr<WebBrowser2> substitute_;
     QTimer windowSearch_;
     int windowTries_ = 0;

@@ -118,10 +118,6 @@ QString downloadStatus(const QString& name, qint64 received, qint64 total, const
     return QStringLiteral("%1 をダウンロードしています (%2 KB)").arg(name, kib(received));
 }
 
-void prestart() {
-    if (serves()) ChromiumProcess::instance().prestart();
-}
-
 QString processGoneMessage() {
     return QStringLiteral("Chromium のページを表示していたプロセスが終了しました。\n再読み込みすると、もう一度表示します。");
 }

@@ -49,8 +49,6 @@ QString startFailedMessage(const QString& reason);
 // in folder) or "canceled".
 QString downloadStatus(const QString& name, qint64 received, qint64 total, const QString& state,
                        const QString& folder = {});
-// Starts the browser now, when it serves the slot, so that the first page need not wait.
-void prestart();
 // What a view shows when the browser process has ended.
 QString processGoneMessage();
 // What the status bar says when the built-in engine serves in its place.

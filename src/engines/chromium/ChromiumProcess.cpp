@@ -40,10 +40,6 @@ void ChromiumProcess::attach(ChromiumBrowser* view, int width, int height) {
     if (ready_) openNextWindow();
 }
 
-void ChromiumProcess::prestart() {
-    if (!running() && !failed_) start();
-}
-
 void ChromiumProcess::detach(ChromiumBrowser* view) {
     for (auto it = pending_.begin(); it != pending_.end();)
         it = it->view == view ? pending_.erase(it) : it + 1;
@@ -95,6 +91,9 @@ bool ChromiumProcess::start() {
         fail(Chromium::startFailedMessage(pipe_->errorText()));
         return false;
     }
+    // Its hidden window is looked for from the start: it is taken off the screen as soon
+    // as it shows.
+    hideFactoryWindow();
     // What the pipe says first decides the rest; a browser that says nothing in time is
     // given up for this run.
     startTimer_.setSingleShot(true);
@@ -222,7 +221,6 @@ void ChromiumProcess::attached(const QJsonObject& params) {
 void ChromiumProcess::factoryAttached(const QString& targetId, const QString& session) {
     factoryTarget_ = targetId;
     factorySession_ = session;
-    hideFactoryWindow();
     checkVersion();
 }
 
@@ -239,6 +237,7 @@ void ChromiumProcess::checkVersion() {
 
 void ChromiumProcess::hideFactoryWindow() {
     if (!X11Windows::available()) return;
+    X11Windows::lastFocusWindow();
     // Its title shows on its window a moment after it loads; the window is looked for
     // until then, and taken off the screen.
     auto* timer = new QTimer(this);
@@ -248,11 +247,11 @@ void ChromiumProcess::hideFactoryWindow() {
         if (const auto window = X11Windows::findClient(pid, FactoryMarker)) {
             X11Windows::withdraw(window);
             timer->deleteLater();
-        } else if (++*tries > 250) {
+        } else if (++*tries > (Chromium::startTimeout() + 5000) / 5 || pid != ChromiumProcess::instance().processId()) {
             timer->deleteLater();
         }
     });
-    timer->start(20);
+    timer->start(5);
 }
 
 void ChromiumProcess::allowDownloads() {

@@ -42,8 +42,6 @@ public:
     // The name of the binding the page script reports through, new for every start.
     QString bindingName() const { return bindingName_; }
 
-    // Starts the browser ahead of the first page, unless it runs or has failed.
-    void prestart();
     void shutdown();
     // Forgets a failure, so that the next page tries again (tests).
     void resetFailure();

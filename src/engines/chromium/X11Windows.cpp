@@ -4,6 +4,9 @@
 #include <QApplication>
 #include <QCursor>
 #include <QGuiApplication>
+#include <QPointer>
+#include <QTimer>
+#include <QWindow>
 #include <QWidget>
 #include <QVector>
 #include <cstdlib>
@@ -73,11 +76,22 @@ std::uint32_t findClient(qint64 pid, const QString& title) {
         PropertyReply owner = property(c, window, pidAtom, XCB_ATOM_CARDINAL, 1);
         if (!owner || owner->format != 32 || xcb_get_property_value_length(owner.get()) != 4) continue;
         if (*static_cast<const uint32_t*>(xcb_get_property_value(owner.get())) != static_cast<uint32_t>(pid)) continue;
+        // Not before it shows: withdrawing a window that is still to be shown does
+        // nothing, and the manager would take it when it does.
+        std::unique_ptr<xcb_get_window_attributes_reply_t, decltype(&std::free)> attributes(
+            xcb_get_window_attributes_reply(c, xcb_get_window_attributes(c, window), nullptr), &std::free);
+        if (!attributes || attributes->map_state != XCB_MAP_STATE_VIEWABLE) continue;
         PropertyReply name = property(c, window, nameAtom, utf8, 1024);
-        if (!name) continue;
-        const QByteArray text(static_cast<const char*>(xcb_get_property_value(name.get())),
-                              xcb_get_property_value_length(name.get()));
-        if (text == wanted) return window;
+        if (name && QByteArray(static_cast<const char*>(xcb_get_property_value(name.get())),
+                               xcb_get_property_value_length(name.get())) == wanted)
+            return window;
+        // An app window's class is made from its address before it is first shown; its
+        // title comes only once its page has loaded.
+        PropertyReply windowClass = property(c, window, XCB_ATOM_WM_CLASS, XCB_ATOM_STRING, 256);
+        if (windowClass && QByteArray(static_cast<const char*>(xcb_get_property_value(windowClass.get())),
+                                      xcb_get_property_value_length(windowClass.get()))
+                               .contains(wanted))
+            return window;
     }
     return 0;
 }
@@ -86,6 +100,28 @@ void withdraw(std::uint32_t window) {
     xcb_connection_t* c = connection();
     if (!c) return;
     const xcb_window_t root = rootWindow(c);
+    // The window manager gave the new window the keyboard when it appeared: it goes
+    // back to the frame's window that had it, before more of the user's typing is lost.
+    std::unique_ptr<xcb_get_input_focus_reply_t, decltype(&std::free)> focused(
+        xcb_get_input_focus_reply(c, xcb_get_input_focus(c), nullptr), &std::free);
+    bool stolen = false;
+    for (xcb_window_t w = focused ? focused->focus : 0; w > 1 && w != root;) {
+        if (w == window) {
+            stolen = true;
+            break;
+        }
+        std::unique_ptr<xcb_query_tree_reply_t, decltype(&std::free)> tree(
+            xcb_query_tree_reply(c, xcb_query_tree(c, w), nullptr), &std::free);
+        w = tree ? tree->parent : 0;
+    }
+    if (stolen && lastFocusWindow()) lastFocusWindow()->requestActivate();
+    // The manager may also hand the keyboard on (or to nobody) once it lets go of the
+    // window: if the program lost it by then, it is taken back.
+    for (const int delay : {30, 150, 500})
+        QTimer::singleShot(delay, qApp, [] {
+            if (!QGuiApplication::focusWindow() && lastFocusWindow() && lastFocusWindow()->isVisible())
+                lastFocusWindow()->requestActivate();
+        });
     xcb_unmap_window(c, window);
     // The synthetic UnmapNotify is how a client tells the manager the window is
     // withdrawn, whether or not the real one reaches it first.
@@ -113,6 +149,19 @@ bool exists(std::uint32_t window) {
     std::unique_ptr<xcb_get_window_attributes_reply_t, decltype(&std::free)> attributes(
         xcb_get_window_attributes_reply(c, xcb_get_window_attributes(c, window), nullptr), &std::free);
     return attributes != nullptr;
+}
+
+QPointer<QWindow>& lastFocusWindow() {
+    static QPointer<QWindow> window;
+    static bool watching = false;
+    if (!watching && qApp) {
+        watching = true;
+        window = QGuiApplication::focusWindow();
+        QObject::connect(qApp, &QGuiApplication::focusWindowChanged, qApp, [](QWindow* now) {
+            if (now) window = now;
+        });
+    }
+    return window;
 }
 
 namespace {

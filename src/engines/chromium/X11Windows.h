@@ -7,17 +7,23 @@
 #include <cstdint>
 
 class QWidget;
+class QWindow;
+#include <QPointer>
 
 namespace X11Windows {
 
 // Whether the program runs on X11 at all (not offscreen, not Wayland).
 bool available();
 
-// The top-level client window of process `pid` whose title is `title`; 0 when there is
-// none (yet).
+// The shown top-level client window of process `pid` whose title is `title` (or whose
+// class holds it); 0 when there is none (yet).
 std::uint32_t findClient(qint64 pid, const QString& title);
 
-// Asks the window manager to let go of the window (hidden, as a client withdraws it).
+// The program's window that last had the keyboard; watched from the first call on.
+QPointer<QWindow>& lastFocusWindow();
+
+// Asks the window manager to let go of the window (hidden, as a client withdraws it),
+// and gives the keyboard back to the program if the window took it.
 void withdraw(std::uint32_t window);
 // Whether the window is a direct child of the root window again (no frame around it).
 bool isUnframed(std::uint32_t window);

@@ -8,9 +8,6 @@
 
 #include <QApplication>
 #include <QFileInfo>
-#include <QLabel>
-#include <QStackedWidget>
-#include <QVBoxLayout>
 #include <QWindow>
 
 namespace {
@@ -21,29 +18,19 @@ QString fromUtf8(const std::string& text) { return QString::fromUtf8(text.data()
 }  // namespace
 
 WebKitBrowser::WebKitBrowser() {
-    container_ = new QStackedWidget;
-    holder_ = new QWidget(container_);
-    auto* layout = new QVBoxLayout(holder_);
-    layout->setContentsMargins(0, 0, 0, 0);
-    goneLabel_ = new QLabel(container_);
-    goneLabel_->setAlignment(Qt::AlignCenter);
-    goneLabel_->setWordWrap(true);
-    container_->addWidget(holder_);
-    container_->addWidget(goneLabel_);
-    container_->setCurrentWidget(holder_);
-    container_->installEventFilter(this);
-    if (!ensureView()) showGone(WebKit::hostGoneMessage());
+    if (!ensureView()) page_.showGone(WebKit::hostGoneMessage());
 }
 
 WebKitBrowser::~WebKitBrowser() {
-    releaseWindow();
+    // Out of our window before it goes: X would destroy the host's window with it, and
+    // the host's toolkit ends the whole process on the errors that follow.
+    page_.release();
     if (view_) WebKitHost::instance().detach(view_);
-    delete container_.data();
 }
 
-QWidget* WebKitBrowser::widget() { return container_; }
+QWidget* WebKitBrowser::widget() { return page_.widget(); }
 
-bool WebKitBrowser::showsGone() const { return container_ && container_->currentWidget() == goneLabel_; }
+bool WebKitBrowser::showsGone() const { return page_.showsGone(); }
 
 bool WebKitBrowser::send(const std::string& kind, std::vector<std::string> args) {
     return view_ && WebKitHost::instance().send(kind, view_, std::move(args));
@@ -51,41 +38,17 @@ bool WebKitBrowser::send(const std::string& kind, std::vector<std::string> args)
 
 bool WebKitBrowser::ensureView() {
     if (view_) return true;
-    const QSize size = container_ ? container_->size() : QSize(1, 1);
+    const QSize size = page_.widget() ? page_.widget()->size() : QSize(1, 1);
     view_ = WebKitHost::instance().attach(this, size.width(), size.height());
     return view_ != 0;
 }
 
 void WebKitBrowser::embed(unsigned long long xid) {
-    releaseWindow();
-    foreign_ = QWindow::fromWinId(static_cast<WId>(xid));
-    if (!foreign_) return;
-    pageWidget_ = QWidget::createWindowContainer(foreign_, holder_);
-    pageWidget_->setFocusPolicy(Qt::StrongFocus);
-    pageWidget_->installEventFilter(this);
-    holder_->layout()->addWidget(pageWidget_);
-    container_->setCurrentWidget(holder_);
-    container_->setFocusProxy(pageWidget_);
+    QWidget* page = page_.embed(static_cast<WId>(xid));
+    if (!page) return;
+    page->installEventFilter(this);
     send("show");
-    send("resize", {std::to_string(qMax(1, pageWidget_->width())), std::to_string(qMax(1, pageWidget_->height()))});
-}
-
-void WebKitBrowser::releaseWindow() {
-    if (foreign_) {
-        // Out of our window before it goes: X would destroy the host's window with it,
-        // and the host's toolkit ends the whole process on the errors that follow.
-        foreign_->hide();
-        foreign_->setParent(nullptr);
-        delete foreign_.data();
-    }
-    if (container_) container_->setFocusProxy(nullptr);
-    delete pageWidget_.data();
-}
-
-void WebKitBrowser::showGone(const QString& message) {
-    if (!container_) return;
-    goneLabel_->setText(message);
-    container_->setCurrentWidget(goneLabel_);
+    send("resize", {std::to_string(qMax(1, page->width())), std::to_string(qMax(1, page->height()))});
 }
 
 void WebKitBrowser::finishLoading() {
@@ -97,12 +60,9 @@ void WebKitBrowser::finishLoading() {
 
 void WebKitBrowser::hostEnded() {
     // The host's windows died with it.
-    if (foreign_) {
-        container_->setFocusProxy(nullptr);
-        delete pageWidget_.data();
-    }
+    page_.drop();
     view_ = 0;
-    showGone(WebKit::hostGoneMessage());
+    page_.showGone(WebKit::hostGoneMessage());
     finishLoading();
     events().fireStatusTextChange(QString());
 }
@@ -123,8 +83,7 @@ void WebKitBrowser::hostEvent(const std::string& kind, const std::vector<std::st
     } else if (kind == "loading") {
         if (flag(0) && !busy_) {
             busy_ = true;
-            if (container_ && container_->currentWidget() == goneLabel_ && pageWidget_)
-                container_->setCurrentWidget(holder_);
+            if (page_.showsGone() && page_.pageWidget()) page_.showPage();
             events().fireDownloadBegin();
             events().fireProgressChange(0, 100);
         } else if (!flag(0) && busy_) {
@@ -139,7 +98,7 @@ void WebKitBrowser::hostEvent(const std::string& kind, const std::vector<std::st
         events().fireCommandStateChange(CSC_NAVIGATEBACK, flag(0));
         events().fireCommandStateChange(CSC_NAVIGATEFORWARD, flag(1));
     } else if (kind == "newwindow") {
-        newWindow(fromUtf8(args[0]));
+        openNewWindow(*this, fromUtf8(args[0]));
     } else if (kind == "click") {
         clicked();
     } else if (kind == "key") {
@@ -149,32 +108,22 @@ void WebKitBrowser::hostEvent(const std::string& kind, const std::vector<std::st
         if (args[1] != "ok")
             ErrorBox::show(QStringLiteral("%1 を保存できませんでした。\n%2").arg(fromUtf8(args[0]), fromUtf8(args[1])));
     } else if (kind == "gone") {
-        showGone(WebKit::pageGoneMessage());
+        page_.showGone(WebKit::pageGoneMessage());
         finishLoading();
     }
 }
 
-void WebKitBrowser::newWindow(const QString& url) {
-    Variant ppDisp;
-    if (events().fireNewWindow2(ppDisp)) return;   // cancelled: the request is dropped
-    auto* target = dynamic_cast<WebBrowser2*>(ppDisp.toDispatch());
-    // Nobody took the window: the page gets none rather than one the program cannot see.
-    if (!target || target == this) return;
-    // The receiver's first navigation is the request itself, so its own filter judges it.
-    (void)target->Navigate(url, Variant::fromInt(0), Variant::fromString(QString()), Variant(), Variant());
-}
-
 void WebKitBrowser::clicked() {
-    if (!container_) return;
+    if (!page_.widget()) return;
     // The window it lies in comes to the front first: activating it gives the keyboard to
     // whatever had it last in that window, and the click meant the page.
     events().fireActivateRequest();
-    if (pageWidget_) pageWidget_->setFocus(Qt::MouseFocusReason);
+    if (QWidget* page = page_.pageWidget()) page->setFocus(Qt::MouseFocusReason);
 }
 
 void WebKitBrowser::reportKey(unsigned keysym, int modifiers, const QString& text) {
     const int key = WebKit::qtKeyOfKeysym(keysym);
-    if (!key || !container_) return;
+    if (!key || !page_.widget()) return;
     Qt::KeyboardModifiers mods;
     if (modifiers & HostProtocol::ModShift) mods |= Qt::ShiftModifier;
     if (modifiers & HostProtocol::ModControl) mods |= Qt::ControlModifier;
@@ -185,17 +134,17 @@ void WebKitBrowser::reportKey(unsigned keysym, int modifiers, const QString& tex
 }
 
 bool WebKitBrowser::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == pageWidget_.data()) {
+    if (QWidget* page = page_.pageWidget(); page && watched == page) {
         if (event->type() == QEvent::FocusIn) send("focus", {"1"});
         if (event->type() == QEvent::FocusOut) {
             send("focus", {"0"});
             // Take the X keyboard back from the host's window to the shell's.
-            if (QWidget* top = container_ ? container_->window() : nullptr)
-                if (QWindow* handle = top->windowHandle(); handle && QApplication::focusWidget() != pageWidget_)
+            if (QWidget* top = page->window())
+                if (QWindow* handle = top->windowHandle(); handle && QApplication::focusWidget() != page)
                     handle->requestActivate();
         }
         if (event->type() == QEvent::Resize)
-            send("resize", {std::to_string(qMax(1, pageWidget_->width())), std::to_string(qMax(1, pageWidget_->height()))});
+            send("resize", {std::to_string(qMax(1, page->width())), std::to_string(qMax(1, page->height()))});
     }
     return QObject::eventFilter(watched, event);
 }
@@ -214,7 +163,7 @@ HRESULT WebKitBrowser::GoForward() { return send("forward") ? S_OK : RPC_E_DISCO
 
 HRESULT WebKitBrowser::Refresh() {
     if (view_) {
-        if (showsGone() && pageWidget_) container_->setCurrentWidget(holder_);
+        if (showsGone() && page_.pageWidget()) page_.showPage();
         return send("reload") ? S_OK : RPC_E_DISCONNECTED;
     }
     // A page whose host ended comes back in a new host.
@@ -251,7 +200,7 @@ HRESULT WebKitBrowser::ExecWB(int cmdID, int, const Variant& pvaIn, Variant* pva
 
 HRESULT WebKitBrowser::saveAs() {
     const QString path = PageSave::chooseFile(
-        container_, PageSave::suggestedFileName(title_, QUrl(location_).path(), QStringLiteral("mht")),
+        page_.widget(), PageSave::suggestedFileName(title_, QUrl(location_).path(), QStringLiteral("mht")),
         {{QStringLiteral("Web アーカイブ、単一のファイル (*.mht *.mhtml)"), QStringLiteral("mht")}});
     if (path.isEmpty()) return S_OK;   // the user changed their mind
     return send("save", {utf8(QFileInfo(path).absoluteFilePath())}) ? S_OK : RPC_E_DISCONNECTED;

@@ -3,6 +3,7 @@
 // container that can show, in place of the page, that its process has ended. Address
 // and load state are the last the host reported, so reading them never waits.
 
+#include "engines/EmbeddedPage.h"
 #include "engines/WebBrowser2.h"
 
 #include <QObject>
@@ -11,9 +12,6 @@
 #include <string>
 #include <vector>
 
-class QLabel;
-class QStackedWidget;
-class QWindow;
 
 class WebKitBrowser : public QObject, public WebBrowser2 {
     Q_OBJECT
@@ -34,7 +32,7 @@ public:
     // The host's id for this page; 0 while it has none (the host ended or never started).
     std::int64_t viewId() const { return view_; }
     // The embedded window's container; null until the host has made the window.
-    QWidget* pageWidget() const { return pageWidget_; }
+    QWidget* pageWidget() const { return page_.pageWidget(); }
     // Whether the page is replaced by the message that its process ended.
     bool showsGone() const;
 
@@ -48,20 +46,13 @@ protected:
 private:
     bool ensureView();
     void embed(unsigned long long xid);
-    void releaseWindow();
-    void showGone(const QString& message);
     void clicked();
     void reportKey(unsigned keysym, int modifiers, const QString& text);
     void finishLoading();
-    void newWindow(const QString& url);
     HRESULT saveAs();
     bool send(const std::string& kind, std::vector<std::string> args = {});
 
-    QPointer<QStackedWidget> container_;
-    QPointer<QWidget> holder_;
-    QPointer<QWidget> pageWidget_;
-    QPointer<QWindow> foreign_;
-    QPointer<QLabel> goneLabel_;
+    EmbeddedPage page_;
     std::int64_t view_ = 0;
     QString location_;
     QString title_;
