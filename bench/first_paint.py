@@ -32,7 +32,11 @@ frame's paint only its own paint stamp is taken: its empty area has no picture t
 recognise, and it starts no engine. For the page it is given the address on its command
 line and opens it at once, maximized in the area.
 Usage: first_paint.py [--bench] [--webkit-host HOST] <label>=<program> [<label>=<program> ...]
+       first_paint.py --ie-engines <label>=<program>
   --bench        also print the medians as rows for bench/run ("BENCH<TAB>..." lines)
+  --ie-engines   only the page opened at start in the Internet Explorer slot, by session
+                 restore and on the command line, with the system's Chromium (IEEngine=0)
+                 against the built-in engine (IEEngine=1), and the rows for bench/run
   --webkit-host  the Gecko slot's host program, copied beside each program for its restore
 """
 import ctypes
@@ -405,6 +409,67 @@ def run_ref_page(ref, tag):
     return wait_for_page(started([ref, "--open", page_url(tag), "960", "600"]), tag)
 
 
+def run_engine_page(folder, engine, kind, tag):
+    """The page opened at start in the IE slot of the program in folder (kept from run to
+    run, so that Chromium's profile is not new each time): engine 0 is the system's
+    Chromium, 1 the built-in; kind is "restore" or "command line"."""
+    config = "[General]\nLastEngine=IE\nWinSize=1\n[Option_Main]\nIEEngine=%d\n" % engine
+    session = ""
+    if kind == "restore":
+        config += "[Option_Window]\nRestore=1\n"
+        session = "Internet Explorer\t%s\t*" % page_url(tag)
+    for name, text in (("config.ini", config), ("session.txt", session)):
+        with open(folder + "/" + name, "w", newline="") as f:
+            f.write("".join(line + "\r\n" for line in text.splitlines()))
+    command = [folder + "/tavix"] + ([page_url(tag)] if kind == "command line" else [])
+    return wait_for_page(started(command), tag)[0]
+
+
+def spread(values):
+    values = sorted(v for v in values if v == v)
+    if not values:
+        return NAN, "no run painted the page"
+    return statistics.median(values), "%.3f s (%.3f-%.3f, n=%d)" % (statistics.median(values), values[0], values[-1],
+                                                                   len(values))
+
+
+def engines_main(tavix, runs):
+    engines = {0: "system Chromium", 1: "built-in"}
+    folders = {e: program_folder(tavix, "") for e in engines}
+    kinds = ["restore", "command line"]
+    results = {(e, kind): [] for e in engines for kind in kinds}
+    try:
+        # One start each first, not counted: the system Chromium makes its profile.
+        for e in engines:
+            run_engine_page(folders[e], e, "restore", "warm-%d" % e)
+        for i in range(runs):
+            for kind in kinds:
+                # The engines take turns to go first.
+                for e in (engines if i % 2 == 0 else list(engines)[::-1]):
+                    tag = "ie%d-%s-%d" % (e, kind.replace(" ", "-"), i)
+                    results[(e, kind)].append(run_engine_page(folders[e], e, kind, tag))
+                    print("%-16s %-13s run %d: %s s" % (engines[e], kind, i + 1, cell(results[(e, kind)][-1])))
+                    sys.stdout.flush()
+    finally:
+        for folder in folders.values():
+            shutil.rmtree(folder, ignore_errors=True)
+    for kind in kinds:
+        system, system_text = spread(results[(0, kind)])
+        own, own_text = spread(results[(1, kind)])
+        what = {"restore": "session restore (session.txt, Restore=1)",
+                "command line": "the address on the command line"}[kind]
+        how = ("exec of the real program -> the page on the screen (its colour on half of the middle of the "
+               "window, screen read every 10 ms), page by %s, view maximized, local page server, a copied program "
+               "folder per engine (IEEngine=0 / 1) after one uncounted start, interleaved runs; median (min-max, n): "
+               "system %s, built-in %s" % (what, system_text, own_text))
+        print("BENCH\tIE slot first page at start, %s, system Chromium\t%.3f\ts\t%s\t<= 1.5x built-in"
+              % (kind, system, how))
+        print("BENCH\tIE slot first page at start, %s, built-in\t%.3f\ts\t%s\t" % (kind, own, how))
+        print("BENCH\tIE slot first page at start, %s, system Chromium / built-in\t%.2f\tx\tthe two medians "
+              "above\t<= 1.5" % (kind, system / own))
+    sys.stdout.flush()
+
+
 def median(rows, k):
     values = [r[k] for r in rows if r[k] == r[k]]
     return statistics.median(values) if values else NAN
@@ -416,6 +481,10 @@ def cell(value):
 
 def main():
     args = sys.argv[1:]
+    if "--ie-engines" in args:
+        programs = [a.split("=", 1) for a in args if a != "--ie-engines"]
+        engines_main(programs[0][1], int(os.environ.get("RUNS", "4")))
+        return
     bench = "--bench" in args
     host = None
     if "--webkit-host" in args:
