@@ -124,12 +124,12 @@ bool ChromiumBrowser::send(const QString& method, const QJsonObject& params, Dev
     return !session_.isEmpty() && ChromiumProcess::instance().send(this, method, params, std::move(handler));
 }
 
-void ChromiumBrowser::pageReady(const QString& session, const QString& targetId) {
+void ChromiumBrowser::pageReady(const QString& session, const QString& targetId, std::uint32_t window, bool blankLoaded) {
     session_ = session;
     targetId_ = targetId;
     searching_ = true;
     navigated_ = false;
-    blankDone_ = false;
+    blankDone_ = blankLoaded;
     // A blank document that never says it has loaded holds nobody up for long.
     QTimer::singleShot(BlankDocumentWaitMs, this, [this, session] {
         if (session_ == session && !blankDone_) {
@@ -160,7 +160,10 @@ void ChromiumBrowser::pageReady(const QString& session, const QString& targetId)
     applied_.reset();
     applyHostAnswers();
     if (textSize_ != 2) applyZoom();
-    if (X11Windows::available()) {
+    if (window) {
+        windowFound();
+        adopt(window);
+    } else if (X11Windows::available()) {
         // The window is known by its title only until the page leaves its first,
         // empty document: the first address waits until the window is found.
         windowTries_ = 0;
@@ -187,6 +190,10 @@ void ChromiumBrowser::findWindow() {
         return;
     }
     windowFound();
+    adopt(window);
+}
+
+void ChromiumBrowser::adopt(std::uint32_t window) {
     X11Windows::withdraw(window);
     // The window manager lets go of the window before it is ours: embedding it while
     // still framed would leave the frame behind.

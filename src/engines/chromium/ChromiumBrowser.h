@@ -47,7 +47,9 @@ public:
 
     // From the browser process.
     void setWindowMarker(const QString& marker) { marker_ = marker; }
-    void pageReady(const QString& session, const QString& targetId);
+    // The page's session; its X window when already found (a window made ahead of need),
+    // and whether its first empty document has loaded.
+    void pageReady(const QString& session, const QString& targetId, std::uint32_t window = 0, bool blankLoaded = false);
     void pageEvent(const QString& method, const QJsonObject& params);
     void targetInfoChanged(const QJsonObject& info);
     void pageClosed();
@@ -62,6 +64,7 @@ private:
     bool ensurePage();
     bool send(const QString& method, const QJsonObject& params = {}, DevTools::ReplyHandler handler = {});
     void findWindow();
+    void adopt(std::uint32_t window);
     void windowFound();
     void navigatePending();
     void embed(std::uint32_t window);

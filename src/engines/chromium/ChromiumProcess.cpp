@@ -19,6 +19,10 @@ namespace {
 // other page has, so that it is told apart from the first moment.
 const QString FactoryMarker = QStringLiteral("tavix-window-factory");
 
+// How long after a view took the spare window the next one is made: the view's own
+// page goes first.
+constexpr int SpareRefillDelayMs = 1500;
+
 QString factoryAddress() {
     return QStringLiteral("data:text/html,<title>%1</title>").arg(FactoryMarker);
 }
@@ -30,8 +34,32 @@ ChromiumProcess& ChromiumProcess::instance() {
     return *process;
 }
 
+ChromiumProcess::ChromiumProcess() {
+    spareSearch_.setInterval(5);
+    connect(&spareSearch_, &QTimer::timeout, this, &ChromiumProcess::findSpareWindow);
+    spareRefill_.setSingleShot(true);
+    spareRefill_.setInterval(SpareRefillDelayMs);
+    connect(&spareRefill_, &QTimer::timeout, this, &ChromiumProcess::openNextWindow);
+}
+
 void ChromiumProcess::attach(ChromiumBrowser* view, int width, int height) {
-    pending_.append({view, qMax(200, width), qMax(150, height)});
+    spareWanted_ = true;
+    lastSize_ = QSize(qMax(200, width), qMax(150, height));
+    if (ready_ && spare_ && pending_.isEmpty() && running()) {
+        const Spare spare = *std::exchange(spare_, std::nullopt);
+        spareSearch_.stop();
+        pages_.insert(spare.session, {spare.targetId, spare.session, view});
+        view->setWindowMarker(spare.marker);
+        QPointer<ChromiumBrowser> taker(view);
+        // Never inside this call, as when the window is still to be made.
+        QMetaObject::invokeMethod(this, [taker, spare] {
+            if (taker) taker->pageReady(spare.session, spare.targetId, spare.window, spare.blankLoaded);
+        }, Qt::QueuedConnection);
+        // The next spare waits until this page has had its start.
+        spareRefill_.start();
+        return;
+    }
+    pending_.append({view, lastSize_.width(), lastSize_.height()});
     if (failed_) {
         QMetaObject::invokeMethod(this, [this] { fail(failure_); }, Qt::QueuedConnection);
         return;
@@ -137,6 +165,8 @@ void ChromiumProcess::onEnded() {
     startTimer_.stop();
     ready_ = false;
     opening_ = false;
+    spare_.reset();
+    spareSearch_.stop();
     const auto pages = std::exchange(pages_, {});
     if (!failed_ && !factoryTarget_.isEmpty()) {
         for (const Page& page : pages)
@@ -182,6 +212,10 @@ void ChromiumProcess::onEvent(const QString& method, const QJsonObject& params, 
         return;
     }
     if (session.isEmpty()) return;
+    if (spare_ && session == spare_->session) {
+        if (method == QLatin1String("Page.frameStoppedLoading")) spare_->blankLoaded = true;
+        return;
+    }
     if (Page* page = pageOfSession(session); page && page->view) {
         QPointer<ChromiumBrowser> view = page->view;
         view->pageEvent(method, params);
@@ -291,29 +325,32 @@ void ChromiumProcess::downloadEvent(const QString& method, const QJsonObject& pa
 void ChromiumProcess::openNextWindow() {
     if (!ready_ || opening_ || failed_) return;
     while (!pending_.isEmpty() && !pending_.first().view) pending_.removeFirst();
-    if (pending_.isEmpty()) return;
-    const Pending& next = pending_.first();
+    const bool forSpare = pending_.isEmpty();
+    if (forSpare && (spare_ || !spareWanted_ || spareRefill_.isActive())) return;
+    const QSize size = forSpare ? lastSize_ : QSize(pending_.first().width, pending_.first().height);
     opening_ = true;
     const QString marker = QStringLiteral("tavix-page-%1-%2").arg(processId()).arg(++nextMarker_);
-    next.view->setWindowMarker(marker);
+    openingMarker_ = marker;
+    if (!forSpare) pending_.first().view->setWindowMarker(marker);
     // A popup of the factory's app window: a bare window. The page gets no handle on it
     // (no opener), and is titled for the frame to find its X window by.
     const QString script =
         QStringLiteral("(() => { const w = window.open('about:blank', '_blank', 'popup,width=%1,height=%2');"
                        " if (!w) return false; w.document.title = '%3'; w.opener = null; return true; })()")
-            .arg(next.width)
-            .arg(next.height)
+            .arg(size.width())
+            .arg(size.height())
             .arg(marker);
     pipe_->call(QStringLiteral("Runtime.evaluate"),
                 {{QStringLiteral("expression"), script}, {QStringLiteral("userGesture"), true},
                  {QStringLiteral("returnByValue"), true}},
-                factorySession_, [this](const DevTools::Reply& reply) {
+                factorySession_, [this, forSpare](const DevTools::Reply& reply) {
                     // A browser that ended takes its waiting views to the next one.
                     if (reply.ended) return;
                     if (reply.ok() && reply.result.value(QStringLiteral("result")).toObject().value(QStringLiteral("value")).toBool())
                         return;
-                    // The factory could not open one: this view's window failed, the others try on.
                     opening_ = false;
+                    if (forSpare) return;   // the views make their own windows
+                    // The factory could not open one: this view's window failed, the others try on.
                     if (!pending_.isEmpty()) {
                         const Pending failed = pending_.takeFirst();
                         if (failed.view) failed.view->startFailed(Chromium::startFailedMessage(reply.error));
@@ -327,19 +364,41 @@ void ChromiumProcess::windowAttached(const QString& targetId, const QString& ses
     Pending request;
     while (!pending_.isEmpty() && !request.view) request = pending_.takeFirst();
     if (!request.view) {
-        pipe_->call(QStringLiteral("Target.closeTarget"), {{QStringLiteral("targetId"), targetId}});
+        keepSpare(targetId, session);
         return;
     }
     pages_.insert(session, {targetId, session, request.view});
     request.view->pageReady(session, targetId);
     // Set up before it runs, so that its first document has the page script.
     pipe_->call(QStringLiteral("Runtime.runIfWaitingForDebugger"), {}, session);
-    openNextWindow();
+    if (!pending_.isEmpty()) openNextWindow();
+    else spareRefill_.start();   // the spare once this page has had its start
+}
+
+void ChromiumProcess::keepSpare(const QString& targetId, const QString& session) {
+    spare_ = Spare{targetId, session, openingMarker_, 0, false};
+    // Its empty document loads now; a view that takes it later need not wait for that.
+    pipe_->call(QStringLiteral("Page.enable"), {}, session);
+    pipe_->call(QStringLiteral("Runtime.runIfWaitingForDebugger"), {}, session);
+    if (X11Windows::available()) spareSearch_.start();
+}
+
+void ChromiumProcess::findSpareWindow() {
+    if (!spare_) return spareSearch_.stop();
+    if (const auto window = X11Windows::findClient(processId(), spare_->marker)) {
+        spareSearch_.stop();
+        X11Windows::withdraw(window);
+        spare_->window = window;
+    }
 }
 
 void ChromiumProcess::shutdown() {
     startTimer_.stop();
     pending_.clear();
+    spare_.reset();
+    spareSearch_.stop();
+    spareRefill_.stop();
+    spareWanted_ = false;
     const auto pages = std::exchange(pages_, {});
     if (pipe_ && pipe_->running()) {
         pipe_->disconnect(this);

@@ -12,7 +12,9 @@
 #include <QObject>
 #include <QPointer>
 #include <QTimer>
+#include <QSize>
 #include <functional>
+#include <optional>
 
 class ChromiumBrowser;
 
@@ -47,7 +49,7 @@ public:
     void resetFailure();
 
 private:
-    ChromiumProcess() = default;
+    ChromiumProcess();
     struct Pending {
         QPointer<ChromiumBrowser> view;
         int width = 0;
@@ -68,6 +70,8 @@ private:
     void checkVersion();
     void openNextWindow();
     void windowAttached(const QString& targetId, const QString& session);
+    void keepSpare(const QString& targetId, const QString& session);
+    void findSpareWindow();
     void hideFactoryWindow();
     void allowDownloads();
     void downloadEvent(const QString& method, const QJsonObject& params);
@@ -83,6 +87,21 @@ private:
     bool failed_ = false;
     bool ready_ = false;
     bool opening_ = false;   // a window asked of the factory and not yet attached
+    QString openingMarker_;
+    // A page window made ahead of need, hidden, for the next view: a new view then takes
+    // a window at once instead of waiting for one to be made and found.
+    struct Spare {
+        QString targetId;
+        QString session;
+        QString marker;
+        std::uint32_t window = 0;
+        bool blankLoaded = false;
+    };
+    std::optional<Spare> spare_;
+    bool spareWanted_ = false;   // pages of this slot are in use: keep a spare
+    QSize lastSize_{800, 600};
+    QTimer spareSearch_;
+    QTimer spareRefill_;
     QList<Pending> pending_;
     QHash<QString, Page> pages_;   // by session
     int nextMarker_ = 0;
