@@ -414,3 +414,28 @@ TEST(ChromiumHostRules, EachAnswerActsOnTheRequestsItConcerns) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(ChromiumEngine, ANewViewTakesTheWindowMadeAheadOfNeed) {
+    auto first = loadedPage(QStringLiteral("http://example.test/a.html"));
+    const auto windowsAsked = [] {
+        int count = 0;
+        for (const QJsonValue& m : received())
+            count += m[QStringLiteral("sessionId")].toString() == QLatin1String("S-FACTORY") &&
+                     m[QStringLiteral("method")].toString() == QLatin1String("Runtime.evaluate");
+        return count;
+    };
+    // One window for the first page, then one made ahead once that page had its start.
+    ASSERT_TRUE(waitUntil([&] { return windowsAsked() == 2; }, 5000));
+    auto second = loadedPage(QStringLiteral("http://example.test/b.html"));
+    Variant location;
+    second->GetProperty(DISPID_LOCATIONURL, location);
+    EXPECT_EQ(location.toString(), QStringLiteral("http://example.test/b.html"));
+    const QStringList spare = methodsOf(received(), QStringLiteral("S-T2"));
+    // The second page loaded in the window made ahead, set up once it was taken.
+    EXPECT_TRUE(spare.contains(QStringLiteral("Page.navigate")));
+    EXPECT_TRUE(spare.contains(QStringLiteral("Runtime.addBinding")));
+}
+
+}  // namespace
