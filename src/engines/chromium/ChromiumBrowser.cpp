@@ -28,8 +28,8 @@
 namespace {
 
 // How long the frame looks for a new page's X window, in steps of the timer.
-constexpr int WindowSearchStepMs = 5;
-constexpr int WindowSearchSteps = 1200;
+constexpr int WindowSearchStepMs = 10;
+constexpr int WindowSearchSteps = 600;
 // How long the first address waits for a new window's empty document at most.
 constexpr int BlankDocumentWaitMs = 2000;
 

@@ -35,7 +35,7 @@ ChromiumProcess& ChromiumProcess::instance() {
 }
 
 ChromiumProcess::ChromiumProcess() {
-    spareSearch_.setInterval(5);
+    spareSearch_.setInterval(10);
     connect(&spareSearch_, &QTimer::timeout, this, &ChromiumProcess::findSpareWindow);
     spareRefill_.setSingleShot(true);
     spareRefill_.setInterval(SpareRefillDelayMs);
@@ -281,11 +281,11 @@ void ChromiumProcess::hideFactoryWindow() {
         if (const auto window = X11Windows::findClient(pid, FactoryMarker)) {
             X11Windows::withdraw(window);
             timer->deleteLater();
-        } else if (++*tries > (Chromium::startTimeout() + 5000) / 5 || pid != ChromiumProcess::instance().processId()) {
+        } else if (++*tries > (Chromium::startTimeout() + 5000) / 10 || pid != ChromiumProcess::instance().processId()) {
             timer->deleteLater();
         }
     });
-    timer->start(5);
+    timer->start(10);
 }
 
 void ChromiumProcess::allowDownloads() {

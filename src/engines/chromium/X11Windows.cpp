@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QCursor>
 #include <QGuiApplication>
+#include <QHash>
 #include <QPointer>
 #include <QTimer>
 #include <QWindow>
@@ -28,9 +29,13 @@ xcb_window_t rootWindow(xcb_connection_t* c) {
 }
 
 xcb_atom_t atom(xcb_connection_t* c, const char* name) {
+    // Atoms never change for a display: asked once each.
+    static QHash<QByteArray, xcb_atom_t> known;
+    if (const auto it = known.constFind(name); it != known.constEnd()) return *it;
     std::unique_ptr<xcb_intern_atom_reply_t, decltype(&std::free)> reply(
         xcb_intern_atom_reply(c, xcb_intern_atom(c, 0, static_cast<uint16_t>(std::strlen(name)), name), nullptr),
         &std::free);
+    if (reply) known.insert(name, reply->atom);
     return reply ? reply->atom : 0;
 }
 
@@ -72,28 +77,50 @@ std::uint32_t findClient(qint64 pid, const QString& title) {
     const xcb_atom_t nameAtom = atom(c, "_NET_WM_NAME");
     const xcb_atom_t utf8 = atom(c, "UTF8_STRING");
     const QByteArray wanted = title.toUtf8();
-    for (const xcb_window_t window : clients(c, root)) {
-        PropertyReply owner = property(c, window, pidAtom, XCB_ATOM_CARDINAL, 1);
-        if (!owner || owner->format != 32 || xcb_get_property_value_length(owner.get()) != 4) continue;
-        if (*static_cast<const uint32_t*>(xcb_get_property_value(owner.get())) != static_cast<uint32_t>(pid)) continue;
+    // Every question is sent before any answer is read: one wait for the server per
+    // round, not one per window, while the frame looks every few milliseconds.
+    const QVector<xcb_window_t> windows = clients(c, root);
+    QVector<xcb_get_property_cookie_t> owners;
+    owners.reserve(windows.size());
+    for (const xcb_window_t window : windows)
+        owners.append(xcb_get_property(c, 0, window, pidAtom, XCB_ATOM_CARDINAL, 0, 1));
+    QVector<xcb_window_t> ours;
+    for (qsizetype i = 0; i < windows.size(); ++i) {
+        PropertyReply owner(xcb_get_property_reply(c, owners[i], nullptr), &std::free);
+        if (owner && owner->format == 32 && xcb_get_property_value_length(owner.get()) == 4 &&
+            *static_cast<const uint32_t*>(xcb_get_property_value(owner.get())) == static_cast<uint32_t>(pid))
+            ours.append(windows[i]);
+    }
+    struct Questions {
+        xcb_get_window_attributes_cookie_t attributes;
+        xcb_get_property_cookie_t name;
+        xcb_get_property_cookie_t windowClass;
+    };
+    QVector<Questions> questions;
+    for (const xcb_window_t window : ours)
+        questions.append({xcb_get_window_attributes(c, window), xcb_get_property(c, 0, window, nameAtom, utf8, 0, 1024),
+                          xcb_get_property(c, 0, window, XCB_ATOM_WM_CLASS, XCB_ATOM_STRING, 0, 256)});
+    std::uint32_t found = 0;
+    for (qsizetype i = 0; i < ours.size(); ++i) {
+        std::unique_ptr<xcb_get_window_attributes_reply_t, decltype(&std::free)> attributes(
+            xcb_get_window_attributes_reply(c, questions[i].attributes, nullptr), &std::free);
+        PropertyReply name(xcb_get_property_reply(c, questions[i].name, nullptr), &std::free);
+        PropertyReply windowClass(xcb_get_property_reply(c, questions[i].windowClass, nullptr), &std::free);
+        if (found) continue;   // the rest of the answers are read all the same
         // Not before it shows: withdrawing a window that is still to be shown does
         // nothing, and the manager would take it when it does.
-        std::unique_ptr<xcb_get_window_attributes_reply_t, decltype(&std::free)> attributes(
-            xcb_get_window_attributes_reply(c, xcb_get_window_attributes(c, window), nullptr), &std::free);
         if (!attributes || attributes->map_state != XCB_MAP_STATE_VIEWABLE) continue;
-        PropertyReply name = property(c, window, nameAtom, utf8, 1024);
         if (name && QByteArray(static_cast<const char*>(xcb_get_property_value(name.get())),
                                xcb_get_property_value_length(name.get())) == wanted)
-            return window;
+            found = ours[i];
         // An app window's class is made from its address before it is first shown; its
         // title comes only once its page has loaded.
-        PropertyReply windowClass = property(c, window, XCB_ATOM_WM_CLASS, XCB_ATOM_STRING, 256);
-        if (windowClass && QByteArray(static_cast<const char*>(xcb_get_property_value(windowClass.get())),
-                                      xcb_get_property_value_length(windowClass.get()))
-                               .contains(wanted))
-            return window;
+        else if (windowClass && QByteArray(static_cast<const char*>(xcb_get_property_value(windowClass.get())),
+                                           xcb_get_property_value_length(windowClass.get()))
+                                    .contains(wanted))
+            found = ours[i];
     }
-    return 0;
+    return found;
 }
 
 void withdraw(std::uint32_t window) {
