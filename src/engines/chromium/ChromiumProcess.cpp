@@ -21,7 +21,7 @@ const QString FactoryMarker = QStringLiteral("tavix-window-factory");
 
 // How long after a view took the spare window the next one is made: the view's own
 // page goes first.
-constexpr int SpareRefillDelayMs = 1500;
+constexpr int SpareRefillDelayMs = 300;
 
 QString factoryAddress() {
     return QStringLiteral("data:text/html,<title>%1</title>").arg(FactoryMarker);
