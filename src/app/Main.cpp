@@ -5,6 +5,7 @@
 #include "bookmarks/BookMark.h"
 #include "bookmarks/BookmarkModel.h"
 #include "bookmarks/untBMB.h"
+#include "engines/chromium/ChromiumEngine.h"
 #include "platform/ErrorBox.h"
 #include "resources/Fonts.h"
 #include "resources/ImageList.h"
@@ -191,7 +192,9 @@ bool TMainForm::eventFilter(QObject* watched, QEvent* event) {
     if (watched == ui.txtAddress && event->type() == QEvent::KeyPress) {
         // The user is typing an address: a page will need the engine soon, and bringing
         // it up now rather than at Enter takes its start-up off the page's load time.
-        if (!engineWarmed_ && ui.IE_item->isChecked()) {
+        // Not the system's Chromium: a window of its own appears as it starts and would
+        // take the keyboard from the typing for a moment.
+        if (!engineWarmed_ && ui.IE_item->isChecked() && !Chromium::serves()) {
             engineWarmed_ = true;
             QTimer::singleShot(0, this, [] {
                 if (frm_tmpWeb) ErrorBox::guard([] { frm_tmpWeb->browser(); });

@@ -97,6 +97,8 @@ def handle(message):
     elif method == "Target.setAutoAttach":
         reply(message)
         attach("FACTORY", factory_url)
+    elif method == "Runtime.evaluate" and session == "S-FACTORY" and "window.open" not in params["expression"]:
+        reply(message, {"result": {"type": "boolean", "value": True}})
     elif method == "Runtime.evaluate" and session == "S-FACTORY":
         reply(message, {"result": {"type": "boolean", "value": True}})
         next_page[0] += 1

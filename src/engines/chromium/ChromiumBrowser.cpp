@@ -566,10 +566,12 @@ bool ChromiumBrowser::eventFilter(QObject* watched, QEvent* event) {
     }
     QWidget* page = page_.pageWidget();
     if (page && watched == page && event->type() == QEvent::FocusIn && window_) X11Windows::focus(window_);
-    if (page && watched == page && event->type() == QEvent::FocusOut) {
-        // Take the X keyboard back from Chromium's window to the frame's.
-        if (QWindow* handle = page->window()->windowHandle(); handle && QApplication::focusWidget() != page)
-            handle->requestActivate();
+    if (page && watched == page && event->type() == QEvent::FocusOut && QApplication::focusWidget() != page) {
+        // Take the X keyboard back from Chromium's window to the frame's. Qt still counts
+        // the frame as active (the keyboard was inside it), so asking it to activate the
+        // frame would do nothing and the user's typing would go on into the page.
+        if (QWidget* top = page->window(); top && top->windowHandle())
+            X11Windows::focus(static_cast<std::uint32_t>(top->winId()));
     }
     return QObject::eventFilter(watched, event);
 }

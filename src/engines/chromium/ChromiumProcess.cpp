@@ -106,6 +106,8 @@ bool ChromiumProcess::start() {
     connect(pipe_, &DevToolsPipe::ended, this, &ChromiumProcess::onEnded);
     ready_ = false;
     opening_ = false;
+    factoryLoaded_ = false;
+    factoryShown_ = false;
     factoryTarget_.clear();
     factorySession_.clear();
     bindingName_ = QStringLiteral("__tavix_%1").arg(QRandomGenerator::system()->generate64(), 0, 36);
@@ -255,13 +257,25 @@ void ChromiumProcess::attached(const QJsonObject& params) {
 void ChromiumProcess::factoryAttached(const QString& targetId, const QString& session) {
     factoryTarget_ = targetId;
     factorySession_ = session;
-    checkVersion();
+    // Windows are opened from it only once its page has loaded and its window has
+    // shown: a fresh profile's browser, asked for a window sooner, ends on an assertion
+    // of its own (Chromium 156).
+    pipe_->call(QStringLiteral("Runtime.evaluate"),
+                {{QStringLiteral("expression"),
+                  QStringLiteral("new Promise(r => document.readyState === 'complete' ? r(true) : "
+                                 "addEventListener('load', () => r(true)))")},
+                 {QStringLiteral("awaitPromise"), true}},
+                session, [this](const DevTools::Reply& reply) {
+                    if (reply.ended) return;
+                    factoryLoaded_ = true;
+                    checkVersion();
+                });
 }
 
 void ChromiumProcess::checkVersion() {
     // The version's answer came first on the pipe; a browser that is too old has failed
     // by now.
-    if (failed_) return;
+    if (failed_ || ready_ || !factoryLoaded_ || !(factoryShown_ || !X11Windows::available())) return;
     startTimer_.stop();
     ready_ = true;
     Chromium::recordVersion(version_);
@@ -277,10 +291,16 @@ void ChromiumProcess::hideFactoryWindow() {
     auto* timer = new QTimer(this);
     auto tries = std::make_shared<int>(0);
     const qint64 pid = processId();
-    connect(timer, &QTimer::timeout, this, [timer, tries, pid] {
+    connect(timer, &QTimer::timeout, this, [this, timer, tries, pid] {
+        if (timer->property("done").toBool()) return;
         if (const auto window = X11Windows::findClient(pid, FactoryMarker)) {
             X11Windows::withdraw(window);
+            timer->setProperty("done", true);
             timer->deleteLater();
+            if (pid == processId()) {
+                factoryShown_ = true;
+                checkVersion();
+            }
         } else if (++*tries > (Chromium::startTimeout() + 5000) / 10 || pid != ChromiumProcess::instance().processId()) {
             timer->deleteLater();
         }

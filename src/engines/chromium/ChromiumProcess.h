@@ -86,6 +86,8 @@ private:
     QString failure_;
     bool failed_ = false;
     bool ready_ = false;
+    bool factoryLoaded_ = false;   // the hidden window's page has loaded
+    bool factoryShown_ = false;    // ... and its window has shown (and been hidden)
     bool opening_ = false;   // a window asked of the factory and not yet attached
     QString openingMarker_;
     // A page window made ahead of need, hidden, for the next view: a new view then takes

@@ -108,7 +108,8 @@ bool DevToolsPipe::start(const QString& program, const QStringList& arguments, c
         // every later browser from starting (seen with Chromium 156).
         ::prctl(PR_SET_PDEATHSIG, SIGKILL);
     });
-    connect(process, &QProcess::finished, this, [this] {
+    connect(process, &QProcess::finished, this, [this](int code, QProcess::ExitStatus status) {
+        qCDebug(devtoolsLog) << "browser ended" << code << status;
         closePipe();
         if (!ended_) {
             ended_ = true;
