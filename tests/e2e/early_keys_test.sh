@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Keys typed the moment the frame appears: the address typed at once and Enter must reach
-# the page server whole, every time. Usage: early_keys_test.sh <tavix> [tries]
+# the page server whole, every time. Usage: early_keys_test.sh <tavix> [tries], with
+# TAVIX_IE_ENGINE choosing the page's engine (see xsession.sh).
 set -uo pipefail
 tavix="$1"
 tries="${2:-6}"
@@ -22,9 +23,10 @@ LastEngine=IE"
   xdotool type --delay 15 "http://127.0.0.1:$PAGE_PORT/typed$i"
   xdotool key Return
   if wait_for_request "/typed$i" 15; then
-    echo "try $i: ok"
+    echo "try $i: ok ($(ie_engine_name))"
+    [ "$i" = 1 ] && { check_ie_engine "$APP_PID" || failed=$((failed + 1)); }
   else
-    echo "try $i: the typed address was lost; the server saw:"
+    echo "try $i: the typed address was lost ($(ie_engine_name)); the server saw:"
     grep -v '^/loaded' "$PAGE_LOG" | sed 's/^/    /' | tail -n 3
     failed=$((failed + 1))
   fi

@@ -1,14 +1,15 @@
 #!/usr/bin/env bash
 # Addresses on the command line: the first start opens them; a later start hands its
 # addresses to the running frame and ends; after the running frame died, leaving its
-# socket behind, the next start runs the frame itself. Usage: handover_test.sh <tavix>
+# socket behind, the next start runs the frame itself. Usage: handover_test.sh <tavix>,
+# with TAVIX_IE_ENGINE choosing the pages' engine (see xsession.sh).
 set -uo pipefail
 tavix="$1"
 here=$(cd "$(dirname "$0")" && pwd)
 . "$here/xsession.sh"
 
 start_xsession_with_pages
-fail() { echo "$1"; cat "$folder/log.txt" 2>/dev/null; exit 1; }
+fail() { echo "$1 ($(ie_engine_name))"; cat "$folder/log.txt" 2>/dev/null; exit 1; }
 
 # A runtime folder of this test's own: the socket lives there.
 export XDG_RUNTIME_DIR="$work/run"
@@ -24,6 +25,7 @@ frames() { xdotool search --onlyvisible --name '^Tavix' 2>/dev/null | wc -l; }
 APP_PID=$!
 wait_for_frame '^Tavix' >/dev/null || fail "the frame never appeared"
 wait_for_request /first 30 || fail "the first start's address never loaded"
+check_ie_engine "$APP_PID" || fail "wrong engine"
 [ -S "$XDG_RUNTIME_DIR"/tavix-"$(id -u)"-* ] || fail "the running frame has no socket"
 
 # A later start, from another folder, with an address typed without its scheme and one

@@ -93,12 +93,25 @@ open_webkit_page() {
 }
 
 # A program folder in $1 holding a copy of the program $2 and, when $3 is given, a
-# config.ini with that text (CR LF line ends are added).
+# config.ini with that text (CR LF line ends are added). TAVIX_IE_ENGINE, when set, is
+# the engine of the Internet Explorer slot written there: 0 the system's Chromium, 1 the
+# built-in one; the text must then have no [Option_Main] of its own.
 make_program_folder() {
   copy_program "$2" "$1"
   : >"$1/CloseURL.txt"
   mkdir -p "$1/WebList"
-  if [ -n "${3:-}" ]; then printf '%s\n' "$3" | sed 's/$/\r/' >"$1/config.ini"; fi
+  local text="${3:-}"
+  if [ -n "$text" ] && [ -n "${TAVIX_IE_ENGINE:-}" ]; then
+    text="$text
+[Option_Main]
+IEEngine=$TAVIX_IE_ENGINE"
+  fi
+  if [ -n "$text" ]; then printf '%s\n' "$text" | sed 's/$/\r/' >"$1/config.ini"; fi
+}
+
+# The engine the scripts run the slot with, for their messages.
+ie_engine_name() {
+  case "${TAVIX_IE_ENGINE:-0}" in 1) echo "built-in engine" ;; *) echo "system Chromium" ;; esac
 }
 
 # Waits (polling every 20 ms, at most $2 seconds, default 30) until a visible window
@@ -132,4 +145,23 @@ start_xsession_with_pages() {
   start_xsession
   trap cleanup EXIT
   start_pageserver "$work"
+}
+
+# Whether the program $1 serves its Internet Explorer slot with the engine TAVIX_IE_ENGINE
+# asks for: a Chromium browser among its children for the system's Chromium, the built-in
+# engine's page process and no Chromium for the built-in one. Waits at most 15 s.
+check_ie_engine() {
+  local chromium builtin
+  for _ in $(seq 75); do
+    chromium=$(pgrep -P "$1" -x chromium || true)
+    builtin=$(pgrep -P "$1" -f QtWebEngineProcess || true)
+    if [ "${TAVIX_IE_ENGINE:-0}" = 1 ]; then
+      [ -n "$builtin" ] && [ -z "$chromium" ] && return 0
+    else
+      [ -n "$chromium" ] && return 0
+    fi
+    sleep 0.2
+  done
+  echo "the slot is not served by the $(ie_engine_name): chromium '$chromium', built-in '$builtin'" >&2
+  return 1
 }
