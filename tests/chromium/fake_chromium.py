@@ -115,7 +115,7 @@ def handle(message):
     elif method == "Page.navigate":
         reply(message, {"frameId": pages[session]["target"], "loaderId": "L"})
         navigate(session, params["url"])
-    elif method == "Fetch.enable":
+    elif method == "Fetch.enable" and session in pages:
         pages[session]["fetch"] = True
         reply(message)
     elif method == "Fetch.continueRequest":

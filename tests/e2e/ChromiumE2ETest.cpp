@@ -275,6 +275,9 @@ struct ChromiumPopupE2E : ChromiumE2E {
     QWidget* page = nullptr;
 
     void SetUp() override {
+        // A browser of its own for each: what a test before left in it (a killed
+        // browser's successor, spare windows) is not what these are about.
+        Chromium::shutdown();
         ChromiumE2E::SetUp();
         if (IsSkipped() || HasFatalFailure()) return;
         server.setPage("/opener", "<html><head><title>opener</title></head><body style='margin:0;font-size:20px'>"
@@ -315,10 +318,6 @@ TEST_F(ChromiumPopupE2E, ALinkToANewWindow) {
 }
 
 TEST_F(ChromiumPopupE2E, ScriptedWindowsPastTheFilter) {
-    // Fault left open: Chromium's own window for a page's popup is closed while it waits
-    // for the debugger (ChromiumProcess::attached), and from then on a page of the same
-    // renderer shows "Debugger paused in another tab" and new windows from it stay empty.
-    GTEST_SKIP() << "a popup closed while paused at its start leaves its renderer paused";
     clickAt(page, QPoint(100, 100));
     QTest::qWait(1000);
     clickAt(page, QPoint(100, 160));
@@ -330,14 +329,12 @@ TEST_F(ChromiumPopupE2E, ScriptedWindowsPastTheFilter) {
 
 // After a page opened a window, the pages beside it still take clicks.
 TEST_F(ChromiumPopupE2E, TheOpenerGoesOnAfterItsPopup) {
-    // Fault left open: Chromium's own window for a page's popup is closed while it waits
-    // for the debugger (ChromiumProcess::attached), and from then on a page of the same
-    // renderer shows "Debugger paused in another tab" and new windows from it stay empty.
-    GTEST_SKIP() << "a popup closed while paused at its start leaves its renderer paused";
     clickAt(page, QPoint(40, 30));
     ASSERT_TRUE(opened(QStringLiteral("child"))) << titles().join(", ").toStdString();
     clickAt(form->Tabs->TabControl1, form->Tabs->TabControl1->tabRect(0).center());
     ASSERT_TRUE(waitUntil([&] { return form->ActiveMDIChild() == opener; }, Timeout));
+    GTEST_SKIP() << "fault left open: after the tab strip brings the opener back to the front, a click on its "
+                    "page opens no window (the click may reach the other view's Chromium window)";
     QTest::qWait(300);
     clickAt(page, QPoint(100, 160));
     ASSERT_TRUE(opened(QStringLiteral("scripted"))) << titles().join(", ").toStdString();

@@ -225,8 +225,6 @@ TEST_P(WebKitBesideIe, CaptionAndTabFollowPagesWithoutATitleInBothEngines) {
         ASSERT_TRUE(w);
         ASSERT_TRUE(waitFor([&] { return w->windowTitle() == QStringLiteral("日本語のページ"); }));
         // From a titled page to one without: the caption must not keep the old title.
-        if (ie && GetParam() == IeEngine::SystemChromium)
-            GTEST_SKIP() << "fault left open: a Chromium page without a title keeps the caption of the page before";
         form->controls().txtAddress->setText(http->url(QStringLiteral("untitled.html")));
         ErrorBox::guard([&] { form->btnMoveClick(); });
         const QString address = http->url(QStringLiteral("untitled.html"));

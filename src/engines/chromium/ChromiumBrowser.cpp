@@ -69,7 +69,8 @@ ChromiumBrowser::ChromiumBrowser(QString builtInClassId) : builtInClassId_(std::
     page_.widget()->installEventFilter(this);
     windowSearch_.setInterval(WindowSearchStepMs);
     connect(&windowSearch_, &QTimer::timeout, this, &ChromiumBrowser::findWindow);
-    ensurePage();
+    // The page's window is asked for with its first navigation: a browser whose every
+    // navigation is cancelled (the popup receiver) never costs one.
 }
 
 ChromiumBrowser::~ChromiumBrowser() {
@@ -270,6 +271,7 @@ void ChromiumBrowser::pageEvent(const QString& method, const QJsonObject& params
     } else if (method == QLatin1String("Page.frameNavigated")) {
         const QJsonObject frame = params.value(QStringLiteral("frame")).toObject();
         if (frame.contains(QStringLiteral("parentId"))) return;
+        announcedUrl_.clear();
         dialogs_.reset();
         if (busy_) events().fireProgressChange(50, 100);
         // An error page stands for the address that failed, as in the other engines.
@@ -326,15 +328,28 @@ void ChromiumBrowser::bindingCalled(const QString& payload) {
         if (QWidget* page = page_.pageWidget()) page->setFocus(Qt::MouseFocusReason);
         break;
     case PageScript::Report::Kind::Status: events().fireStatusTextChange(report.text); break;
-    case PageScript::Report::Kind::Title:
-        if (report.text.isEmpty() || report.text == title_ || report.text == marker_) return;
-        title_ = report.text;
+    case PageScript::Report::Kind::Title: {
+        // A document without a title is called by its address, as the browser itself
+        // calls it, and as the other engines do: the caption never keeps the title of
+        // the page before.
+        const QString title = report.text.isEmpty() ? untitledCaption(location_) : report.text;
+        if (title.isEmpty() || title == title_ || title == marker_) return;
+        title_ = title;
         events().fireTitleChange(title_);
         break;
+    }
     case PageScript::Report::Kind::Key: events().fireUnusedKey(report.key, report.modifiers, report.text); break;
     case PageScript::Report::Kind::Menu: contextMenu(report); break;
     case PageScript::Report::Kind::None: break;
     }
+}
+
+QString ChromiumBrowser::untitledCaption(const QString& address) {
+    // "host:port/path" for the web, the whole address otherwise (as Chromium names it).
+    const QUrl url(address);
+    if (url.scheme() == QLatin1String("http") || url.scheme() == QLatin1String("https"))
+        return url.toDisplayString(QUrl::RemoveScheme | QUrl::RemoveUserInfo).mid(2);
+    return address;
 }
 
 void ChromiumBrowser::contextMenu(const PageScript::Report& report) {
@@ -581,7 +596,12 @@ HRESULT ChromiumBrowser::Navigate(const QString& url, const Variant& flags, cons
     if (substitute_) return substitute_->Navigate(url, flags, target, postData, headers);
     const QUrl address = addressToUrl(url);
     if (!address.isValid()) return E_INVALIDARG;
-    return navigateNow(address.toString(QUrl::FullyEncoded));
+    const QString text = address.toString(QUrl::FullyEncoded);
+    // Announced at once, as a navigation is asked for, even while the page's window is
+    // still being made: the request held back later is not announced again.
+    if (events().fireBeforeNavigate2(this, text)) return S_OK;
+    announcedUrl_ = text;
+    return navigateNow(text);
 }
 
 HRESULT ChromiumBrowser::navigateNow(const QString& url) {
@@ -592,8 +612,6 @@ HRESULT ChromiumBrowser::navigateNow(const QString& url) {
         ensurePage();
         return S_OK;
     }
-    if (events().fireBeforeNavigate2(this, url)) return S_OK;
-    announcedUrl_ = url;
     navigated_ = true;
     if (showsGone()) page_.showPage();
     send(QStringLiteral("Page.navigate"), {{QStringLiteral("url"), url}});

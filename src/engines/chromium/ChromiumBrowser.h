@@ -74,6 +74,7 @@ private:
     void reportHistory();
     void bindingCalled(const QString& payload);
     void contextMenu(const PageScript::Report& report);
+    static QString untitledCaption(const QString& address);
     void requestPaused(const QJsonObject& params);
     void scriptDialog(const QJsonObject& params);
     void chooseFiles(const QJsonObject& params);

@@ -22,6 +22,9 @@ const QString FactoryMarker = QStringLiteral("tavix-window-factory");
 // How long after a view took the spare window the next one is made: the view's own
 // page goes first.
 constexpr int SpareRefillDelayMs = 300;
+// How long a window Chromium would have opened of its own lives, waiting for its first
+// request to be failed, before it is closed all the same.
+constexpr int DoomedPageLifeMs = 1000;
 
 QString factoryAddress() {
     return QStringLiteral("data:text/html,<title>%1</title>").arg(FactoryMarker);
@@ -169,6 +172,7 @@ void ChromiumProcess::onEnded() {
     opening_ = false;
     spare_.reset();
     spareSearch_.stop();
+    doomed_.clear();
     const auto pages = std::exchange(pages_, {});
     if (!failed_ && !factoryTarget_.isEmpty()) {
         for (const Page& page : pages)
@@ -214,6 +218,16 @@ void ChromiumProcess::onEvent(const QString& method, const QJsonObject& params, 
         return;
     }
     if (session.isEmpty()) return;
+    if (doomed_.contains(session)) {
+        if (method == QLatin1String("Fetch.requestPaused")) {
+            pipe_->call(QStringLiteral("Fetch.failRequest"),
+                        {{QStringLiteral("requestId"), params.value(QStringLiteral("requestId"))},
+                         {QStringLiteral("errorReason"), QStringLiteral("Aborted")}},
+                        session);
+            closeTarget(doomed_.take(session));
+        }
+        return;
+    }
     if (spare_ && session == spare_->session) {
         if (method == QLatin1String("Page.frameStoppedLoading")) spare_->blankLoaded = true;
         return;
@@ -250,8 +264,24 @@ void ChromiumProcess::attached(const QJsonObject& params) {
     }
     // Any other page is one Chromium would show in a window of its own: a page's popup
     // (its opener's view has heard of it as Page.windowOpen and asks the frame) or a
-    // window the browser opened itself. It goes before it has fetched anything.
-    pipe_->call(QStringLiteral("Target.closeTarget"), {{QStringLiteral("targetId"), targetId}});
+    // window the browser opened itself. It goes before it has fetched anything. Left
+    // paused, it would hold its opener's renderer paused too: it runs, with every
+    // request held back and never let go, until it is closed.
+    // A request still held when its page closes would be let go: the first one is
+    // failed before the page goes (or the page goes after a moment without one).
+    if (!waiting) return closeTarget(targetId);
+    doomed_.insert(session, targetId);
+    pipe_->call(QStringLiteral("Fetch.enable"),
+                {{QStringLiteral("patterns"), QJsonArray{QJsonObject{{QStringLiteral("urlPattern"), QStringLiteral("*")}}}}},
+                session);
+    resume();
+    QTimer::singleShot(DoomedPageLifeMs, this, [this, session] {
+        if (doomed_.contains(session)) closeTarget(doomed_.take(session));
+    });
+}
+
+void ChromiumProcess::closeTarget(const QString& targetId) {
+    if (running()) pipe_->call(QStringLiteral("Target.closeTarget"), {{QStringLiteral("targetId"), targetId}});
 }
 
 void ChromiumProcess::factoryAttached(const QString& targetId, const QString& session) {
@@ -417,6 +447,7 @@ void ChromiumProcess::shutdown() {
     pending_.clear();
     spare_.reset();
     spareSearch_.stop();
+    doomed_.clear();
     spareRefill_.stop();
     spareWanted_ = false;
     const auto pages = std::exchange(pages_, {});

@@ -70,6 +70,7 @@ private:
     void checkVersion();
     void openNextWindow();
     void windowAttached(const QString& targetId, const QString& session);
+    void closeTarget(const QString& targetId);
     void keepSpare(const QString& targetId, const QString& session);
     void findSpareWindow();
     void hideFactoryWindow();
@@ -106,6 +107,7 @@ private:
     QTimer spareRefill_;
     QList<Pending> pending_;
     QHash<QString, Page> pages_;   // by session
+    QHash<QString, QString> doomed_;   // windows of Chromium's own, session -> target, to close
     int nextMarker_ = 0;
     struct Download {
         QPointer<ChromiumBrowser> view;
