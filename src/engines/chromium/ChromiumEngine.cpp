@@ -51,8 +51,6 @@ void setStartTimeout(int ms) { timeoutMs = ms; }
 
 QString profileFolder() { return profile; }
 
-void setProfileFolder(const QString& folder) { profile = folder; }
-
 QStringList browserArguments(const QString& profileFolder, bool runningAsRoot) {
     QStringList arguments{
         QStringLiteral("--remote-debugging-pipe"),

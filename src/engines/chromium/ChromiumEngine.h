@@ -28,7 +28,6 @@ void setProgram(const QString& path);
 bool installed();
 
 QString profileFolder();
-void setProfileFolder(const QString& folder);
 
 // The switches of the browser: the pipe and nothing of the browser's own on the network
 // or on the screen; without the sandbox only as root, where it cannot run with one.
