@@ -55,6 +55,18 @@ HRESULT FakeEngine::GetProperty(int dispId, Variant& result) {
     }
 }
 
+HRESULT FakeEngine::Find(const QString& text, bool forward, bool matchCase) {
+    return record(QStringLiteral("Find"), {Variant::fromString(text), Variant::fromBool(forward), Variant::fromBool(matchCase)});
+}
+
+HRESULT FakeEngine::StopFinding() { return record(QStringLiteral("StopFinding"), {}); }
+
+HRESULT FakeEngine::PrintToPdf(const QString& path, const QPageLayout& layout) {
+    const QSizeF mm = layout.fullRect(QPageLayout::Millimeter).size();
+    return record(QStringLiteral("PrintToPdf"),
+                  {Variant::fromString(path), Variant::fromString(QStringLiteral("%1x%2").arg(qRound(mm.width())).arg(qRound(mm.height())))});
+}
+
 QList<FakeCall> FakeEngine::callsOf(const QString& method) const {
     QList<FakeCall> result;
     for (const FakeCall& call : calls)

@@ -16,6 +16,8 @@
 //   GoBack, GoForward, Refresh, Stop: none
 //   ExecWB:      command (I4), option (I4), pvaIn, pvaOut (as passed; empty when null)
 //   GetProperty: dispatch id (I4)
+//   Find:        text (BSTR), forward (BOOL), matchCase (BOOL); StopFinding: none
+//   PrintToPdf:  path (BSTR), the page in whole millimetres as it lies (BSTR "210x297")
 // Calls are recorded whether or not they fail.
 
 #include "engines/EngineControls.h"
@@ -48,6 +50,10 @@ public:
     QWidget* widget() override { return widget_; }
     void SetClientSite(IOleClientSite* site) override { clientSite = site; }
     IOleInPlaceActiveObject* QueryInPlaceActiveObject() override { return hasActiveObject ? &accelerators : nullptr; }
+    // Find and print only record; a test raises FindResult and PrintFinished itself.
+    HRESULT Find(const QString& text, bool forward, bool matchCase) override;
+    HRESULT StopFinding() override;
+    HRESULT PrintToPdf(const QString& path, const QPageLayout& layout) override;
 
     // Every later call fails with the code (S_OK: none fails).
     void failWith(HRESULT code) { failAll_ = code; }

@@ -35,12 +35,14 @@ TEST(WebKitProtocol, EveryKindIsKnownToItsReceiverOnly) {
         {"create", 1, {"400", "300"}}, {"show", 1, {}}, {"resize", 1, {"1", "2"}}, {"navigate", 1, {"http://a/"}},
         {"back", 1, {}}, {"forward", 1, {}}, {"reload", 1, {}}, {"stop", 1, {}}, {"copy", 1, {}},
         {"selectall", 1, {}}, {"zoom", 1, {"4"}}, {"save", 1, {"/tmp/x.mht"}}, {"focus", 1, {"0"}},
-        {"close", 1, {}}, {"quit", 0, {}}, {"error", 0, {"why"}}};
+        {"close", 1, {}}, {"quit", 0, {}}, {"error", 0, {"why"}},
+        {"find", 1, {"a b", "1", "0"}}, {"findstop", 1, {}}, {"print", 1, {"/tmp/p.pdf", "21000", "29700", "0"}}};
     const std::vector<Message> toShell = {
         {"ready", 0, {"1"}}, {"window", 1, {"4194305"}}, {"title", 1, {"t"}}, {"location", 1, {"u"}},
         {"loading", 1, {"1"}}, {"progress", 1, {"30", "100"}}, {"status", 1, {""}}, {"history", 1, {"1", "0"}},
         {"newwindow", 1, {"http://p/"}}, {"click", 1, {}}, {"key", 1, {"65478", "2", ""}},
-        {"saved", 1, {"/tmp/x", "ok"}}, {"gone", 1, {"crashed"}}, {"error", 3, {"no such view"}}};
+        {"saved", 1, {"/tmp/x", "ok"}}, {"gone", 1, {"crashed"}}, {"error", 3, {"no such view"}},
+        {"found", 1, {"12"}}, {"printed", 1, {"/tmp/p.pdf", "ok"}}};
     for (const Message& m : toHost) {
         std::string why;
         EXPECT_TRUE(validate(m, Direction::ToHost, &why)) << m.kind << ": " << why;
@@ -66,6 +68,8 @@ TEST(WebKitProtocol, WrongShapesAreRefusedWithAReason) {
     EXPECT_FALSE(validate({"create", 1, {"wide", "300"}}, Direction::ToHost));
     EXPECT_FALSE(validate({"zoom", 1, {"-1"}}, Direction::ToHost));
     EXPECT_FALSE(validate({"back", 1, {"extra"}}, Direction::ToHost));
+    EXPECT_FALSE(validate({"print", 1, {"/tmp/p.pdf", "A4", "29700", "0"}}, Direction::ToHost));
+    EXPECT_FALSE(validate({"find", 1, {"a", "forward", "0"}}, Direction::ToHost));
     EXPECT_FALSE(validate({"navigate", 0, {"http://a/"}}, Direction::ToHost)) << "view 0 is the connection";
     EXPECT_FALSE(validate({"explode", 1, {}}, Direction::ToHost, &why));
     EXPECT_EQ(why, "unknown message: explode");

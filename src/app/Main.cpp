@@ -156,6 +156,7 @@ void TMainForm::connectHandlers() {
     connect(ui.mnuFile_SaveAs, &QAction::triggered, this, guarded([this](bool) { mnuFile_SaveAsClick(); }));
     connect(ui.mnuEdit_Copy, &QAction::triggered, this, guarded([this](bool) { mnuEdit_CopyClick(); }));
     connect(ui.mnuEdit_slrAll, &QAction::triggered, this, guarded([this](bool) { mnuEdit_slrAllClick(); }));
+    connectFindPrint();
     connect(ui.MDIClient, &QMdiArea::subWindowActivated, this, guarded([this](QMdiSubWindow* window) {
                 if (auto* view = qobject_cast<TViewWindow*>(window)) ViewActivate(view);
             }));
@@ -258,6 +259,8 @@ void TMainForm::FormCreateFrame() {
     ui.mnuShow_Size->menuAction()->setEnabled(false);
     ui.mnuEdit_Copy->setEnabled(false);
     ui.mnuEdit_slrAll->setEnabled(false);
+    ui.mnuEdit_Find->setEnabled(false);
+    ui.mnuFile_Print->setEnabled(false);
     UpdateOtherEngineItems();
     ui.txtAddress->setFocus();
 }

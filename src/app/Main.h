@@ -191,6 +191,11 @@ public:
     void mnuFile_SaveAsClick();
     void mnuEdit_CopyClick();
     void mnuEdit_slrAllClick();
+    // Find in page and printing (MainFindPrint.cpp): the active view window's find bar,
+    // its next and previous match, and the print dialog for its page.
+    void mnuEdit_FindClick();
+    void FindNextClick(bool forward);
+    void mnuFile_PrintClick();
     // The popup filter: the switch is on and the address stands in CloseURL.txt.
     bool IsCloseURL(const QString& address);
     // A popup's address: opened as a view window unless the filter drops it.
@@ -272,6 +277,7 @@ private:
     QToolBar* createStatusBar();
     QToolBar* createTabBar();
     void connectHandlers();
+    void connectFindPrint();
     void fillWindowMenu();
     void placeBands(const QList<TBand*>& order);
     void SetTextSize(int size);

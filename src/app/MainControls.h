@@ -52,10 +52,15 @@ struct TMainControls {
     QAction* FileOpen1 = nullptr;
     QAction* mnuFile_Close = nullptr;
     QAction* mnuFile_SaveAs = nullptr;
+    QAction* mnuFile_Print = nullptr;
     QAction* mnuFile_Exit = nullptr;
     QMenu* mnuEdit = nullptr;
     QAction* mnuEdit_Copy = nullptr;
     QAction* mnuEdit_slrAll = nullptr;
+    QAction* mnuEdit_Find = nullptr;
+    // F3 / Shift+F3: the next and previous match of the find bar; in no menu.
+    QAction* FindNext1 = nullptr;
+    QAction* FindPrevious1 = nullptr;
     QMenu* mnuShow = nullptr;
     QMenu* mnuShow_ToolBar = nullptr;
     QAction* mnuShow_default = nullptr;

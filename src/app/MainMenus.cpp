@@ -42,6 +42,8 @@ QMenu* TMainForm::createFileMenu(QMenuBar* bar) {
     ui.FileOpen1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
     ui.mnuFile_Close = addItem(ui.mnuFile, QStringLiteral("閉じる(&C)"));
     ui.mnuFile_SaveAs = addItem(ui.mnuFile, QStringLiteral("名前をつけて保存(&A)..."));
+    ui.mnuFile_Print = addItem(ui.mnuFile, QStringLiteral("印刷(&P)..."));
+    ui.mnuFile_Print->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_P));
     ui.mnuFile->addSeparator();
     ui.mnuFile_Exit = addItem(ui.mnuFile, QStringLiteral("終了(&X)"));
     return ui.mnuFile;
@@ -53,6 +55,15 @@ QMenu* TMainForm::createEditMenu(QMenuBar* bar) {
     ui.mnuEdit->addSeparator();
     ui.mnuEdit_slrAll = addItem(ui.mnuEdit, QStringLiteral("全て選択(&A)"));
     ui.mnuEdit_slrAll->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_A));
+    ui.mnuEdit->addSeparator();
+    ui.mnuEdit_Find = addItem(ui.mnuEdit, QStringLiteral("このページの検索(&F)..."));
+    ui.mnuEdit_Find->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_F));
+    ui.FindNext1 = new QAction(QStringLiteral("次を検索"), this);
+    ui.FindNext1->setShortcut(QKeySequence(Qt::Key_F3));
+    ui.FindPrevious1 = new QAction(QStringLiteral("前を検索"), this);
+    ui.FindPrevious1->setShortcut(QKeySequence(Qt::SHIFT | Qt::Key_F3));
+    addAction(ui.FindNext1);
+    addAction(ui.FindPrevious1);
     return ui.mnuEdit;
 }
 

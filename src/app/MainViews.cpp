@@ -135,6 +135,8 @@ void TMainForm::enablePageMenus(bool enabled) {
     ui.mnuFile_SaveAs->setEnabled(enabled);
     ui.mnuEdit_slrAll->setEnabled(enabled);
     ui.mnuEdit_Copy->setEnabled(enabled);
+    ui.mnuEdit_Find->setEnabled(enabled);
+    ui.mnuFile_Print->setEnabled(enabled);
 }
 
 void TMainForm::showRememberedButtons(const TViewWindow* view) {

@@ -156,6 +156,14 @@ void DWebBrowserEvents2::fireUnusedKey(int key, Qt::KeyboardModifiers modifiers,
     ErrorBox::guard([&] { emit UnusedKey(key, modifiers, text); });
 }
 
+void DWebBrowserEvents2::fireFindResult(int current, int total) {
+    ErrorBox::guard([&] { emit FindResult(current, total); });
+}
+
+void DWebBrowserEvents2::firePrintFinished(const QString& path, bool ok, const QString& message) {
+    ErrorBox::guard([&] { emit PrintFinished(path, ok, message); });
+}
+
 void openNewWindow(WebBrowser2& opener, const QString& url) {
     Variant ppDisp;
     if (opener.events().fireNewWindow2(ppDisp)) return;

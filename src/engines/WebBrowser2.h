@@ -8,6 +8,7 @@
 #include "platform/Com.h"
 
 #include <QObject>
+#include <QPageLayout>
 #include <QString>
 #include <Qt>
 #include <array>
@@ -126,6 +127,13 @@ public:
     // frame's), as a Qt key with its modifiers and the text it types.
     void fireUnusedKey(int key, Qt::KeyboardModifiers modifiers, const QString& text);
 
+    // Find in page and printing: what a Find or PrintToPdf came to.
+    // The match shown, counted from 1 (0 when the engine does not tell which), and how
+    // many matches the page holds (0: none).
+    void fireFindResult(int current, int total);
+    // The PDF file is complete (ok), or why it is not; a failed file may be half written.
+    void firePrintFinished(const QString& path, bool ok, const QString& message);
+
 signals:
     void StatusTextChange(const QString& text);
     void ProgressChange(int progress, int progressMax);
@@ -148,6 +156,8 @@ signals:
     void OnTheaterMode(bool theaterMode);
     void ActivateRequest();
     void UnusedKey(int key, Qt::KeyboardModifiers modifiers, const QString& text);
+    void FindResult(int current, int total);
+    void PrintFinished(const QString& path, bool ok, const QString& message);
 };
 
 // The control interface of an engine (IWebBrowser2). Every call returns a result code;
@@ -177,6 +187,22 @@ public:
     virtual void SetClientSite(IOleClientSite* site) { (void)site; }
     // The engine's accelerator translation; null when the engine has none.
     virtual IOleInPlaceActiveObject* QueryInPlaceActiveObject() { return nullptr; }
+
+    // Find in page. Searches the page for the text (letter case counts when matchCase),
+    // marks every match and shows one; the same text and case again steps to the next
+    // match (forward) or the one before, round the ends. A new text starts from the
+    // match shown. Each call ends in FindResult. StopFinding takes the marks away.
+    virtual HRESULT Find(const QString& text, bool forward, bool matchCase) {
+        (void)text, (void)forward, (void)matchCase;
+        return E_NOTIMPL;
+    }
+    virtual HRESULT StopFinding() { return E_NOTIMPL; }
+    // Writes the page, laid out for printing on pages of this layout, to a PDF file at
+    // the absolute path; ends in PrintFinished. The page goes on answering meanwhile.
+    virtual HRESULT PrintToPdf(const QString& path, const QPageLayout& layout) {
+        (void)path, (void)layout;
+        return E_NOTIMPL;
+    }
 
     // The events this engine raises.
     DWebBrowserEvents2& events() { return events_; }

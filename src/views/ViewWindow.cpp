@@ -4,6 +4,7 @@
 #include "platform/Bidi.h"
 #include "platform/ErrorBox.h"
 #include "resources/ImageList.h"
+#include "views/FindBar.h"
 
 #include <QCloseEvent>
 #include <QVBoxLayout>
@@ -24,7 +25,11 @@ void TViewWindow::embed(TEngineControl* c) {
     client->setAutoFillBackground(true);
     auto* layout = new QVBoxLayout(client);
     layout->setContentsMargins(0, 0, 0, 0);
-    layout->addWidget(c);
+    layout->addWidget(c, 1);
+    WebBrowser2& engine = c->ControlInterface();
+    findBar_ = new TFindBar(engine, engine.widget(), client);
+    findBar_->hide();
+    layout->addWidget(findBar_);
     setWidget(client);
 
     using ErrorBox::guarded;
@@ -49,6 +54,8 @@ void TViewWindow::embed(TEngineControl* c) {
             guarded([this](int key, Qt::KeyboardModifiers modifiers, const QString& text) {
                 emit UnusedKey(key, modifiers, text);
             }));
+    connect(events, &DWebBrowserEvents2::FindResult, findBar_,
+            guarded([this](int current, int total) { findBar_->showResult(current, total); }));
 }
 
 void TViewWindow::FormCreate(const TViewStart& start) {

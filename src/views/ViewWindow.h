@@ -13,6 +13,7 @@
 
 class EngineTarget;
 class TEngineControl;
+class TFindBar;
 
 // What a new view window takes over from the frame as it opens.
 struct TViewStart {
@@ -67,6 +68,9 @@ public:
     // The bar position after a ProgressChange, starting from the position shown now.
     virtual TProgressStep ProgressStep(int progress, int progressMax, int shown) const;
 
+    // The window's find bar, below its page; none for windows without an engine.
+    TFindBar* findBar() const { return findBar_; }
+
 signals:
     // The engine's events, after the window has changed itself.
     void TitleChange(const QString& text);
@@ -94,6 +98,9 @@ protected:
 
     void resizeEvent(QResizeEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+
+private:
+    TFindBar* findBar_ = nullptr;
 };
 
 // The dispatch rule applied to the frame's active MDI child: a view window carries the

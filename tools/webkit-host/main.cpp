@@ -43,6 +43,10 @@ struct View {
     // The caption last reported, so that every change is told once.
     std::string title;
     bool titleSent = false;
+    // The last find, so that the same text again steps on, and how many matches it had.
+    std::string findText;
+    bool findCase = false;
+    long findCount = -1;   // not counted yet
 };
 
 std::map<std::int64_t, std::unique_ptr<View>> views;
@@ -185,6 +189,8 @@ void onMouseTarget(WebKitWebView*, WebKitHitTestResult* hit, guint, gpointer dat
     send("status", v->id, {link ? orEmpty(webkit_hit_test_result_get_link_uri(hit)) : std::string()});
 }
 
+void connectFind(View* v);
+
 View* createView(std::int64_t id, int width, int height) {
     auto v = std::make_unique<View>();
     v->id = id;
@@ -230,6 +236,8 @@ View* createView(std::int64_t id, int width, int height) {
                          reportHistory(static_cast<View*>(data));
                      }), raw);
 
+    connectFind(raw);
+
     gtk_widget_realize(v->window);
     GdkWindow* gdkWindow = gtk_widget_get_window(v->window);
     // The window lives inside the shell's window; no window manager may adopt it,
@@ -248,7 +256,93 @@ void closeView(std::int64_t id) {
     g_signal_handlers_disconnect_by_data(v->web, v.get());
     g_signal_handlers_disconnect_by_data(webkit_web_view_get_back_forward_list(v->web), v.get());
     g_signal_handlers_disconnect_by_data(v->window, v.get());
+    g_signal_handlers_disconnect_by_data(webkit_web_view_get_find_controller(v->web), v.get());
     gtk_widget_destroy(v->window);
+}
+
+// --- find in page and printing ------------------------------------------------------
+
+void connectFind(View* v) {
+    WebKitFindController* finder = webkit_web_view_get_find_controller(v->web);
+    g_signal_connect(finder, "counted-matches", G_CALLBACK(+[](WebKitFindController*, guint count, gpointer data) {
+        auto* view = static_cast<View*>(data);
+        view->findCount = count;
+        send("found", view->id, {std::to_string(count)});
+    }), v);
+    g_signal_connect(finder, "failed-to-find-text", G_CALLBACK(+[](WebKitFindController*, gpointer data) {
+        auto* view = static_cast<View*>(data);
+        view->findCount = 0;
+        send("found", view->id, {"0"});
+    }), v);
+}
+
+void find(View* v, const std::string& text, bool forward, bool matchCase) {
+    WebKitFindController* finder = webkit_web_view_get_find_controller(v->web);
+    if (text == v->findText && matchCase == v->findCase && v->findCount > 0) {
+        if (forward) webkit_find_controller_search_next(finder);
+        else webkit_find_controller_search_previous(finder);
+        // Stepping on changes no count.
+        send("found", v->id, {std::to_string(v->findCount)});
+        return;
+    }
+    v->findText = text;
+    v->findCase = matchCase;
+    v->findCount = -1;
+    guint32 options = WEBKIT_FIND_OPTIONS_WRAP_AROUND;
+    if (!matchCase) options |= WEBKIT_FIND_OPTIONS_CASE_INSENSITIVE;
+    if (!forward) options |= WEBKIT_FIND_OPTIONS_BACKWARDS;
+    webkit_find_controller_search(finder, text.c_str(), options, G_MAXUINT);
+    webkit_find_controller_count_matches(finder, text.c_str(), options, G_MAXUINT);
+}
+
+void stopFinding(View* v) {
+    webkit_find_controller_search_finish(webkit_web_view_get_find_controller(v->web));
+    v->findText.clear();
+    v->findCount = -1;
+}
+
+// The page as a PDF file, through the toolkit's print-to-file printer: no dialog here,
+// the shell has asked the user already.
+void print(View* v, const std::string& path, double widthMm, double heightMm, bool landscape) {
+    struct Pending {
+        std::int64_t id;
+        std::string path;
+        std::string error;
+    };
+    GtkPrintSettings* settings = gtk_print_settings_new();
+    // The toolkit names its file printer in the user's language.
+    gtk_print_settings_set_printer(settings, g_dgettext("gtk30", "Print to File"));
+    gtk_print_settings_set(settings, GTK_PRINT_SETTINGS_OUTPUT_FILE_FORMAT, "pdf");
+    gchar* uri = g_filename_to_uri(path.c_str(), nullptr, nullptr);
+    if (!uri) {
+        g_object_unref(settings);
+        send("printed", v->id, {path, "bad file name"});
+        return;
+    }
+    gtk_print_settings_set(settings, GTK_PRINT_SETTINGS_OUTPUT_URI, uri);
+    g_free(uri);
+    GtkPageSetup* setup = gtk_page_setup_new();
+    GtkPaperSize* paper = gtk_paper_size_new_custom("tavix", "tavix", widthMm, heightMm, GTK_UNIT_MM);
+    gtk_page_setup_set_paper_size_and_default_margins(setup, paper);
+    gtk_paper_size_free(paper);
+    gtk_page_setup_set_orientation(setup, landscape ? GTK_PAGE_ORIENTATION_LANDSCAPE : GTK_PAGE_ORIENTATION_PORTRAIT);
+    gtk_print_settings_set_orientation(settings, landscape ? GTK_PAGE_ORIENTATION_LANDSCAPE : GTK_PAGE_ORIENTATION_PORTRAIT);
+    WebKitPrintOperation* operation = webkit_print_operation_new(v->web);
+    webkit_print_operation_set_print_settings(operation, settings);
+    webkit_print_operation_set_page_setup(operation, setup);
+    g_object_unref(settings);
+    g_object_unref(setup);
+    auto* pending = new Pending{v->id, path, {}};
+    g_signal_connect(operation, "failed", G_CALLBACK(+[](WebKitPrintOperation*, GError* error, gpointer data) {
+        static_cast<Pending*>(data)->error = error && error->message && *error->message ? error->message : "failed";
+    }), pending);
+    g_signal_connect(operation, "finished", G_CALLBACK(+[](WebKitPrintOperation* op, gpointer data) {
+        std::unique_ptr<Pending> done(static_cast<Pending*>(data));
+        send("printed", done->id, {done->path, done->error.empty() ? "ok" : done->error});
+        g_signal_handlers_disconnect_by_data(op, data);
+        g_object_unref(op);
+    }), pending);
+    webkit_print_operation_print(operation);
 }
 
 double zoomLevel(std::int64_t size) { return zoomFactorForTextSize(static_cast<int>(size)); }
@@ -335,6 +429,18 @@ void handle(const Message& m) {
         if (v->focused) takeKeyboard(v);
     } else if (m.kind == "close") {
         closeView(m.view);
+    } else if (m.kind == "find") {
+        find(v, m.args[0], m.args[1] != "0", m.args[2] != "0");
+    } else if (m.kind == "findstop") {
+        stopFinding(v);
+    } else if (m.kind == "print") {
+        const auto width = HostProtocol::number(m.args[1], 100000);
+        const auto height = HostProtocol::number(m.args[2], 100000);
+        if (!width || !height || *width < 100 || *height < 100) {
+            send("printed", m.view, {m.args[0], "bad paper size"});
+            return;
+        }
+        print(v, m.args[0], *width / 100.0, *height / 100.0, m.args[3] != "0");
     }
 }
 

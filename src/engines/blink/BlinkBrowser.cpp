@@ -187,6 +187,9 @@ void BlinkBrowser::wirePage() {
     connect(page_, &QWebEnginePage::titleChanged, this, [this](const QString& title) { events().fireTitleChange(title); });
     connect(page_, &QWebEnginePage::linkHovered, this, [this](const QString& url) { events().fireStatusTextChange(url); });
     connect(page_, &QWebEnginePage::newWindowRequested, this, &BlinkBrowser::newWindowRequested);
+    connect(page_, &QWebEnginePage::pdfPrintingFinished, this, [this](const QString& path, bool ok) {
+        events().firePrintFinished(path, ok, ok ? QString() : QStringLiteral("ページを PDF に書き出せませんでした。"));
+    });
     connect(page_, &QWebEnginePage::renderProcessTerminated, this,
             [this](QWebEnginePage::RenderProcessTerminationStatus status, int) { rendererTerminated(status); });
     connect(page_->action(QWebEnginePage::Back), &QAction::changed, this, [this] { reportHistory(false); });

@@ -44,6 +44,10 @@ public:
     // a load, Alt+Left / Alt+Right go back and forward, F1 asks the host for help. The
     // host is asked first and may take the key.
     HRESULT TranslateAccelerator(const TMessage& msg) override;
+    // Find in page and printing (BlinkFindPrint.cpp).
+    HRESULT Find(const QString& text, bool forward, bool matchCase) override;
+    HRESULT StopFinding() override;
+    HRESULT PrintToPdf(const QString& path, const QPageLayout& layout) override;
 
     QWebEnginePage* page() const { return page_; }
     // Whether the page's process has ended and the page not been loaded again since.

@@ -61,6 +61,9 @@ void forwardEvents(DWebBrowserEvents2& from, DWebBrowserEvents2& to, IDispatch* 
     QObject::connect(&from, &DWebBrowserEvents2::ActivateRequest, context, [&to] { to.fireActivateRequest(); });
     QObject::connect(&from, &DWebBrowserEvents2::UnusedKey, context,
                      [&to](int key, Qt::KeyboardModifiers mods, const QString& text) { to.fireUnusedKey(key, mods, text); });
+    QObject::connect(&from, &DWebBrowserEvents2::FindResult, context, [&to](int current, int total) { to.fireFindResult(current, total); });
+    QObject::connect(&from, &DWebBrowserEvents2::PrintFinished, context,
+                     [&to](const QString& path, bool ok, const QString& why) { to.firePrintFinished(path, ok, why); });
 }
 
 }  // namespace

@@ -37,6 +37,11 @@ public:
     HRESULT GetProperty(int dispId, Variant& result) override;
     QWidget* widget() override;
     void SetClientSite(IOleClientSite* site) override;
+    // Find in page by a script in a world of its own, printing by the browser's PDF
+    // writer (ChromiumFindPrint.cpp).
+    HRESULT Find(const QString& text, bool forward, bool matchCase) override;
+    HRESULT StopFinding() override;
+    HRESULT PrintToPdf(const QString& path, const QPageLayout& layout) override;
 
     // The embedded page window's container; null until the window is in place.
     QWidget* pageWidget() const { return page_.pageWidget(); }
@@ -83,6 +88,8 @@ private:
     HRESULT navigateNow(const QString& url);
     HRESULT historyStep(int step);
     HRESULT saveAs();
+    void runFindScript(const QString& expression, bool report, bool retry);
+    void makeFindWorld();
 
     QString builtInClassId_;
     EmbeddedPage page_;
@@ -112,4 +119,6 @@ private:
     bool clientPull_ = false;              // the next top document is the page's own refresh
     bool frozen_ = false;
     PageDialog::Limiter dialogs_;
+    int findContext_ = 0;   // the find script's world in the document shown; 0: none yet
+    QList<std::pair<QString, bool>> findWaiting_;   // scripts waiting for that world
 };

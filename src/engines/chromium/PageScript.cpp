@@ -5,22 +5,23 @@
 namespace PageScript {
 
 QString source(const QString& bindingName) {
-    // Keys the page keeps: editing, find, print, reload, history by Alt+arrows. Every
-    // other function key, Alt and Ctrl combination is the frame's: the page never gets
-    // it, and neither does Chromium, whose own answers (new windows, tabs, developer
-    // tools) would open windows outside the frame.
+    // Keys the page keeps: editing, reload, history by Alt+arrows. Every other function
+    // key, Alt and Ctrl combination is the frame's (find and print among them, which the
+    // frame does the same for every engine): the page never gets it, and neither does
+    // Chromium, whose own answers (new windows, tabs, developer tools, its find bar and
+    // print preview) would open windows outside the frame or speak another language.
     return QStringLiteral(R"JS((() => {
   const send = globalThis['%1'];
   if (typeof send !== 'function') return;
   try { delete globalThis['%1']; } catch (e) {}
   const post = (m) => { try { send(JSON.stringify(m)); } catch (e) {} };
   const pageKeeps = (e) => {
-    const c = e.keyCode, ctrl = e.ctrlKey, alt = e.altKey, shift = e.shiftKey;
+    const c = e.keyCode, ctrl = e.ctrlKey, alt = e.altKey;
     if (e.key === 'Control' || e.key === 'Shift' || e.key === 'Alt' || e.key === 'Meta' || e.key === 'AltGraph') return true;
     if (alt && !ctrl) return c === 37 || c === 39;
-    if (!ctrl) return !(c >= 112 && c <= 123) || c === 114 || c === 116;
+    if (!ctrl) return !(c >= 112 && c <= 123) || c === 116;
     if (alt) return false;
-    return [65, 67, 70, 71, 80, 82, 86, 88, 89, 90, 45, 37, 38, 39, 40, 36, 35, 8, 46, 116, 13].includes(c) && !(shift && c === 80);
+    return [65, 67, 82, 86, 88, 89, 90, 45, 37, 38, 39, 40, 36, 35, 8, 46, 116, 13].includes(c);
   };
   addEventListener('keydown', (e) => {
     if (!e.isTrusted || pageKeeps(e)) return;

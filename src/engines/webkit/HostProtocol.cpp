@@ -14,7 +14,7 @@ struct KindInfo {
     unsigned numeric;
 };
 
-constexpr std::array<KindInfo, 30> Kinds = {{
+constexpr std::array<KindInfo, 35> Kinds = {{
     {"create", Direction::ToHost, 2, 0b11},
     {"show", Direction::ToHost, 0, 0},
     {"resize", Direction::ToHost, 2, 0b11},
@@ -44,6 +44,12 @@ constexpr std::array<KindInfo, 30> Kinds = {{
     {"saved", Direction::ToShell, 2, 0},
     {"gone", Direction::ToShell, 1, 0},
     {"error", Direction::Both, 1, 0},
+    // find in page and printing
+    {"find", Direction::ToHost, 3, 0b110},
+    {"findstop", Direction::ToHost, 0, 0},
+    {"print", Direction::ToHost, 4, 0b1110},
+    {"found", Direction::ToShell, 1, 0b1},
+    {"printed", Direction::ToShell, 2, 0},
     {"", Direction::Both, 0, 0},
 }};
 

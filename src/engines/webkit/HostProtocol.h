@@ -27,6 +27,11 @@
 //   quit 0                               saved V PATH RESULT ("ok" or the reason)
 //   error V TEXT                         gone V REASON
 //                                        error V TEXT
+// Find in page and printing:
+//   find V TEXT FORWARD(0|1) CASE(0|1)   found V TOTAL (matches of the last find)
+//   findstop V                           printed V PATH RESULT ("ok" or the reason)
+//   print V PATH WIDTH HEIGHT LANDSCAPE(0|1)
+//     the page as a PDF file at PATH, on paper WIDTH x HEIGHT (portrait, 1/100 mm)
 
 #include <cstddef>
 #include <cstdint>

@@ -65,6 +65,7 @@ void WebKitBrowser::hostEnded() {
     page_.showGone(WebKit::hostGoneMessage());
     finishLoading();
     events().fireStatusTextChange(QString());
+    failPrints(WebKit::hostGoneMessage());
 }
 
 void WebKitBrowser::hostEvent(const std::string& kind, const std::vector<std::string>& args) {
@@ -107,6 +108,8 @@ void WebKitBrowser::hostEvent(const std::string& kind, const std::vector<std::st
     } else if (kind == "saved") {
         if (args[1] != "ok")
             ErrorBox::show(QStringLiteral("%1 を保存できませんでした。\n%2").arg(fromUtf8(args[0]), fromUtf8(args[1])));
+    } else if (kind == "found" || kind == "printed") {
+        findPrintEvent(kind, args);
     } else if (kind == "gone") {
         page_.showGone(WebKit::pageGoneMessage());
         finishLoading();

@@ -8,6 +8,7 @@
 
 #include <QObject>
 #include <QPointer>
+#include <QStringList>
 #include <QWidget>
 #include <string>
 #include <vector>
@@ -28,6 +29,10 @@ public:
     HRESULT ExecWB(int cmdID, int cmdexecopt, const Variant& pvaIn, Variant* pvaOut) override;
     HRESULT GetProperty(int dispId, Variant& result) override;
     QWidget* widget() override;
+    // Find in page and printing, done by the host (WebKitFindPrint.cpp).
+    HRESULT Find(const QString& text, bool forward, bool matchCase) override;
+    HRESULT StopFinding() override;
+    HRESULT PrintToPdf(const QString& path, const QPageLayout& layout) override;
 
     // The host's id for this page; 0 while it has none (the host ended or never started).
     std::int64_t viewId() const { return view_; }
@@ -39,6 +44,9 @@ public:
     // From the connection: one event for this view, and the end of the host.
     void hostEvent(const std::string& kind, const std::vector<std::string>& args);
     void hostEnded();
+    // The host's answers to Find and PrintToPdf; a host that ended fails every print.
+    void findPrintEvent(const std::string& kind, const std::vector<std::string>& args);
+    void failPrints(const QString& reason);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -58,4 +66,5 @@ private:
     QString title_;
     bool busy_ = false;
     int textSize_ = 2;
+    QStringList printing_;   // PDF files the host is writing
 };
