@@ -79,6 +79,7 @@ private:
     void rendererTerminated(int status);
     void showPage();
     HRESULT saveAs();
+    void findAgain(int request, const QString& text, int flags, int attempt);
 
     QPointer<QStackedWidget> container_;
     QPointer<QWebEngineView> view_;
@@ -94,4 +95,9 @@ private:
     bool busy_ = false;
     bool reportedBack_ = false;
     bool reportedForward_ = false;
+    // The last find, to tell a new text from a step, and the number of the newest call,
+    // whose answer alone counts.
+    QString findText_;
+    bool findCase_ = false;
+    int findRequest_ = 0;
 };
