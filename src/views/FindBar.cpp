@@ -3,6 +3,7 @@
 #include "engines/WebBrowser2.h"
 
 #include <QCheckBox>
+#include <QBoxLayout>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
@@ -12,13 +13,15 @@
 TFindBar::TFindBar(WebBrowser2& engine, QWidget* page, QWidget* parent)
     : QWidget(parent), engine_(engine), page_(page) {
     setObjectName(QStringLiteral("FindBar"));
-    auto* layout = new QHBoxLayout(this);
-    layout->setContentsMargins(4, 2, 4, 2);
+    layout_ = new QBoxLayout(QBoxLayout::LeftToRight, this);
+    layout_->setContentsMargins(4, 2, 4, 2);
+    auto* searchRow = new QHBoxLayout;
+    auto* options = new QHBoxLayout;
     auto* caption = new QLabel(QStringLiteral("検索:"), this);
     text_ = new QLineEdit(this);
     text_->setObjectName(QStringLiteral("FindText"));
     text_->setClearButtonEnabled(true);
-    text_->setMinimumWidth(160);
+    text_->setMinimumWidth(100);
     caption->setBuddy(text_);
     next_ = new QToolButton(this);
     next_->setText(QStringLiteral("次へ"));
@@ -35,13 +38,15 @@ TFindBar::TFindBar(WebBrowser2& engine, QWidget* page, QWidget* parent)
     closer->setAutoRaise(true);
     // Clicking a button leaves the keyboard in the box, where the user goes on typing.
     for (QWidget* w : std::initializer_list<QWidget*>{next_, previous_, matchCase_, closer}) w->setFocusPolicy(Qt::NoFocus);
-    layout->addWidget(caption);
-    layout->addWidget(text_);
-    layout->addWidget(next_);
-    layout->addWidget(previous_);
-    layout->addWidget(matchCase_);
-    layout->addWidget(result_, 1);
-    layout->addWidget(closer);
+    searchRow->addWidget(caption);
+    searchRow->addWidget(text_, 1);
+    searchRow->addWidget(next_);
+    searchRow->addWidget(previous_);
+    options->addWidget(matchCase_);
+    options->addWidget(result_, 1);
+    options->addWidget(closer);
+    layout_->addLayout(searchRow, 1);
+    layout_->addLayout(options);
     text_->installEventFilter(this);
 
     connect(text_, &QLineEdit::textChanged, this, [this] { search(true); });
@@ -50,11 +55,33 @@ TFindBar::TFindBar(WebBrowser2& engine, QWidget* page, QWidget* parent)
     // Another letter case is another search, from the match shown.
     connect(matchCase_, &QCheckBox::toggled, this, [this] { search(true); });
     connect(closer, &QToolButton::clicked, this, [this] { close(); });
+    hide();
+}
+
+void TFindBar::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    fitWidth();
+}
+
+void TFindBar::fitWidth() {
+    // One line where the window is wide enough, the options below the text box where not.
+    // Measured against the window around the bar: the bar's own width follows the
+    // minimum of the layout it has.
+    const QWidget* around = parentWidget() ? parentWidget() : this;
+    int oneLine = layout_->contentsMargins().left() + layout_->contentsMargins().right() + layout_->spacing();
+    for (int i = 0; i < layout_->count(); ++i) oneLine += layout_->itemAt(i)->sizeHint().width();
+    const auto direction = around->width() >= oneLine ? QBoxLayout::LeftToRight : QBoxLayout::TopToBottom;
+    if (layout_->direction() != direction) layout_->setDirection(direction);
 }
 
 void TFindBar::open() {
     const bool wasHidden = isHidden();
+    // A window of its own, from its first use on: the keyboard can then be given to the
+    // bar alone, and not to a window that also holds a page of another process, which X
+    // would hand the keys to whenever the pointer rests on that page.
+    if (!testAttribute(Qt::WA_NativeWindow)) setAttribute(Qt::WA_NativeWindow);
     show();
+    fitWidth();
     text_->setFocus(Qt::ShortcutFocusReason);
     text_->selectAll();
     // What the page holds may have changed since the bar was last open; an open bar

@@ -6,6 +6,7 @@
 
 #include <QWidget>
 
+class QBoxLayout;
 class QCheckBox;
 class QLabel;
 class QLineEdit;
@@ -40,12 +41,15 @@ public:
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
     void search(bool forward);
+    void fitWidth();
 
     WebBrowser2& engine_;
     QWidget* page_;
+    QBoxLayout* layout_ = nullptr;
     QLineEdit* text_ = nullptr;
     QToolButton* next_ = nullptr;
     QToolButton* previous_ = nullptr;

@@ -7,6 +7,7 @@
 #include "views/FindBar.h"
 
 #include <QCloseEvent>
+#include <QLayout>
 #include <QVBoxLayout>
 #include <algorithm>
 
@@ -26,11 +27,8 @@ void TViewWindow::embed(TEngineControl* c) {
     auto* layout = new QVBoxLayout(client);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(c, 1);
-    WebBrowser2& engine = c->ControlInterface();
-    findBar_ = new TFindBar(engine, engine.widget(), client);
-    findBar_->hide();
-    layout->addWidget(findBar_);
     setWidget(client);
+    control_ = c;
 
     using ErrorBox::guarded;
     DWebBrowserEvents2* events = &c->events();
@@ -54,8 +52,19 @@ void TViewWindow::embed(TEngineControl* c) {
             guarded([this](int key, Qt::KeyboardModifiers modifiers, const QString& text) {
                 emit UnusedKey(key, modifiers, text);
             }));
-    connect(events, &DWebBrowserEvents2::FindResult, findBar_,
-            guarded([this](int current, int total) { findBar_->showResult(current, total); }));
+    connect(events, &DWebBrowserEvents2::FindResult, this, guarded([this](int current, int total) {
+                if (findBar_) findBar_->showResult(current, total);
+            }));
+}
+
+TFindBar* TViewWindow::findBar() {
+    // Made at its first use: a window whose page is never searched carries none.
+    if (!findBar_ && control_ && widget()) {
+        WebBrowser2& engine = control_->ControlInterface();
+        findBar_ = new TFindBar(engine, engine.widget(), widget());
+        widget()->layout()->addWidget(findBar_);
+    }
+    return findBar_;
 }
 
 void TViewWindow::FormCreate(const TViewStart& start) {

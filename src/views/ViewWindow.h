@@ -68,8 +68,9 @@ public:
     // The bar position after a ProgressChange, starting from the position shown now.
     virtual TProgressStep ProgressStep(int progress, int progressMax, int shown) const;
 
-    // The window's find bar, below its page; none for windows without an engine.
-    TFindBar* findBar() const { return findBar_; }
+    // The window's find bar, below its page, hidden until opened; none for windows
+    // without an engine.
+    TFindBar* findBar();
 
 signals:
     // The engine's events, after the window has changed itself.
@@ -100,6 +101,7 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    TEngineControl* control_ = nullptr;
     TFindBar* findBar_ = nullptr;
 };
 

@@ -588,8 +588,14 @@ bool ChromiumBrowser::eventFilter(QObject* watched, QEvent* event) {
         // Take the X keyboard back from Chromium's window to the frame's. Qt still counts
         // the frame as active (the keyboard was inside it), so asking it to activate the
         // frame would do nothing and the user's typing would go on into the page.
-        if (QWidget* top = page->window(); top && top->windowHandle())
-            X11Windows::focus(static_cast<std::uint32_t>(top->winId()));
+        // A widget with a window of its own (a find bar below the page) gets it there:
+        // X hands keys typed with the pointer over the page to the page for as long as
+        // the keyboard is with a window the page lies in, as the frame's top-level is.
+        if (QWidget* top = page->window(); top && top->windowHandle()) {
+            QWidget* now = QApplication::focusWidget();
+            X11Windows::focus(now && now->window() == top ? X11Windows::keyboardWindowFor(now, page)
+                                                          : static_cast<std::uint32_t>(top->winId()));
+        }
     }
     return QObject::eventFilter(watched, event);
 }

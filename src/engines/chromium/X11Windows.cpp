@@ -251,6 +251,17 @@ void takeFocusForEmbeddedWindows(std::uint32_t topLevel) {
     xcb_flush(c);
 }
 
+std::uint32_t keyboardWindowFor(QWidget* widget, const QWidget* page) {
+    QWidget* top = widget->window();
+    QWidget* native = widget->internalWinId() ? widget : widget->nativeParentWidget();
+    const auto holdsPage = [](const QWidget* w) { return w->property(EmbeddedWindowProperty).isValid(); };
+    if (!native || native == top || holdsPage(native) || native->isAncestorOf(page))
+        return static_cast<std::uint32_t>(top->winId());
+    for (const QWidget* child : native->findChildren<QWidget*>())
+        if (holdsPage(child)) return static_cast<std::uint32_t>(top->winId());
+    return static_cast<std::uint32_t>(native->winId());
+}
+
 void markEmbedded(QWidget* container, std::uint32_t window) {
     container->setProperty(EmbeddedWindowProperty, QVariant::fromValue<uint>(window));
 }

@@ -40,5 +40,10 @@ void focus(std::uint32_t window);
 void takeFocusForEmbeddedWindows(std::uint32_t topLevel);
 // Marks the widget that holds an embedded window, for the keyboard to go there.
 void markEmbedded(QWidget* container, std::uint32_t window);
+// The X window to give the keyboard to for this widget of the frame, as it takes it from
+// the page: the window of its own when it has one that holds no embedded page (X would
+// hand keys typed with the pointer over a page to the page, inside a window that holds
+// it), else its top-level's.
+std::uint32_t keyboardWindowFor(QWidget* widget, const QWidget* page);
 
 }  // namespace X11Windows
