@@ -325,7 +325,12 @@ void ChromiumBrowser::bindingCalled(const QString& payload) {
         // The window it lies in comes to the front first: activating it gives the
         // keyboard to whatever had it last in that window, and the click meant the page.
         events().fireActivateRequest();
-        if (QWidget* page = page_.pageWidget()) page->setFocus(Qt::MouseFocusReason);
+        if (QWidget* page = page_.pageWidget()) {
+            page->setFocus(Qt::MouseFocusReason);
+            // Qt sees no change when the page already had its keyboard (the X keyboard
+            // stayed with the frame's own window), so it is handed over here as well.
+            if (QApplication::focusWidget() == page && window_) X11Windows::focus(window_);
+        }
         break;
     case PageScript::Report::Kind::Status: events().fireStatusTextChange(report.text); break;
     case PageScript::Report::Kind::Title: {
@@ -580,7 +585,12 @@ bool ChromiumBrowser::eventFilter(QObject* watched, QEvent* event) {
         }
     }
     QWidget* page = page_.pageWidget();
-    if (page && watched == page && event->type() == QEvent::FocusIn && window_) X11Windows::focus(window_);
+    if (page && watched == page && event->type() == QEvent::FocusIn && window_) {
+        X11Windows::focus(window_);
+        // The frame's windows are all there by now (not always at the first embedding).
+        if (QWidget* top = page->window(); top && top->windowHandle())
+            X11Windows::takeFocusForEmbeddedWindows(static_cast<std::uint32_t>(top->winId()));
+    }
     if (page && watched == page && event->type() == QEvent::FocusOut && QApplication::focusWidget() != page) {
         // Take the X keyboard back from Chromium's window to the frame's. Qt still counts
         // the frame as active (the keyboard was inside it), so asking it to activate the

@@ -22,6 +22,10 @@ const QString FactoryMarker = QStringLiteral("tavix-window-factory");
 // How long after a view took the spare window the next one is made: the view's own
 // page goes first.
 constexpr int SpareRefillDelayMs = 300;
+// How long the user's keyboard and mouse have been still before a spare window is made.
+constexpr qint64 SpareQuietMs = 500;
+// The browser's smallest window (it makes smaller ones this size).
+constexpr int SmallestWindow = 100;
 // How long a window Chromium would have opened of its own lives, waiting for its first
 // request to be failed, before it is closed all the same.
 constexpr int DoomedPageLifeMs = 1000;
@@ -41,7 +45,6 @@ ChromiumProcess::ChromiumProcess() {
     spareSearch_.setInterval(10);
     connect(&spareSearch_, &QTimer::timeout, this, &ChromiumProcess::findSpareWindow);
     spareRefill_.setSingleShot(true);
-    spareRefill_.setInterval(SpareRefillDelayMs);
     connect(&spareRefill_, &QTimer::timeout, this, &ChromiumProcess::openNextWindow);
 }
 
@@ -59,7 +62,7 @@ void ChromiumProcess::attach(ChromiumBrowser* view, int width, int height) {
             if (taker) taker->pageReady(spare.session, spare.targetId, spare.window, spare.blankLoaded);
         }, Qt::QueuedConnection);
         // The next spare waits until this page has had its start.
-        spareRefill_.start();
+        spareRefill_.start(SpareRefillDelayMs);
         return;
     }
     pending_.append({view, lastSize_.width(), lastSize_.height()});
@@ -377,19 +380,28 @@ void ChromiumProcess::openNextWindow() {
     while (!pending_.isEmpty() && !pending_.first().view) pending_.removeFirst();
     const bool forSpare = pending_.isEmpty();
     if (forSpare && (spare_ || !spareWanted_ || spareRefill_.isActive())) return;
-    const QSize size = forSpare ? lastSize_ : QSize(pending_.first().width, pending_.first().height);
+    // A new window takes the keyboard for a moment when the window manager shows it:
+    // the spare waits until the user's hands have been still a while, so that no key
+    // typed meanwhile is lost.
+    if (const qint64 idle = forSpare ? X11Windows::userIdleMs() : -1; idle >= 0 && idle < SpareQuietMs)
+        return spareRefill_.start(static_cast<int>(SpareQuietMs - idle));
     opening_ = true;
     const QString marker = QStringLiteral("tavix-page-%1-%2").arg(processId()).arg(++nextMarker_);
     openingMarker_ = marker;
     if (!forSpare) pending_.first().view->setWindowMarker(marker);
     // A popup of the factory's app window: a bare window. The page gets no handle on it
-    // (no opener), and is titled for the frame to find its X window by.
+    // (no opener), and is titled for the frame to find its X window by. It is shown by
+    // the window manager until the frame withdraws it, and a click meant for the frame
+    // lands on whatever lies under the pointer: so it is made as small as the browser
+    // allows, in the screen's far corner; its view gives it its size.
     const QString script =
-        QStringLiteral("(() => { const w = window.open('about:blank', '_blank', 'popup,width=%1,height=%2');"
+        QStringLiteral("(() => { const w = window.open('about:blank', '_blank',"
+                       " 'popup,left=100000,top=100000,width=%1,height=%2');"
                        " if (!w) return false; w.document.title = '%3'; w.opener = null; return true; })()")
-            .arg(size.width())
-            .arg(size.height())
+            .arg(SmallestWindow)
+            .arg(SmallestWindow)
             .arg(marker);
+    if (X11Windows::available()) X11Windows::holdKeys();
     pipe_->call(QStringLiteral("Runtime.evaluate"),
                 {{QStringLiteral("expression"), script}, {QStringLiteral("userGesture"), true},
                  {QStringLiteral("returnByValue"), true}},
@@ -422,7 +434,7 @@ void ChromiumProcess::windowAttached(const QString& targetId, const QString& ses
     // Set up before it runs, so that its first document has the page script.
     pipe_->call(QStringLiteral("Runtime.runIfWaitingForDebugger"), {}, session);
     if (!pending_.isEmpty()) openNextWindow();
-    else spareRefill_.start();   // the spare once this page has had its start
+    else spareRefill_.start(SpareRefillDelayMs);   // the spare once this page has had its start
 }
 
 void ChromiumProcess::keepSpare(const QString& targetId, const QString& session) {
