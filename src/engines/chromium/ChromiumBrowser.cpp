@@ -116,8 +116,7 @@ bool ChromiumBrowser::ensurePage() {
     if (substitute_) return true;
     if (attached_) return true;
     attached_ = true;
-    const QSize size = page_.widget() ? page_.widget()->size() : QSize(800, 600);
-    ChromiumProcess::instance().attach(this, size.width(), size.height());
+    ChromiumProcess::instance().attach(this);
     return true;
 }
 

@@ -48,9 +48,8 @@ ChromiumProcess::ChromiumProcess() {
     connect(&spareRefill_, &QTimer::timeout, this, &ChromiumProcess::openNextWindow);
 }
 
-void ChromiumProcess::attach(ChromiumBrowser* view, int width, int height) {
+void ChromiumProcess::attach(ChromiumBrowser* view) {
     spareWanted_ = true;
-    lastSize_ = QSize(qMax(200, width), qMax(150, height));
     if (ready_ && spare_ && pending_.isEmpty() && running()) {
         const Spare spare = *std::exchange(spare_, std::nullopt);
         spareSearch_.stop();
@@ -65,7 +64,7 @@ void ChromiumProcess::attach(ChromiumBrowser* view, int width, int height) {
         spareRefill_.start(SpareRefillDelayMs);
         return;
     }
-    pending_.append({view, lastSize_.width(), lastSize_.height()});
+    pending_.append({view});
     if (failed_) {
         QMetaObject::invokeMethod(this, [this] { fail(failure_); }, Qt::QueuedConnection);
         return;

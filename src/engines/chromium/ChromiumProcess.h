@@ -25,7 +25,7 @@ public:
 
     // Asks for a page window for the view: the process is started if none runs, and the
     // view hears pageReady (or startFailed / ended) later, never inside this call.
-    void attach(ChromiumBrowser* view, int width, int height);
+    void attach(ChromiumBrowser* view);
     void detach(ChromiumBrowser* view);
 
     // Sends a command to the view's page; false when the page has no session.
@@ -52,8 +52,6 @@ private:
     ChromiumProcess();
     struct Pending {
         QPointer<ChromiumBrowser> view;
-        int width = 0;
-        int height = 0;
     };
     struct Page {
         QString targetId;
@@ -102,7 +100,6 @@ private:
     };
     std::optional<Spare> spare_;
     bool spareWanted_ = false;   // pages of this slot are in use: keep a spare
-    QSize lastSize_{800, 600};
     QTimer spareSearch_;
     QTimer spareRefill_;
     QList<Pending> pending_;
