@@ -106,16 +106,6 @@ QString startFailedMessage(const QString& reason) {
                             : QStringLiteral("システムの Chromium を起動できませんでした (%1)").arg(reason);
 }
 
-QString downloadStatus(const QString& name, qint64 received, qint64 total, const QString& state, const QString& folder) {
-    if (state == QLatin1String("completed"))
-        return QStringLiteral("%1 をダウンロードしました (%2)").arg(name, QDir::toNativeSeparators(folder));
-    if (state == QLatin1String("canceled")) return QStringLiteral("%1 のダウンロードを中止しました").arg(name);
-    if (received < 0) return QStringLiteral("%1 をダウンロードしています").arg(name);
-    const auto kib = [](qint64 bytes) { return QLocale::system().toString((bytes + 1023) / 1024); };
-    if (total > 0) return QStringLiteral("%1 をダウンロードしています (%2 / %3 KB)").arg(name, kib(received), kib(total));
-    return QStringLiteral("%1 をダウンロードしています (%2 KB)").arg(name, kib(received));
-}
-
 QString processGoneMessage() {
     return QStringLiteral("Chromium のページを表示していたプロセスが終了しました。\n再読み込みすると、もう一度表示します。");
 }

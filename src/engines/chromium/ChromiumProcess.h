@@ -17,6 +17,7 @@
 #include <optional>
 
 class ChromiumBrowser;
+class ChromiumDownload;
 
 class ChromiumProcess : public QObject {
     Q_OBJECT
@@ -109,10 +110,7 @@ private:
     QHash<QString, Page> pages_;   // by session
     QHash<QString, QString> doomed_;   // windows of Chromium's own, session -> target, to close
     int nextMarker_ = 0;
-    struct Download {
-        QPointer<ChromiumBrowser> view;
-        QString name;
-    };
-    QHash<QString, Download> downloads_;   // by the browser's id of the download
-    QString downloadFolder_;
+    void endDownloads();
+    QHash<QString, QPointer<ChromiumDownload>> downloads_;   // by the browser's id of the download
+    QString downloadFolder_;   // where the browser writes them, under their ids
 };
