@@ -1,8 +1,10 @@
 // Downloads end to end, once with each engine: the real frame on a virtual display, files
-// from a local server, the questions answered as a user would. Run by webkit_e2e.sh.
+// from a local server (/file.zip fast, /slow.zip slowly enough to be cancelled half way),
+// the questions answered as a user would. Run by webkit_e2e.sh.
 
 #include "DownloadAnswers.h"
 #include "IeEngines.h"
+#include "PageServer.h"
 #include "TestSupport.h"
 #include "app/Main.h"
 #include "downloads/DownloadFile.h"
@@ -21,11 +23,10 @@
 #include <QMdiSubWindow>
 #include <QPushButton>
 #include <QRandomGenerator>
-#include <QTcpServer>
-#include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <csignal>
 #include <gtest/gtest.h>
 #include <memory>
 
@@ -35,61 +36,6 @@ constexpr int Timeout = 60000;
 constexpr qint64 FileSize = 20 * 1024 * 1024;
 
 enum class Engine { SystemChromium, BuiltIn, WebKit };
-
-// A page, and a file served at a set pace: /file.zip fast, /slow.zip slowly enough to be
-// cancelled half way.
-class FileServer {
-public:
-    explicit FileServer(QByteArray file) : file_(std::move(file)) {
-        server_.listen(QHostAddress::LocalHost, 0);
-        QObject::connect(&server_, &QTcpServer::newConnection, [this] {
-            while (QTcpSocket* socket = server_.nextPendingConnection()) {
-                QObject::connect(socket, &QTcpSocket::readyRead, socket, [this, socket] { answer(socket); });
-                QObject::connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
-            }
-        });
-    }
-    QString url(const QString& path) const { return QStringLiteral("http://127.0.0.1:%1%2").arg(server_.serverPort()).arg(path); }
-    QByteArrayList requests;
-
-private:
-    void answer(QTcpSocket* socket) {
-        QByteArray& request = buffers_[socket];
-        request += socket->readAll();
-        if (!request.contains("\r\n\r\n")) return;
-        const QByteArray path = request.split(' ').value(1);
-        buffers_.remove(socket);
-        requests << path;
-        if (path != "/file.zip" && path != "/slow.zip") {
-            const QByteArray page = "<html><head><title>Downloads</title></head><body>"
-                                    "<a href=\"/file.zip\">file.zip</a></body></html>";
-            socket->write("HTTP/1.1 200 OK\r\nContent-Type: text/html; charset=utf-8\r\nConnection: close\r\n"
-                          "Content-Length: " + QByteArray::number(page.size()) + "\r\n\r\n" + page);
-            socket->disconnectFromHost();
-            return;
-        }
-        socket->write("HTTP/1.1 200 OK\r\nContent-Type: application/zip\r\nConnection: close\r\n"
-                      "Cache-Control: no-store\r\nContent-Length: " + QByteArray::number(file_.size()) + "\r\n\r\n");
-        const qint64 chunk = path == "/slow.zip" ? 32 * 1024 : 1024 * 1024;
-        auto* timer = new QTimer(socket);
-        auto sent = std::make_shared<qint64>(0);
-        QObject::connect(timer, &QTimer::timeout, socket, [this, socket, timer, sent, chunk] {
-            if (socket->bytesToWrite() > 4 * chunk) return;   // the reader is behind
-            const QByteArray part = file_.mid(*sent, chunk);
-            socket->write(part);
-            *sent += part.size();
-            if (*sent >= file_.size()) {
-                timer->stop();
-                socket->disconnectFromHost();
-            }
-        });
-        timer->start(path == "/slow.zip" ? 50 : 20);
-    }
-
-    QByteArray file_;
-    QHash<QTcpSocket*, QByteArray> buffers_;
-    QTcpServer server_;
-};
 
 QByteArray randomFile() {
     QByteArray bytes(FileSize, Qt::Uninitialized);
@@ -114,7 +60,7 @@ struct DownloadsE2E : ::testing::TestWithParam<Engine> {
     // The user's folders, naming saveDir as the download folder.
     QTemporaryDir userConfig;
     QByteArray previousConfig = qgetenv("XDG_CONFIG_HOME");
-    std::unique_ptr<FileServer> server;
+    std::unique_ptr<PageServer> server;
     std::unique_ptr<TMainForm> form;
     TViewWindow* view = nullptr;
 
@@ -136,7 +82,12 @@ struct DownloadsE2E : ::testing::TestWithParam<Engine> {
             dirs.write("XDG_DOWNLOAD_DIR=\"" + QFile::encodeName(saveDir.path()) + "\"\n");
         }
         qputenv("XDG_CONFIG_HOME", QFile::encodeName(userConfig.path()));
-        server = std::make_unique<FileServer>(file);
+        server = std::make_unique<PageServer>();
+        server->setPage("/page", "<html><head><title>Downloads</title></head><body>"
+                                 "<a href=\"/file.zip\">file.zip</a></body></html>");
+        // About 50 MB/s, and slowly enough to be cancelled half way.
+        server->setFile("/file.zip", file, "application/zip", 1024 * 1024, 20);
+        server->setFile("/slow.zip", file, "application/zip", 32 * 1024, 50);
         dir.write("config.ini", "[General]\r\nLastEngine=IE\r\n[Option_Main]\r\nMozilla=2\r\n");
         form = std::make_unique<TMainForm>(dir.path());
         form->setGeometry(20, 20, 1000, 700);
@@ -189,7 +140,7 @@ TEST_P(DownloadsE2E, AFileArrivesWholeAndTakesItsNameOnlyWhenComplete) {
     EXPECT_EQ(status(), DownloadText::saved("file.zip", target()));
     EXPECT_EQ(answers.confirms, 1);
     EXPECT_EQ(answers.startFolder, saveDir.path());
-    EXPECT_EQ(server->requests.count("/file.zip"), 1);
+    EXPECT_EQ(server->requests().count("/file.zip"), 1);
     EXPECT_TRUE(errors.messages.isEmpty()) << errors.messages.join("\n").toStdString();
 }
 
@@ -228,6 +179,22 @@ TEST_P(DownloadsE2E, AnExistingFileIsNotReplacedWithoutTheQuestion) {
     ASSERT_TRUE(mine.open(QIODevice::ReadOnly));
     EXPECT_EQ(mine.readAll(), "mine");
     EXPECT_TRUE(form->DownloadList()->windows().isEmpty());
+}
+
+// The engine's process killed half way: the file is not saved, under any name.
+TEST_P(DownloadsE2E, ADownloadCutOffByItsEngineEndingLeavesNothing) {
+    if (GetParam() == Engine::BuiltIn) GTEST_SKIP() << "the built-in engine fetches inside the program itself";
+    DownloadAnswers answers;
+    answers.target = target();
+    download(QStringLiteral("/slow.zip"));
+    ASSERT_TRUE(waitUntil([&] { return window() && window()->download().receivedBytes() > 256 * 1024; }, Timeout));
+    const qint64 pid = GetParam() == Engine::WebKit ? WebKit::hostProcessId() : Chromium::processId();
+    ASSERT_GT(pid, 0);
+    ::kill(static_cast<pid_t>(pid), SIGKILL);
+    ASSERT_TRUE(waitUntil([&] { return window()->state() == DownloadWindow::State::Failed; }, Timeout));
+    EXPECT_EQ(status(), DownloadText::failed("file.zip", DownloadText::engineEnded()));
+    QTest::qWait(1000);
+    EXPECT_TRUE(saved().isEmpty()) << saved().join(", ").toStdString();
 }
 
 std::string engineName(const ::testing::TestParamInfo<Engine>& info) {

@@ -169,7 +169,6 @@ void ChromiumProcess::resetFailure() {
 
 void ChromiumProcess::onEnded() {
     startTimer_.stop();
-    endDownloads();
     ready_ = false;
     opening_ = false;
     spare_.reset();
@@ -180,9 +179,12 @@ void ChromiumProcess::onEnded() {
         for (const Page& page : pages)
             if (page.view) page.view->processEnded();
     } else if (!failed_) {
+        endDownloads();
         fail(Chromium::startFailedMessage(QStringLiteral("終了しました")));
         return;
     }
+    // After the pages: what the status bar says last is what became of the downloads.
+    endDownloads();
     // Views still waiting for a window get one from the next browser.
     if (!pending_.isEmpty()) QMetaObject::invokeMethod(this, [this] {
         if (!pending_.isEmpty() && !running() && !failed_) start();

@@ -153,12 +153,13 @@ void WebKitHost::ended() {
         process_->deleteLater();
         process_ = nullptr;
     }
-    const auto downloads = std::exchange(downloads_, {});
-    for (const QPointer<HostDownload>& download : downloads)
-        if (download) download->hostEnded();
     const auto browsers = views_.values();
     views_.clear();
     for (WebKitBrowser* browser : browsers) browser->hostEnded();
+    // After the pages: what the status bar says last is what became of the downloads.
+    const auto downloads = std::exchange(downloads_, {});
+    for (const QPointer<HostDownload>& download : downloads)
+        if (download) download->hostEnded();
 }
 
 void WebKitHost::shutdown() {
