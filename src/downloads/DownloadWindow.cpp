@@ -165,6 +165,10 @@ void DownloadWindow::finish(bool ok, const QString& message) {
         bar_->setValue(100);
         const qint64 size = QFileInfo(savedPath_).size();
         bytes_->setText(DownloadDialogs::sizeText(size));
+        // The whole download's rate: the last moments of one that waited for the user's
+        // answer say little.
+        const qint64 ms = qMax<qint64>(clock_.elapsed(), 1);
+        rate_->setText(QStringLiteral("%1/秒 (平均)").arg(DownloadDialogs::sizeText(size * 1000 / ms)));
         where_->setText(QDir::toNativeSeparators(savedPath_));
         QString heading = QStringLiteral("ダウンロードが完了しました");
         if (savedPath_ != file_->target())

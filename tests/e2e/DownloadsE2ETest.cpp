@@ -140,6 +140,10 @@ TEST_P(DownloadsE2E, AFileArrivesWholeAndTakesItsNameOnlyWhenComplete) {
     EXPECT_EQ(status(), DownloadText::saved("file.zip", target()));
     EXPECT_EQ(answers.confirms, 1);
     EXPECT_EQ(answers.startFolder, saveDir.path());
+    // The page stays, done loading.
+    EXPECT_TRUE(waitUntil([&] { return !view->control()->Busy(); }, 5000));
+    EXPECT_EQ(view->windowTitle(), QStringLiteral("Downloads"));
+    EXPECT_EQ(view->LocationURL(), server->url("/page"));
     EXPECT_EQ(server->requests().count("/file.zip"), 1);
     EXPECT_TRUE(errors.messages.isEmpty()) << errors.messages.join("\n").toStdString();
 }
