@@ -1,14 +1,8 @@
 #include "engines/chromium/ChromiumDownload.h"
 
 #include "engines/chromium/ChromiumProcess.h"
-#include "platform/FileNames.h"
 
 #include <QFile>
-#include <cerrno>
-#include <cstdio>
-#include <cstring>
-#include <fcntl.h>
-#include <unistd.h>
 
 ChromiumDownload::ChromiumDownload(QString guid, QUrl url, QString suggestedName, QString stagedPath)
     : Download(std::move(url), std::move(suggestedName), QString(), -1),
@@ -69,38 +63,8 @@ void ChromiumDownload::removeStaged() {
 }
 
 QString ChromiumDownload::moveFile(const QString& from, const QString& to) {
-    const std::string source = encodeFileName(from);
-    const std::string target = encodeFileName(to);
-    if (::rename(source.c_str(), target.c_str()) == 0) return {};
-    if (errno != EXDEV) return QString::fromLocal8Bit(std::strerror(errno));
-    // Another file system: copied whole and flushed before the original goes.
-    const int in = ::open(source.c_str(), O_RDONLY | O_CLOEXEC);
-    if (in < 0) return QString::fromLocal8Bit(std::strerror(errno));
-    const int out = ::open(target.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    if (out < 0) {
-        const int error = errno;
-        ::close(in);
-        return QString::fromLocal8Bit(std::strerror(error));
-    }
-    char buffer[1 << 16];
-    int error = 0;
-    for (;;) {
-        const ssize_t n = ::read(in, buffer, sizeof buffer);
-        if (n < 0 && errno == EINTR) continue;
-        if (n < 0) error = errno;
-        if (n <= 0) break;
-        for (ssize_t done = 0; done < n && !error;) {
-            const ssize_t w = ::write(out, buffer + done, static_cast<std::size_t>(n - done));
-            if (w < 0 && errno == EINTR) continue;
-            if (w < 0) error = errno;
-            else done += w;
-        }
-        if (error) break;
-    }
-    if (!error && ::fsync(out) != 0) error = errno;
-    ::close(in);
-    if (::close(out) != 0 && !error) error = errno;
-    if (error) return QString::fromLocal8Bit(std::strerror(error));
-    ::unlink(source.c_str());
-    return {};
+    // The frame made `to`, empty, to hold the name; a rename across file systems copies.
+    QFile::remove(to);
+    QFile file(from);
+    return file.rename(to) ? QString() : file.errorString();
 }

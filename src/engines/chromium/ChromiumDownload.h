@@ -20,8 +20,7 @@ public:
     // The browser ended before the download did.
     void browserEnded();
 
-    // Moves a whole file to `to`, replacing what is there: a rename within a file system,
-    // else a copy that is flushed before the original goes. Empty on success, else why not.
+    // Moves a whole file to `to`, replacing what is there. Empty on success, else why not.
     static QString moveFile(const QString& from, const QString& to);
 
 protected:
