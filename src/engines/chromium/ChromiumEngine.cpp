@@ -6,9 +6,7 @@
 #include "engines/chromium/ChromiumProcess.h"
 
 #include <QCoreApplication>
-#include <QDir>
 #include <QFileInfo>
-#include <QLocale>
 #include <QStandardPaths>
 
 namespace Chromium {

@@ -371,7 +371,9 @@ void ChromiumProcess::downloadEvent(const QString& method, const QJsonObject& pa
         // Reported from the event loop, not from inside the pipe's reading: the frame asks
         // the user there, and the pipe goes on meanwhile. A download of no page of ours is
         // dropped (the reference goes, and the download is cancelled).
-        if (view) QMetaObject::invokeMethod(view.data(), [view, download] { view->downloadRequested(download); }, Qt::QueuedConnection);
+        if (view)
+            QMetaObject::invokeMethod(view.data(), [view, download] { view->downloadRequested(download); },
+                                      Qt::QueuedConnection);
         return;
     }
     if (method != QLatin1String("Browser.downloadProgress")) return;
