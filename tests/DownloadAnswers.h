@@ -14,9 +14,10 @@
 struct DownloadAnswers {
     bool save = true;          // 保存, else キャンセル in the first question
     QString target;            // typed into the save dialog; empty: the save dialog is cancelled
-    bool replace = false;      // the answer to the save dialog's question about an existing file
+    bool yes = false;          // the answer to a yes/no question: replace an existing file, quit
+                               // with downloads running
     int confirms = 0;          // questions seen
-    int replaceQuestions = 0;
+    int yesNoQuestions = 0;
     int saveDialogs = 0;
     QString startFolder;       // where the last save dialog opened
     QTimer timer;
@@ -43,8 +44,8 @@ private:
         for (QWidget* w : windows) {
             auto* box = qobject_cast<QMessageBox*>(w);
             if (!box || !box->isVisible()) continue;
-            ++replaceQuestions;
-            later(box, [box, yes = replace] { box->button(yes ? QMessageBox::Yes : QMessageBox::No)->click(); });
+            ++yesNoQuestions;
+            later(box, [box, answer = yes] { box->button(answer ? QMessageBox::Yes : QMessageBox::No)->click(); });
             return;
         }
         for (QWidget* w : windows) {

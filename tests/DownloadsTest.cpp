@@ -2,6 +2,7 @@
 // left on disk at each way a download can end.
 
 #include "DownloadAnswers.h"
+#include "FrameFixture.h"
 #include "downloads/DownloadWindow.h"
 #include "downloads/Downloads.h"
 #include "engines/Download.h"
@@ -103,6 +104,26 @@ TEST(DownloadRequest, ARequestNobodyKeepsIsCancelledAndOneKeptIsNot) {
     events.fireDownloadRequest(std::make_shared<FakeDownload>());
     ASSERT_TRUE(kept);
     EXPECT_FALSE(kept->isFinished());
+}
+
+struct DownloadsFrameTest : FrameFixture {};
+
+TEST_F(DownloadsFrameTest, ClosingTheFrameWhileAFileIsComingAsksFirst) {
+    start();
+    QTemporaryDir saveDir;
+    DownloadAnswers answers;
+    answers.target = saveDir.filePath("a.zip");
+    auto download = std::make_shared<FakeDownload>();
+    form->ViewDownloadRequest(download);
+    download->receive("01234");
+    EXPECT_FALSE(form->close());
+    EXPECT_EQ(answers.yesNoQuestions, 1);
+    EXPECT_EQ(download->stops, 0);
+    answers.yes = true;
+    EXPECT_TRUE(form->close());
+    form.reset();
+    EXPECT_EQ(download->stops, 1);
+    EXPECT_TRUE(QDir(saveDir.path()).isEmpty());
 }
 
 }  // namespace

@@ -158,6 +158,8 @@ public:
     // and shows how it goes; the status bar says when it starts and how it ends.
     void ViewDownloadRequest(const std::shared_ptr<Download>& download);
     Downloads* DownloadList();
+    // Closing the frame cancels the downloads still coming: the user is asked first.
+    bool MayCloseWithDownloads();
     // true: the active view window takes the frame's button states; false: the frame's
     // progress, address, status and buttons are cleared.
     void SubChange(bool flag);

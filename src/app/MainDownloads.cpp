@@ -6,6 +6,7 @@
 #include "platform/ErrorBox.h"
 
 #include <QLabel>
+#include <QMessageBox>
 
 Downloads* TMainForm::DownloadList() {
     if (!downloads_) {
@@ -18,4 +19,14 @@ Downloads* TMainForm::DownloadList() {
 
 void TMainForm::ViewDownloadRequest(const std::shared_ptr<Download>& download) {
     DownloadList()->request(download, this);
+}
+
+bool TMainForm::MayCloseWithDownloads() {
+    const int running = downloads_ ? downloads_->running() : 0;
+    if (running == 0) return true;
+    return QMessageBox::question(this, windowTitle(),
+                                 QStringLiteral("ダウンロード中のファイルが %1 個あります。\n"
+                                                "終了すると、これらのダウンロードは中止されます。終了しますか?")
+                                     .arg(running),
+                                 QMessageBox::Yes | QMessageBox::No, QMessageBox::No) == QMessageBox::Yes;
 }

@@ -20,6 +20,13 @@ QList<DownloadWindow*> Downloads::windows() const {
     return open;
 }
 
+int Downloads::running() const {
+    int count = 0;
+    for (const QPointer<DownloadWindow>& window : windows_)
+        if (window && window->state() == DownloadWindow::State::Running) ++count;
+    return count;
+}
+
 void Downloads::request(const std::shared_ptr<Download>& download, QWidget* parent) {
     if (download->isFinished()) return;
     const QString name = DownloadDialogs::safeFileName(download->suggestedName());

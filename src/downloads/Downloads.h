@@ -23,6 +23,8 @@ public:
 
     // The windows of the downloads still open, running or ended.
     QList<DownloadWindow*> windows() const;
+    // How many downloads are still coming.
+    int running() const;
 
 signals:
     // What the status bar says: a download started, saved, cancelled or failed.

@@ -131,7 +131,7 @@ TEST_P(DownloadsE2E, AFileArrivesWholeAndTakesItsNameOnlyWhenComplete) {
         if (w && w->state() == DownloadWindow::State::Running && QFile::exists(target())) namedEarly = true;
         return w && w->state() != DownloadWindow::State::Running;
     }, Timeout)) << status().toStdString() << " questions " << answers.confirms << " save dialogs " << answers.saveDialogs
-                 << " replace questions " << answers.replaceQuestions;
+                 << " yes/no questions " << answers.yesNoQuestions;
     EXPECT_FALSE(namedEarly);
     ASSERT_EQ(window()->state(), DownloadWindow::State::Saved) << status().toStdString();
     EXPECT_EQ(window()->savedPath(), target());
@@ -172,11 +172,11 @@ TEST_P(DownloadsE2E, AnExistingFileIsNotReplacedWithoutTheQuestion) {
     }
     DownloadAnswers answers;
     answers.target = target();
-    answers.replace = false;
+    answers.yes = false;
     download(QStringLiteral("/file.zip"));
     ASSERT_TRUE(waitUntil([&] { return status() == DownloadText::failed("file.zip", DownloadText::cancelled()); }, Timeout))
         << status().toStdString();
-    EXPECT_EQ(answers.replaceQuestions, 1);
+    EXPECT_EQ(answers.yesNoQuestions, 1);
     QTest::qWait(500);
     EXPECT_EQ(saved(), QStringList{"file.zip"});
     QFile mine(target());
