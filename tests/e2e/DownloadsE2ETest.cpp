@@ -185,6 +185,17 @@ TEST_P(DownloadsE2E, AnExistingFileIsNotReplacedWithoutTheQuestion) {
     EXPECT_TRUE(form->DownloadList()->windows().isEmpty());
 }
 
+TEST_P(DownloadsE2E, AFileAFrameOpensIsOfferedAsTheTopPagesIs) {
+    server->setPage("/framed", "<html><head><title>Framed</title></head><body>"
+                               "<iframe src=\"/file.zip\"></iframe></body></html>");
+    DownloadAnswers answers;
+    answers.save = false;
+    download(QStringLiteral("/framed"));
+    ASSERT_TRUE(waitUntil([&] { return answers.confirms == 1 && !status().isEmpty(); }, Timeout));
+    EXPECT_EQ(status(), DownloadText::failed("file.zip", DownloadText::cancelled()));
+    EXPECT_TRUE(saved().isEmpty()) << saved().join(", ").toStdString();
+}
+
 // The engine's process killed half way: the file is not saved, under any name.
 TEST_P(DownloadsE2E, ADownloadCutOffByItsEngineEndingLeavesNothing) {
     if (GetParam() == Engine::BuiltIn) GTEST_SKIP() << "the built-in engine fetches inside the program itself";

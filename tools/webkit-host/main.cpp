@@ -271,13 +271,12 @@ void onDownloadStarted(WebKitWebContext*, WebKitDownload* download, gpointer) {
     g_signal_connect(download, "finished", G_CALLBACK(onDownloadFinished), data);
 }
 
-// A response the page cannot show is saved rather than dropped.
+// A response the page (or a frame in it) cannot show is saved rather than dropped, as
+// the other engine does.
 gboolean onDecidePolicy(WebKitWebView*, WebKitPolicyDecision* decision, WebKitPolicyDecisionType type, gpointer) {
     if (type != WEBKIT_POLICY_DECISION_TYPE_RESPONSE) return FALSE;
     auto* response = WEBKIT_RESPONSE_POLICY_DECISION(decision);
-    if (!webkit_response_policy_decision_is_main_frame_main_resource(response) ||
-        webkit_response_policy_decision_is_mime_type_supported(response))
-        return FALSE;
+    if (webkit_response_policy_decision_is_mime_type_supported(response)) return FALSE;
     webkit_policy_decision_download(decision);
     return TRUE;
 }

@@ -169,6 +169,7 @@ void ChromiumProcess::resetFailure() {
 
 void ChromiumProcess::onEnded() {
     startTimer_.stop();
+    frameSessions_.clear();
     ready_ = false;
     opening_ = false;
     spare_.reset();
@@ -203,6 +204,7 @@ void ChromiumProcess::onEvent(const QString& method, const QJsonObject& params, 
     }
     if (method == QLatin1String("Target.detachedFromTarget")) {
         const QString gone = params.value(QStringLiteral("sessionId")).toString();
+        frameSessions_.removeIf([&gone](const auto& frame) { return frame.value() == gone; });
         if (Page* page = pageOfSession(gone)) {
             QPointer<ChromiumBrowser> view = page->view;
             pages_.remove(gone);
@@ -236,6 +238,11 @@ void ChromiumProcess::onEvent(const QString& method, const QJsonObject& params, 
         if (method == QLatin1String("Page.frameStoppedLoading")) spare_->blankLoaded = true;
         return;
     }
+    // The frames of each page, so that a download a frame starts finds its page.
+    if (method == QLatin1String("Page.frameAttached"))
+        frameSessions_.insert(params.value(QStringLiteral("frameId")).toString(), session);
+    else if (method == QLatin1String("Page.frameDetached"))
+        frameSessions_.remove(params.value(QStringLiteral("frameId")).toString());
     if (Page* page = pageOfSession(session); page && page->view) {
         QPointer<ChromiumBrowser> view = page->view;
         view->pageEvent(method, params);
@@ -359,11 +366,13 @@ void ChromiumProcess::allowDownloads() {
 void ChromiumProcess::downloadEvent(const QString& method, const QJsonObject& params) {
     const QString guid = params.value(QStringLiteral("guid")).toString();
     if (method == QLatin1String("Browser.downloadWillBegin")) {
-        // The page that asked: its top frame's id is its target's.
+        // The page that asked: its top frame's id is its target's; a frame in it was seen
+        // attaching to its session.
         const QString frame = params.value(QStringLiteral("frameId")).toString();
+        const QString frameSession = frameSessions_.value(frame);
         QPointer<ChromiumBrowser> view;
         for (const Page& page : std::as_const(pages_))
-            if (page.targetId == frame) view = page.view;
+            if (page.targetId == frame || page.session == frameSession) view = page.view;
         auto download = std::make_shared<ChromiumDownload>(
             guid, QUrl(params.value(QStringLiteral("url")).toString()),
             params.value(QStringLiteral("suggestedFilename")).toString(), downloadFolder_ + u'/' + guid);

@@ -112,5 +112,6 @@ private:
     int nextMarker_ = 0;
     void endDownloads();
     QHash<QString, QPointer<ChromiumDownload>> downloads_;   // by the browser's id of the download
+    QHash<QString, QString> frameSessions_;   // the session of each page's frames, by frame id
     QString downloadFolder_;   // where the browser writes them, under their ids
 };
