@@ -97,10 +97,4 @@ TEST_F(DownloadFileTest, AFolderThatCannotBeWrittenIsRefusedAtOnce) {
     EXPECT_THROW(DownloadFile(dir.filePath(QStringLiteral("missing/a.zip")), false), TavixError);
 }
 
-TEST(DownloadFileNames, NumberedNamesKeepTheWholeExtension) {
-    EXPECT_EQ(DownloadFile::numbered("/d/a.tar.gz", 2), "/d/a (2).tar.gz");
-    EXPECT_EQ(DownloadFile::numbered("/d/readme", 3), "/d/readme (3)");
-    EXPECT_EQ(DownloadFile::numbered("/d/.profile", 2), "/d/.profile (2)");
-}
-
 }  // namespace

@@ -35,9 +35,8 @@ bool renameNoReplace(const std::string& from, const std::string& to) {
     return ::rename(from.c_str(), to.c_str()) == 0;
 }
 
-}  // namespace
-
-QString DownloadFile::numbered(const QString& target, int n) {
+// "name (n).ext" for the target "name.ext".
+QString numbered(const QString& target, int n) {
     const QFileInfo info(target);
     const QString name = info.fileName();
     // The number goes before the whole extension ("a (2).tar.gz"); a name that is all
@@ -48,9 +47,13 @@ QString DownloadFile::numbered(const QString& target, int n) {
     return info.dir().filePath(numberedName);
 }
 
-QString DownloadFile::tempName(const QString& target, int n) {
+// The temporary name the engine writes to: "name.ext.part", or "name.ext.n.part" when that
+// is taken.
+QString tempName(const QString& target, int n) {
     return n <= 1 ? target + QStringLiteral(".part") : QStringLiteral("%1.%2.part").arg(target).arg(n);
 }
+
+}  // namespace
 
 DownloadFile::DownloadFile(const QString& target, bool replaceAllowed)
     : target_(QFileInfo(target).absoluteFilePath()), replaceAllowed_(replaceAllowed) {

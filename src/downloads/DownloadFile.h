@@ -33,12 +33,6 @@ public:
     // Removes the temporary file (a download that did not end whole).
     void discard();
 
-    // "name (n).ext" for the target "name.ext".
-    static QString numbered(const QString& target, int n);
-    // The temporary name the engine writes to: "name.ext.part", or "name.ext.n.part" when
-    // that is taken.
-    static QString tempName(const QString& target, int n);
-
 private:
     QString target_;
     QString tempPath_;
