@@ -1,5 +1,6 @@
 #include "engines/WebBrowser2.h"
 
+#include "engines/Download.h"
 #include "platform/ErrorBox.h"
 
 QString webBrowserEventName(int dispId) {
@@ -154,6 +155,12 @@ void DWebBrowserEvents2::fireActivateRequest() {
 
 void DWebBrowserEvents2::fireUnusedKey(int key, Qt::KeyboardModifiers modifiers, const QString& text) {
     ErrorBox::guard([&] { emit UnusedKey(key, modifiers, text); });
+}
+
+void DWebBrowserEvents2::fireDownloadRequest(std::shared_ptr<Download> download) {
+    ErrorBox::guard([&] { emit DownloadRequest(download); });
+    // Nobody took it (or every taker let it go): the engine must not write it anywhere.
+    if (download.use_count() == 1) download->cancel();
 }
 
 void openNewWindow(WebBrowser2& opener, const QString& url) {

@@ -11,7 +11,9 @@
 #include <QString>
 #include <Qt>
 #include <array>
+#include <memory>
 
+class Download;
 class QWidget;
 
 // Dispatch ids of the properties read through the control's dispatch interface.
@@ -125,6 +127,10 @@ public:
     // A key the page did not use (or never got, because the frame's keys are the
     // frame's), as a Qt key with its modifiers and the text it types.
     void fireUnusedKey(int key, Qt::KeyboardModifiers modifiers, const QString& text);
+    // A response the page will not show, to be saved as a file: a handler that wants it
+    // keeps the reference (and may answer it before returning); one nobody keeps is
+    // cancelled when this returns.
+    void fireDownloadRequest(std::shared_ptr<Download> download);
 
 signals:
     void StatusTextChange(const QString& text);
@@ -148,6 +154,7 @@ signals:
     void OnTheaterMode(bool theaterMode);
     void ActivateRequest();
     void UnusedKey(int key, Qt::KeyboardModifiers modifiers, const QString& text);
+    void DownloadRequest(const std::shared_ptr<Download>& download);
 };
 
 // The control interface of an engine (IWebBrowser2). Every call returns a result code;

@@ -49,6 +49,8 @@ void TViewWindow::embed(TEngineControl* c) {
             guarded([this](int key, Qt::KeyboardModifiers modifiers, const QString& text) {
                 emit UnusedKey(key, modifiers, text);
             }));
+    connect(events, &DWebBrowserEvents2::DownloadRequest, this,
+            guarded([this](const std::shared_ptr<Download>& download) { emit DownloadRequest(download); }));
 }
 
 void TViewWindow::FormCreate(const TViewStart& start) {

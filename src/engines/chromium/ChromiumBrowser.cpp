@@ -61,6 +61,8 @@ void forwardEvents(DWebBrowserEvents2& from, DWebBrowserEvents2& to, IDispatch* 
     QObject::connect(&from, &DWebBrowserEvents2::ActivateRequest, context, [&to] { to.fireActivateRequest(); });
     QObject::connect(&from, &DWebBrowserEvents2::UnusedKey, context,
                      [&to](int key, Qt::KeyboardModifiers mods, const QString& text) { to.fireUnusedKey(key, mods, text); });
+    QObject::connect(&from, &DWebBrowserEvents2::DownloadRequest, context,
+                     [&to](const std::shared_ptr<Download>& download) { to.fireDownloadRequest(download); });
 }
 
 }  // namespace

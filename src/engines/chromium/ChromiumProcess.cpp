@@ -1,6 +1,7 @@
 #include "engines/chromium/ChromiumProcess.h"
 
 #include "engines/chromium/ChromiumBrowser.h"
+#include "engines/chromium/ChromiumDownload.h"
 #include "engines/chromium/ChromiumEngine.h"
 #include "engines/chromium/X11Windows.h"
 
@@ -170,6 +171,7 @@ void ChromiumProcess::resetFailure() {
 
 void ChromiumProcess::onEnded() {
     startTimer_.stop();
+    frameSessions_.clear();
     ready_ = false;
     opening_ = false;
     spare_.reset();
@@ -180,9 +182,12 @@ void ChromiumProcess::onEnded() {
         for (const Page& page : pages)
             if (page.view) page.view->processEnded();
     } else if (!failed_) {
+        endDownloads();
         fail(Chromium::startFailedMessage(QStringLiteral("終了しました")));
         return;
     }
+    // After the pages: what the status bar says last is what became of the downloads.
+    endDownloads();
     // Views still waiting for a window get one from the next browser.
     if (!pending_.isEmpty()) QMetaObject::invokeMethod(this, [this] {
         if (!pending_.isEmpty() && !running() && !failed_) start();
@@ -201,6 +206,7 @@ void ChromiumProcess::onEvent(const QString& method, const QJsonObject& params, 
     }
     if (method == QLatin1String("Target.detachedFromTarget")) {
         const QString gone = params.value(QStringLiteral("sessionId")).toString();
+        frameSessions_.removeIf([&gone](const auto& frame) { return frame.value() == gone; });
         if (Page* page = pageOfSession(gone)) {
             QPointer<ChromiumBrowser> view = page->view;
             pages_.remove(gone);
@@ -234,6 +240,11 @@ void ChromiumProcess::onEvent(const QString& method, const QJsonObject& params, 
         if (method == QLatin1String("Page.frameStoppedLoading")) spare_->blankLoaded = true;
         return;
     }
+    // The frames of each page, so that a download a frame starts finds its page.
+    if (method == QLatin1String("Page.frameAttached"))
+        frameSessions_.insert(params.value(QStringLiteral("frameId")).toString(), session);
+    else if (method == QLatin1String("Page.frameDetached"))
+        frameSessions_.remove(params.value(QStringLiteral("frameId")).toString());
     if (Page* page = pageOfSession(session); page && page->view) {
         QPointer<ChromiumBrowser> view = page->view;
         view->pageEvent(method, params);
@@ -341,13 +352,15 @@ void ChromiumProcess::hideFactoryWindow() {
 }
 
 void ChromiumProcess::allowDownloads() {
-    // Files go to the user's download folder, under the name the site gave, as a
-    // browser of the design's days saved them; nothing of Chromium's own shows.
-    downloadFolder_ = QStandardPaths::writableLocation(QStandardPaths::DownloadLocation);
-    if (downloadFolder_.isEmpty()) downloadFolder_ = QDir::homePath();
+    // The browser writes downloads into a folder of the profile under their ids, and the
+    // frame decides where each goes. What a browser that ended left there is a part of a
+    // file nobody will finish.
+    const QString profile = Chromium::profileFolder();
+    downloadFolder_ = (profile.isEmpty() ? QDir::tempPath() : profile) + QStringLiteral("/Tavix downloads");
+    QDir(downloadFolder_).removeRecursively();
     QDir().mkpath(downloadFolder_);
     pipe_->call(QStringLiteral("Browser.setDownloadBehavior"),
-                {{QStringLiteral("behavior"), QStringLiteral("allow")},
+                {{QStringLiteral("behavior"), QStringLiteral("allowAndName")},
                  {QStringLiteral("downloadPath"), downloadFolder_},
                  {QStringLiteral("eventsEnabled"), true}});
 }
@@ -355,23 +368,39 @@ void ChromiumProcess::allowDownloads() {
 void ChromiumProcess::downloadEvent(const QString& method, const QJsonObject& params) {
     const QString guid = params.value(QStringLiteral("guid")).toString();
     if (method == QLatin1String("Browser.downloadWillBegin")) {
-        // The page that asked: its top frame's id is its target's.
+        // The page that asked: its top frame's id is its target's; a frame in it was seen
+        // attaching to its session.
         const QString frame = params.value(QStringLiteral("frameId")).toString();
-        Download download{nullptr, params.value(QStringLiteral("suggestedFilename")).toString()};
+        const QString frameSession = frameSessions_.value(frame);
+        QPointer<ChromiumBrowser> view;
         for (const Page& page : std::as_const(pages_))
-            if (page.targetId == frame) download.view = page.view;
-        downloads_.insert(guid, download);
-        if (download.view) download.view->downloadStatus(Chromium::downloadStatus(download.name, -1, -1, QString()));
+            if (page.targetId == frame || page.session == frameSession) view = page.view;
+        auto download = std::make_shared<ChromiumDownload>(
+            guid, QUrl(params.value(QStringLiteral("url")).toString()),
+            params.value(QStringLiteral("suggestedFilename")).toString(), downloadFolder_ + u'/' + guid);
+        downloads_.insert(guid, download.get());
+        // Reported from the event loop, not from inside the pipe's reading: the frame asks
+        // the user there, and the pipe goes on meanwhile. A download of no page of ours is
+        // dropped (the reference goes, and the download is cancelled).
+        if (view)
+            QMetaObject::invokeMethod(view.data(), [view, download] { view->downloadRequested(download); },
+                                      Qt::QueuedConnection);
         return;
     }
     if (method != QLatin1String("Browser.downloadProgress")) return;
-    const auto it = downloads_.find(guid);
-    if (it == downloads_.end()) return;
+    const QPointer<ChromiumDownload> download = downloads_.value(guid);
     const QString state = params.value(QStringLiteral("state")).toString();
-    const auto received = static_cast<qint64>(params.value(QStringLiteral("receivedBytes")).toDouble());
-    const auto total = static_cast<qint64>(params.value(QStringLiteral("totalBytes")).toDouble());
-    if (it->view) it->view->downloadStatus(Chromium::downloadStatus(it->name, received, total, state, downloadFolder_));
-    if (state != QLatin1String("inProgress")) downloads_.erase(it);
+    if (state != QLatin1String("inProgress") || !download) downloads_.remove(guid);
+    if (!download) return;
+    download->progressed(static_cast<qint64>(params.value(QStringLiteral("receivedBytes")).toDouble()),
+                         static_cast<qint64>(params.value(QStringLiteral("totalBytes")).toDouble()), state,
+                         params.value(QStringLiteral("filePath")).toString());
+}
+
+void ChromiumProcess::endDownloads() {
+    const auto downloads = std::exchange(downloads_, {});
+    for (const QPointer<ChromiumDownload>& download : downloads)
+        if (download) download->browserEnded();
 }
 
 void ChromiumProcess::openNextWindow() {
@@ -468,6 +497,7 @@ void ChromiumProcess::shutdown() {
     }
     for (const Page& page : pages)
         if (page.view) page.view->processEnded();
+    endDownloads();
     delete pipe_.data();
     ready_ = false;
 }

@@ -17,6 +17,7 @@
 #include <optional>
 
 class ChromiumBrowser;
+class ChromiumDownload;
 
 class ChromiumProcess : public QObject {
     Q_OBJECT
@@ -106,10 +107,8 @@ private:
     QHash<QString, Page> pages_;   // by session
     QHash<QString, QString> doomed_;   // windows of Chromium's own, session -> target, to close
     int nextMarker_ = 0;
-    struct Download {
-        QPointer<ChromiumBrowser> view;
-        QString name;
-    };
-    QHash<QString, Download> downloads_;   // by the browser's id of the download
-    QString downloadFolder_;
+    void endDownloads();
+    QHash<QString, QPointer<ChromiumDownload>> downloads_;   // by the browser's id of the download
+    QHash<QString, QString> frameSessions_;   // the session of each page's frames, by frame id
+    QString downloadFolder_;   // where the browser writes them, under their ids
 };
