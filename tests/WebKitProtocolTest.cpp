@@ -36,12 +36,15 @@ TEST(WebKitProtocol, EveryKindIsKnownToItsReceiverOnly) {
         {"back", 1, {}}, {"forward", 1, {}}, {"reload", 1, {}}, {"stop", 1, {}}, {"copy", 1, {}},
         {"selectall", 1, {}}, {"zoom", 1, {"4"}}, {"save", 1, {"/tmp/x.mht"}}, {"focus", 1, {"0"}},
         {"close", 1, {}}, {"quit", 0, {}}, {"error", 0, {"why"}},
+        {"downloadaccept", 0, {"7", "/tmp/a.zip.part"}}, {"downloadcancel", 0, {"7"}},
         {"find", 1, {"a b", "1", "0"}}, {"findstop", 1, {}}, {"print", 1, {"/tmp/p.pdf", "21000", "29700", "0"}}};
     const std::vector<Message> toShell = {
         {"ready", 0, {"1"}}, {"window", 1, {"4194305"}}, {"title", 1, {"t"}}, {"location", 1, {"u"}},
         {"loading", 1, {"1"}}, {"progress", 1, {"30", "100"}}, {"status", 1, {""}}, {"history", 1, {"1", "0"}},
         {"newwindow", 1, {"http://p/"}}, {"click", 1, {}}, {"key", 1, {"65478", "2", ""}},
         {"saved", 1, {"/tmp/x", "ok"}}, {"gone", 1, {"crashed"}}, {"error", 3, {"no such view"}},
+        {"download", 1, {"7", "http://a/a.zip", "a.zip", "application/zip", "0"}},
+        {"downloadprogress", 0, {"7", "65536", "20971520"}}, {"downloadend", 0, {"7", "ok"}},
         {"found", 1, {"12"}}, {"printed", 1, {"/tmp/p.pdf", "ok"}}};
     for (const Message& m : toHost) {
         std::string why;
@@ -71,6 +74,9 @@ TEST(WebKitProtocol, WrongShapesAreRefusedWithAReason) {
     EXPECT_FALSE(validate({"print", 1, {"/tmp/p.pdf", "A4", "29700", "0"}}, Direction::ToHost));
     EXPECT_FALSE(validate({"find", 1, {"a", "forward", "0"}}, Direction::ToHost));
     EXPECT_FALSE(validate({"navigate", 0, {"http://a/"}}, Direction::ToHost)) << "view 0 is the connection";
+    // A download is a page's when it starts, the connection's afterwards.
+    EXPECT_FALSE(validate({"download", 0, {"7", "http://a/", "a", "", "0"}}, Direction::ToShell));
+    EXPECT_FALSE(validate({"downloadprogress", 0, {"7", "many", "0"}}, Direction::ToShell));
     EXPECT_FALSE(validate({"explode", 1, {}}, Direction::ToHost, &why));
     EXPECT_EQ(why, "unknown message: explode");
     EXPECT_FALSE(validate({"", 1, {}}, Direction::ToShell));

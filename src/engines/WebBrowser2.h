@@ -12,7 +12,9 @@
 #include <QString>
 #include <Qt>
 #include <array>
+#include <memory>
 
+class Download;
 class QWidget;
 
 // Dispatch ids of the properties read through the control's dispatch interface.
@@ -126,6 +128,10 @@ public:
     // A key the page did not use (or never got, because the frame's keys are the
     // frame's), as a Qt key with its modifiers and the text it types.
     void fireUnusedKey(int key, Qt::KeyboardModifiers modifiers, const QString& text);
+    // A response the page will not show, to be saved as a file: a handler that wants it
+    // keeps the reference (and may answer it before returning); one nobody keeps is
+    // cancelled when this returns.
+    void fireDownloadRequest(std::shared_ptr<Download> download);
 
     // Find in page and printing: what a Find or PrintToPdf came to.
     // The match shown, counted from 1 (0 when the engine does not tell which), and how
@@ -156,6 +162,7 @@ signals:
     void OnTheaterMode(bool theaterMode);
     void ActivateRequest();
     void UnusedKey(int key, Qt::KeyboardModifiers modifiers, const QString& text);
+    void DownloadRequest(const std::shared_ptr<Download>& download);
     void FindResult(int current, int total);
     void PrintFinished(const QString& path, bool ok, const QString& message);
 };

@@ -52,6 +52,8 @@ void TViewWindow::embed(TEngineControl* c) {
             guarded([this](int key, Qt::KeyboardModifiers modifiers, const QString& text) {
                 emit UnusedKey(key, modifiers, text);
             }));
+    connect(events, &DWebBrowserEvents2::DownloadRequest, this,
+            guarded([this](const std::shared_ptr<Download>& download) { emit DownloadRequest(download); }));
     connect(events, &DWebBrowserEvents2::FindResult, this, guarded([this](int current, int total) {
                 if (findBar_) findBar_->showResult(current, total);
             }));

@@ -9,8 +9,10 @@
 
 #include <QMdiSubWindow>
 #include <cstdint>
+#include <memory>
 #include <optional>
 
+class Download;
 class EngineTarget;
 class TEngineControl;
 class TFindBar;
@@ -88,6 +90,8 @@ signals:
     void ActivateRequest();
     // A key the page did not use, for the frame's shortcuts, menus and focused widget.
     void UnusedKey(int key, Qt::KeyboardModifiers modifiers, const QString& text);
+    // A response the page will not show: the frame offers it as a file to save.
+    void DownloadRequest(const std::shared_ptr<Download>& download);
 
 protected:
     // Puts the control in the window's client area, which it fills, and connects its

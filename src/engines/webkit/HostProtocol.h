@@ -27,6 +27,13 @@
 //   quit 0                               saved V PATH RESULT ("ok" or the reason)
 //   error V TEXT                         gone V REASON
 //                                        error V TEXT
+//
+// Downloads belong to the connection, not to a view: once a view's page has started one,
+// it goes on when the view closes. The host numbers them (ID) and waits, before it writes
+// anything, for the shell's answer: a path to write to, or cancel.
+//   downloadaccept 0 ID PATH             download V ID URL NAME MIME TOTAL (0: unknown)
+//   downloadcancel 0 ID                  downloadprogress 0 ID RECEIVED TOTAL
+//                                        downloadend 0 ID RESULT ("ok" or the reason)
 // Find in page and printing:
 //   find V TEXT FORWARD(0|1) CASE(0|1)   found V TOTAL (matches of the last find)
 //   findstop V                           printed V PATH RESULT ("ok" or the reason)

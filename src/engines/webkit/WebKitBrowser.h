@@ -44,6 +44,7 @@ public:
     // From the connection: one event for this view, and the end of the host.
     void hostEvent(const std::string& kind, const std::vector<std::string>& args);
     void hostEnded();
+    void downloadRequested(std::shared_ptr<Download> download) { events().fireDownloadRequest(std::move(download)); }
     // The host's answers to Find and PrintToPdf; a host that ended fails every print.
     void findPrintEvent(const std::string& kind, const std::vector<std::string>& args);
     void failPrints(const QString& reason);
