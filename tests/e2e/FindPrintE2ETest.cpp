@@ -152,3 +152,24 @@ TEST_P(FindPrintE2E, PrintingToAPdfFileWritesThePagesText) {
     EXPECT_TRUE(words.contains(QStringLiteral("りんご"))) << words.toStdString();
     EXPECT_TRUE(words.contains(QStringLiteral("far below"))) << words.toStdString();
 }
+
+// As a user does it: a click into the page, Ctrl+F there, typing with the pointer still
+// over the page, Esc. Every engine hands Ctrl+F to the frame, and the keys typed next
+// reach the find bar, not the page.
+TEST_P(FindPrintE2E, CtrlFInsideThePageOpensTheBarAndTypingReachesIt) {
+    QWidget* page = view->control();
+    const QPoint at = page->mapToGlobal(QPoint(page->width() / 2, page->height() / 3));
+    const auto xdotool = [](const QStringList& args) { QProcess::execute(QStringLiteral("xdotool"), args); };
+    xdotool({QStringLiteral("mousemove"), QString::number(at.x()), QString::number(at.y()), QStringLiteral("click"),
+             QStringLiteral("1")});
+    QTest::qWait(500);
+    xdotool({QStringLiteral("key"), QStringLiteral("ctrl+f")});
+    ASSERT_TRUE(waitUntil([&] { return view->findBar()->isVisible() && view->findBar()->textBox()->hasFocus(); }, Timeout));
+    xdotool({QStringLiteral("type"), QStringLiteral("--delay"), QStringLiteral("60"), QStringLiteral("apple")});
+    ASSERT_TRUE(waitUntil([&] { return view->findBar()->textBox()->text() == QStringLiteral("apple"); }, Timeout))
+        << view->findBar()->textBox()->text().toStdString();
+    ASSERT_TRUE(waitUntil([&] { return view->findBar()->resultLabel()->text().endsWith(QStringLiteral("4 件")); }, Timeout))
+        << view->findBar()->resultLabel()->text().toStdString();
+    xdotool({QStringLiteral("key"), QStringLiteral("Escape")});
+    EXPECT_TRUE(waitUntil([&] { return view->findBar()->isHidden(); }, Timeout));
+}
