@@ -204,6 +204,7 @@ TEST_P(FindPrint, APrintToFileReplacesTheFileOnlyWithTheEnginesCompletePdf) {
     view = nullptr;
     EXPECT_EQ(closed->first, 0);
     EXPECT_FALSE(closed->second.isEmpty());
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);   // the ended jobs
 }
 
 TEST(PagePrintDraw, EveryPageOfThePdfOrTheChosenRangeGoesOntoThePrinter) {

@@ -2,8 +2,8 @@
 
 #include "engines/WebBrowser2.h"
 
-#include <QCheckBox>
 #include <QBoxLayout>
+#include <QCheckBox>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
@@ -54,7 +54,7 @@ TFindBar::TFindBar(WebBrowser2& engine, QWidget* page, QWidget* parent)
     connect(previous_, &QToolButton::clicked, this, [this] { findPrevious(); });
     // Another letter case is another search, from the match shown.
     connect(matchCase_, &QCheckBox::toggled, this, [this] { search(true); });
-    connect(closer, &QToolButton::clicked, this, [this] { close(); });
+    connect(closer, &QToolButton::clicked, this, [this] { dismiss(); });
     hide();
 }
 
@@ -89,7 +89,7 @@ void TFindBar::open() {
     if (wasHidden && !text_->text().isEmpty()) search(true);
 }
 
-void TFindBar::close() {
+void TFindBar::dismiss() {
     hide();
     if (searching_) (void)engine_.StopFinding();
     searching_ = false;
@@ -148,7 +148,7 @@ bool TFindBar::eventFilter(QObject* watched, QEvent* event) {
             else findNext();
             return true;
         case Qt::Key_Escape:
-            close();
+            dismiss();
             return true;
         default: break;
         }

@@ -22,7 +22,7 @@ public:
     // Shows the bar with its text selected and the keyboard in its box.
     void open();
     // Hides the bar, takes the marks away and gives the keyboard to the page.
-    void close();
+    void dismiss();
     // The next or previous match of the text in the box; with no text, opens the bar.
     void findNext();
     void findPrevious();

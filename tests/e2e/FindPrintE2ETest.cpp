@@ -142,6 +142,7 @@ TEST_P(FindPrintE2E, PrintingToAPdfFileWritesThePagesText) {
     });
     job->start();
     ASSERT_TRUE(waitUntil([&] { return result != -1; }, Timeout));
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);   // the ended job
     ASSERT_EQ(result, 1) << why.toStdString();
 
     QProcess text;
