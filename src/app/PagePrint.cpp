@@ -47,7 +47,7 @@ bool drawPdf(const QString& pdfPath, QPrinter& printer, QString* error) {
         const QSizeF points = document.pagePointSize(page);
         if (points.isEmpty()) continue;
         // The page keeps its proportions and fills the printable area as far as it can.
-        QSizeF fitted = points.scaled(area.size(), Qt::KeepAspectRatio);
+        const QSizeF fitted = points.scaled(area.size(), Qt::KeepAspectRatio);
         const QSize pixels = (points * dpi / 72.0).toSize();
         const QImage picture = document.render(page, pixels);
         const QRectF target(QPointF(0, 0), fitted);
@@ -92,8 +92,9 @@ void Job::pdfWritten(const QString& path, bool ok, const QString& message) {
         return;
     }
     try {
-        if (printsToFile(*printer_)) {
-            // The user's file is replaced only by a complete one.
+        if (printsToFile(*printer_) && printer_->printRange() != QPrinter::PageRange) {
+            // The user's file is replaced only by a complete one. A range of pages of it
+            // is drawn as a printer gets it.
             AtomicFile::write(printer_->outputFileName(), AtomicFile::read(pdf_));
         } else {
             QString error;
