@@ -102,6 +102,7 @@ INSTANTIATE_TEST_SUITE_P(, FindPrintE2E, ::testing::Values(Engine::SystemChromiu
 
 TEST_P(FindPrintE2E, FindCountsTheMatchesMatchCaseNarrowsThemAndEnterStepsOn) {
     TFindBar* bar = view->findBar();
+    ASSERT_TRUE(waitUntil([&] { return form->ActiveMDIChild() == view && form->controls().mnuEdit_Find->isEnabled(); }, Timeout));
     form->controls().mnuEdit_Find->trigger();
     ASSERT_TRUE(bar->isVisible());
     QTest::keyClicks(bar->textBox(), QStringLiteral("apple"));
