@@ -35,6 +35,7 @@ void TMainForm::connectView(TViewWindow* view) {
             guarded([this, view](int key, Qt::KeyboardModifiers modifiers, const QString& text) {
                 ViewUnusedKey(view, key, modifiers, text);
             }));
+    connectPrompts(view);
 }
 
 bool TMainForm::IsInFront(const TViewWindow* view) const { return ActiveMDIChild() == view; }

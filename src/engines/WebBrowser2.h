@@ -5,6 +5,7 @@
 // never sees more of an engine than this.
 
 #include "engines/DocHost.h"
+#include "engines/PageRequests.h"
 #include "platform/Com.h"
 
 #include <QObject>
@@ -125,6 +126,13 @@ public:
     // A key the page did not use (or never got, because the frame's keys are the
     // frame's), as a Qt key with its modifiers and the text it types.
     void fireUnusedKey(int key, Qt::KeyboardModifiers modifiers, const QString& text);
+    // What the page asks that only the user may grant (engines/PageRequests.h). The
+    // handler keeps the request while it asks the user; one nobody keeps is refused.
+    void fireSignInRequested(const AuthRequestPtr& request);
+    void fireCertificateFailed(const CertificateRequestPtr& request);
+    void firePermissionRequested(const PermissionRequestPtr& request);
+    // The page's content (a video) went to full screen, or left it.
+    void fireFullScreenRequested(bool on);
 
 signals:
     void StatusTextChange(const QString& text);
@@ -148,6 +156,10 @@ signals:
     void OnTheaterMode(bool theaterMode);
     void ActivateRequest();
     void UnusedKey(int key, Qt::KeyboardModifiers modifiers, const QString& text);
+    void SignInRequested(const AuthRequestPtr& request);
+    void CertificateFailed(const CertificateRequestPtr& request);
+    void PermissionRequested(const PermissionRequestPtr& request);
+    void FullScreenRequested(bool on);
 };
 
 // The control interface of an engine (IWebBrowser2). Every call returns a result code;

@@ -10,9 +10,12 @@
 #include <QObject>
 #include <QPointer>
 
+class QAuthenticator;
 class QLabel;
 class QStackedWidget;
 class QUrl;
+class QWebEngineCertificateError;
+class QWebEngineFullScreenRequest;
 class QWebEngineNewWindowRequest;
 class QWebEnginePage;
 class QWebEngineProfile;
@@ -75,6 +78,13 @@ private:
     void rendererTerminated(int status);
     void showPage();
     HRESULT saveAs();
+    // What the page asks of the user (BlinkRequests.cpp).
+    void wireRequests();
+    void authenticate(const QUrl& url, QAuthenticator* authenticator, const QString& proxyHost);
+    void certificateError(QWebEngineCertificateError error);
+    void permissionRequested(const QUrl& origin, int feature);
+    void fullScreenRequested(QWebEngineFullScreenRequest request);
+    bool fullScreen_ = false;
 
     QPointer<QStackedWidget> container_;
     QPointer<QWebEngineView> view_;

@@ -14,7 +14,7 @@ struct KindInfo {
     unsigned numeric;
 };
 
-constexpr std::array<KindInfo, 30> Kinds = {{
+constexpr std::array<KindInfo, 37> Kinds = {{
     {"create", Direction::ToHost, 2, 0b11},
     {"show", Direction::ToHost, 0, 0},
     {"resize", Direction::ToHost, 2, 0b11},
@@ -30,6 +30,9 @@ constexpr std::array<KindInfo, 30> Kinds = {{
     {"focus", Direction::ToHost, 1, 0b1},
     {"close", Direction::ToHost, 0, 0},
     {"quit", Direction::ToHost, 0, 0},
+    {"signinanswer", Direction::ToHost, 4, 0b0011},
+    {"certificateanswer", Direction::ToHost, 2, 0b11},
+    {"permissionanswer", Direction::ToHost, 2, 0b11},
     {"ready", Direction::ToShell, 1, 0b1},
     {"window", Direction::ToShell, 1, 0b1},
     {"title", Direction::ToShell, 1, 0},
@@ -43,6 +46,10 @@ constexpr std::array<KindInfo, 30> Kinds = {{
     {"key", Direction::ToShell, 3, 0b011},
     {"saved", Direction::ToShell, 2, 0},
     {"gone", Direction::ToShell, 1, 0},
+    {"signin", Direction::ToShell, 4, 0b1001},
+    {"certificate", Direction::ToShell, 4, 0b0001},
+    {"permission", Direction::ToShell, 3, 0b001},
+    {"fullscreen", Direction::ToShell, 1, 0b1},
     {"error", Direction::Both, 1, 0},
     {"", Direction::Both, 0, 0},
 }};

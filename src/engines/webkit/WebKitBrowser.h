@@ -51,6 +51,8 @@ private:
     void finishLoading();
     HRESULT saveAs();
     bool send(const std::string& kind, std::vector<std::string> args = {});
+    // What the page asks of the user (WebKitRequests.cpp).
+    void hostRequest(const std::string& kind, const std::vector<std::string>& args);
 
     EmbeddedPage page_;
     std::int64_t view_ = 0;
