@@ -350,7 +350,9 @@ void answerAsked(View* v, const Message& m) {
             webkit_authentication_request_authenticate(request, credential);
             webkit_credential_free(credential);
         } else {
-            webkit_authentication_request_cancel(request);
+            // Going on without a name shows the page the server sent with its refusal;
+            // cancelling would stop the load and leave nothing.
+            webkit_authentication_request_authenticate(request, nullptr);
         }
     } else if (m.kind == "permissionanswer" && a->request && WEBKIT_IS_PERMISSION_REQUEST(a->request)) {
         if (yes)
