@@ -5,6 +5,7 @@
 #include "app/BarPanels.h"
 #include "app/MainControls.h"
 #include "prompts/CertificateExceptions.h"
+#include "prompts/KeyCatcher.h"
 #include "prompts/PermissionDecisions.h"
 #include "views/WindowState.h"
 
@@ -14,6 +15,7 @@
 #include <QPointer>
 #include <QStringList>
 #include <cstdint>
+#include <memory>
 #include <optional>
 
 class QAction;
@@ -336,6 +338,7 @@ private:
         QList<QWidget*> hidden;
     };
     std::optional<FullScreenReturn> fullScreen_;
+    std::unique_ptr<KeyCatcher> leaveFullScreen_;   // while a page is in full screen
 };
 
 // The one main window.

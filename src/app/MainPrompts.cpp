@@ -3,12 +3,14 @@
 // answers are kept in memory for as long as the program runs.
 
 #include "app/Main.h"
+#include "engines/EngineControls.h"
 #include "platform/ErrorBox.h"
 #include "prompts/PageNotice.h"
 #include "prompts/PromptTexts.h"
 #include "prompts/SignInDialog.h"
 #include "views/ViewWindow.h"
 
+#include <QApplication>
 #include <QMenuBar>
 #include <QToolBar>
 
@@ -77,10 +79,21 @@ void TMainForm::ViewFullScreen(TViewWindow* view, bool on) {
         fullScreen_ = back;
         view->showMaximized();
         showFullScreen();
+        // Esc leaves wherever the keyboard is: the page may have handed it back to the
+        // frame's window as the frame changed around it.
+        leaveFullScreen_ = std::make_unique<KeyCatcher>(Qt::Key_Escape, [this] {
+            if (fullScreen_ && fullScreen_->view)
+                if (TEngineControl* control = fullScreen_->view->control()) control->ControlInterface().LeaveFullScreen();
+        });
+        qApp->installEventFilter(leaveFullScreen_.get());
+        // The page keeps the keyboard through the change, so that its Esc reaches it.
+        if (TEngineControl* control = view->control())
+            if (QWidget* page = control->ControlInterface().widget()) page->setFocus();
         return;
     }
     if (!fullScreen_ || fullScreen_->view != view) return;
     const FullScreenReturn back = *std::exchange(fullScreen_, std::nullopt);
+    leaveFullScreen_.reset();
     setWindowState(back.frame);
     for (QWidget* w : back.hidden)
         if (w) w->show();

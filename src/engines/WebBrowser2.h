@@ -189,6 +189,8 @@ public:
     virtual void SetClientSite(IOleClientSite* site) { (void)site; }
     // The engine's accelerator translation; null when the engine has none.
     virtual IOleInPlaceActiveObject* QueryInPlaceActiveObject() { return nullptr; }
+    // Takes the page's content out of full screen (FullScreenRequested reports it).
+    virtual HRESULT LeaveFullScreen() { return E_NOTIMPL; }
 
     // The events this engine raises.
     DWebBrowserEvents2& events() { return events_; }

@@ -16,6 +16,8 @@
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenuBar>
+#include <QScreen>
 #include <QMdiSubWindow>
 #include <QProcess>
 #include <QPushButton>
@@ -238,6 +240,29 @@ TEST_P(PromptsE2E, ThePositionIsRefusedUnlessTheUserAllowsIt) {
     EXPECT_TRUE(waitUntil([&] { return titled(again, QStringLiteral("geo refused 1")); }, Timeout))
         << again->windowTitle().toStdString();
     EXPECT_EQ(notice(again, "PermissionPrompt"), nullptr);
+}
+
+TEST_P(PromptsE2E, FullScreenFillsTheScreenAndEscGivesTheFrameBack) {
+    if (GetParam() == PageEngine::SystemChromium)
+        GTEST_SKIP() << "fault left open: an embedded Chromium window in full screen never leaves it (Esc, or "
+                        "document.exitFullscreen()), as it waits for a window manager that does not manage it; "
+                        "its full screen stays inside the view and the frame is not told";
+    TViewWindow* view = open(server->plain(QStringLiteral("/full")));
+    ASSERT_TRUE(waitUntil([&] { return titled(view, QStringLiteral("normal")); }, Timeout)) << view->windowTitle().toStdString();
+    QTest::qWait(500);
+    const QPoint centre = view->widget()->mapToGlobal(view->widget()->rect().center());
+    QProcess::execute(QStringLiteral("xdotool"), {QStringLiteral("mousemove"), QString::number(centre.x()),
+                                                  QString::number(centre.y()), QStringLiteral("click"), QStringLiteral("1")});
+    ASSERT_TRUE(waitUntil([&] { return titled(view, QStringLiteral("full")) && form->isFullScreen(); }, Timeout))
+        << view->windowTitle().toStdString() << " " << form->isFullScreen();
+    // Nothing of the frame around the page: the view fills the screen.
+    EXPECT_TRUE(waitUntil([&] { return view->widget()->width() >= form->screen()->size().width() - 20; }, Timeout))
+        << view->widget()->width();
+    QTest::qWait(300);
+    QProcess::execute(QStringLiteral("xdotool"), {QStringLiteral("key"), QStringLiteral("Escape")});
+    EXPECT_TRUE(waitUntil([&] { return titled(view, QStringLiteral("normal")) && !form->isFullScreen(); }, Timeout))
+        << view->windowTitle().toStdString() << " " << form->isFullScreen();
+    EXPECT_TRUE(form->menuBar()->isVisible());
 }
 
 INSTANTIATE_TEST_SUITE_P(, PromptsE2E,

@@ -5,6 +5,7 @@ certificate and key given), writes "HTTP_PORT HTTPS_PORT" to argv[1] once both l
 /auth/REALM/...  Basic sign-in for the realm REALM: taro / himitsu gets a page titled
                  "Signed in REALM"; anything else a 401 titled "Denied REALM"
 /geo             asks for the position: the title says what the page heard
+/full            goes to full screen on a click; titled "full" or "normal"
 anything else    a page titled "Secure page" (over HTTPS) or "Plain page"
 """
 import base64
@@ -38,6 +39,19 @@ class Handler(http.server.BaseHTTPRequestHandler):
                     b"navigator.geolocation.getCurrentPosition("
                     b"function () { document.title = 'geo allowed'; },"
                     b"function (e) { document.title = 'geo refused ' + e.code; });"
+                    b"</script></body></html>")
+            self.send_response(200)
+            self.send_header("Content-Type", "text/html")
+            self.send_header("Content-Length", str(len(data)))
+            self.end_headers()
+            self.wfile.write(data)
+            return
+        if self.path == "/full":
+            data = (b"<html><head><title>normal</title></head>"
+                    b"<body style='margin:0;height:100vh;background:#336'"
+                    b" onclick='document.documentElement.requestFullscreen()'><script>"
+                    b"document.onfullscreenchange = function () {"
+                    b" document.title = document.fullscreenElement ? 'full' : 'normal'; };"
                     b"</script></body></html>")
             self.send_response(200)
             self.send_header("Content-Type", "text/html")

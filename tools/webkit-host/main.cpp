@@ -528,6 +528,9 @@ void handle(const Message& m) {
         if (v->focused) takeKeyboard(v);
     } else if (m.kind == "close") {
         closeView(m.view);
+    } else if (m.kind == "leavefullscreen") {
+        webkit_web_view_evaluate_javascript(v->web, "document.fullscreenElement && document.exitFullscreen(), true", -1,
+                                            nullptr, nullptr, nullptr, nullptr, nullptr);
     } else if (m.kind == "signinanswer" || m.kind == "certificateanswer" || m.kind == "permissionanswer") {
         answerAsked(v, m);
     }

@@ -307,9 +307,7 @@ HRESULT BlinkBrowser::TranslateAccelerator(const TMessage& msg) {
         if (shift == 0) return act(QWebEnginePage::Reload);
         return S_FALSE;
     case 'R': return shift == ssCtrl ? act(QWebEnginePage::Reload) : S_FALSE;
-    case VK_ESCAPE:
-        if (fullScreen_ && shift == 0) return act(QWebEnginePage::ExitFullScreen);
-        return busy_ && shift == 0 ? act(QWebEnginePage::Stop) : S_FALSE;
+    case VK_ESCAPE: return busy_ && shift == 0 ? act(QWebEnginePage::Stop) : S_FALSE;
     case VK_LEFT: return shift == ssAlt && page_->history()->canGoBack() ? act(QWebEnginePage::Back) : S_FALSE;
     case VK_RIGHT: return shift == ssAlt && page_->history()->canGoForward() ? act(QWebEnginePage::Forward) : S_FALSE;
     case VK_F1:
@@ -326,11 +324,6 @@ bool BlinkBrowser::eventFilter(QObject* watched, QEvent* event) {
     // being destroyed no longer allows.
     if (event->type() == QEvent::KeyPress && watched == container_.data()) {
         const auto* key = static_cast<QKeyEvent*>(event);
-        // Esc takes a page out of full screen before it is anything else.
-        if (fullScreen_ && key->key() == Qt::Key_Escape && key->modifiers() == Qt::NoModifier) {
-            page_->triggerAction(QWebEnginePage::ExitFullScreen);
-            return true;
-        }
         events().fireUnusedKey(key->key(), key->modifiers(), key->text());
     }
     // It goes on up the widgets as it always has.

@@ -43,6 +43,7 @@ public:
     QWidget* widget() override;
     void SetClientSite(IOleClientSite* site) override;
     IOleInPlaceActiveObject* QueryInPlaceActiveObject() override { return this; }
+    HRESULT LeaveFullScreen() override;
     // Engine accelerators: F5 / Ctrl+R reload, Ctrl+F5 reload from the server, Esc stops
     // a load, Alt+Left / Alt+Right go back and forward, F1 asks the host for help. The
     // host is asked first and may take the key.

@@ -141,6 +141,11 @@ void BlinkBrowser::permissionRequested(const QUrl& origin, int feature) {
     events().firePermissionRequested(request);
 }
 
+HRESULT BlinkBrowser::LeaveFullScreen() {
+    if (fullScreen_) page_->triggerAction(QWebEnginePage::ExitFullScreen);
+    return S_OK;
+}
+
 void BlinkBrowser::fullScreenRequested(QWebEngineFullScreenRequest request) {
     request.accept();
     fullScreen_ = request.toggleOn();

@@ -14,7 +14,7 @@ struct KindInfo {
     unsigned numeric;
 };
 
-constexpr std::array<KindInfo, 37> Kinds = {{
+constexpr std::array<KindInfo, 38> Kinds = {{
     {"create", Direction::ToHost, 2, 0b11},
     {"show", Direction::ToHost, 0, 0},
     {"resize", Direction::ToHost, 2, 0b11},
@@ -33,6 +33,7 @@ constexpr std::array<KindInfo, 37> Kinds = {{
     {"signinanswer", Direction::ToHost, 4, 0b0011},
     {"certificateanswer", Direction::ToHost, 2, 0b11},
     {"permissionanswer", Direction::ToHost, 2, 0b11},
+    {"leavefullscreen", Direction::ToHost, 0, 0},
     {"ready", Direction::ToShell, 1, 0b1},
     {"window", Direction::ToShell, 1, 0b1},
     {"title", Direction::ToShell, 1, 0},

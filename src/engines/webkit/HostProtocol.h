@@ -33,7 +33,7 @@
 //   signinanswer V ID 0|1 USER PASSWORD  signin V ID HOST REALM PROXY(0|1)
 //   certificateanswer V ID 0|1           certificate V ID HOST URL REASON
 //   permissionanswer V ID 0|1            permission V ID FEATURE SITE
-//                                        fullscreen V 0|1
+//   leavefullscreen V                    fullscreen V 0|1
 // REASON: untrusted, expired, name, revoked, insecure or other. FEATURE: geolocation,
 // notifications, camera, microphone, camera+microphone, screen or pointerlock.
 

@@ -28,6 +28,7 @@ public:
     HRESULT ExecWB(int cmdID, int cmdexecopt, const Variant& pvaIn, Variant* pvaOut) override;
     HRESULT GetProperty(int dispId, Variant& result) override;
     QWidget* widget() override;
+    HRESULT LeaveFullScreen() override;
 
     // The host's id for this page; 0 while it has none (the host ended or never started).
     std::int64_t viewId() const { return view_; }

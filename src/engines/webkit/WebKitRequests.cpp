@@ -33,6 +33,11 @@ std::optional<PageFeature> feature(const std::string& name) {
 
 }  // namespace
 
+HRESULT WebKitBrowser::LeaveFullScreen() {
+    send("leavefullscreen");
+    return S_OK;
+}
+
 void WebKitBrowser::hostRequest(const std::string& kind, const std::vector<std::string>& args) {
     // The answer is for the view that asked; a view the host has since made anew (after
     // the host ended) never gets another's answer.
