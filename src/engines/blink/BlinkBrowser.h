@@ -9,6 +9,7 @@
 #include <QList>
 #include <QObject>
 #include <QPointer>
+#include <optional>
 
 class QAuthenticator;
 class QLabel;
@@ -81,7 +82,8 @@ private:
     HRESULT saveAs();
     // What the page asks of the user (BlinkRequests.cpp).
     void wireRequests();
-    void authenticate(const QUrl& url, QAuthenticator* authenticator, const QString& proxyHost);
+    // proxyHost: none for the site's own sign-in.
+    void authenticate(const QUrl& url, QAuthenticator* authenticator, const std::optional<QString>& proxyHost);
     void certificateError(QWebEngineCertificateError error);
     void permissionRequested(const QUrl& origin, int feature);
     void fullScreenRequested(QWebEngineFullScreenRequest request);

@@ -54,10 +54,10 @@ QString siteOf(const QUrl& origin) {
 void BlinkBrowser::wireRequests() {
     page_->settings()->setAttribute(QWebEngineSettings::FullScreenSupportEnabled, true);
     connect(page_, &QWebEnginePage::authenticationRequired, this,
-            [this](const QUrl& url, QAuthenticator* authenticator) { authenticate(url, authenticator, QString()); });
+            [this](const QUrl& url, QAuthenticator* authenticator) { authenticate(url, authenticator, std::nullopt); });
     connect(page_, &QWebEnginePage::proxyAuthenticationRequired, this,
             [this](const QUrl& url, QAuthenticator* authenticator, const QString& proxyHost) {
-                authenticate(url, authenticator, proxyHost.isEmpty() ? QStringLiteral("?") : proxyHost);
+                authenticate(url, authenticator, proxyHost);
             });
     connect(page_, &QWebEnginePage::certificateError, this,
             [this](const QWebEngineCertificateError& error) { certificateError(error); });
@@ -67,7 +67,7 @@ void BlinkBrowser::wireRequests() {
             [this](QWebEngineFullScreenRequest request) { fullScreenRequested(std::move(request)); });
 }
 
-void BlinkBrowser::authenticate(const QUrl& url, QAuthenticator* authenticator, const QString& proxyHost) {
+void BlinkBrowser::authenticate(const QUrl& url, QAuthenticator* authenticator, const std::optional<QString>& proxyHost) {
     // The engine wants the answer before this returns: the user is asked while the
     // program runs on, as for a page's confirm().
     struct Wait {
@@ -78,8 +78,9 @@ void BlinkBrowser::authenticate(const QUrl& url, QAuthenticator* authenticator, 
         QEventLoop* loop = nullptr;
     };
     auto wait = std::make_shared<Wait>();
-    const bool proxy = !proxyHost.isEmpty();
-    auto request = std::make_shared<AuthRequest>(proxy ? proxyHost : url.host(), authenticator->realm(), proxy,
+    const bool proxy = proxyHost.has_value();
+    const QString host = proxy && !proxyHost->isEmpty() ? *proxyHost : url.adjusted(QUrl::RemoveUserInfo).authority();
+    auto request = std::make_shared<AuthRequest>(host, authenticator->realm(), proxy,
                                                  [wait](bool ok, const QString& user, const QString& password) {
                                                      wait->done = true;
                                                      wait->ok = ok;

@@ -42,9 +42,9 @@ void ChromiumBrowser::authRequired(const QJsonObject& params) {
     const QString requestId = params.value(QStringLiteral("requestId")).toString();
     const QJsonObject challenge = params.value(QStringLiteral("authChallenge")).toObject();
     const bool proxy = challenge.value(QStringLiteral("source")).toString() == QLatin1String("Proxy");
-    QString host = QUrl(challenge.value(QStringLiteral("origin")).toString()).authority();
-    if (host.isEmpty())
-        host = QUrl(params.value(QStringLiteral("request")).toObject().value(QStringLiteral("url")).toString()).authority();
+    const auto hostOf = [](const QString& address) { return QUrl(address).adjusted(QUrl::RemoveUserInfo).authority(); };
+    QString host = hostOf(challenge.value(QStringLiteral("origin")).toString());
+    if (host.isEmpty()) host = hostOf(params.value(QStringLiteral("request")).toObject().value(QStringLiteral("url")).toString());
     QPointer<ChromiumBrowser> self(this);
     const QString session = session_;
     events().fireSignInRequested(std::make_shared<AuthRequest>(
