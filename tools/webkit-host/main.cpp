@@ -364,6 +364,8 @@ void answerAsked(View* v, const Message& m) {
             webkit_web_context_allow_tls_certificate_for_host(context, a->certificate, a->host.c_str());
             webkit_web_view_load_uri(v->web, a->uri.c_str());
         }
+    } else {
+        refuse(*a);   // an answer of the wrong kind: nothing is granted on it
     }
     release(*a);
 }
