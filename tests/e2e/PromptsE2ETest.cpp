@@ -218,12 +218,6 @@ TEST_P(PromptsE2E, ACertificateThatFailsIsWarnedOfAndGoneOnWithOnlyByTheUser) {
 
 TEST_P(PromptsE2E, ThePositionIsRefusedUnlessTheUserAllowsIt) {
     TViewWindow* view = open(server->plain(QStringLiteral("/geo")));
-    if (GetParam() == PageEngine::SystemChromium) {
-        // Chromium tells nobody a page asked: refused for every site, without a question.
-        EXPECT_TRUE(waitUntil([&] { return titled(view, QStringLiteral("geo refused 1")); }, Timeout))
-            << view->windowTitle().toStdString();
-        return;
-    }
     ASSERT_TRUE(waitUntil([&] { return notice(view, "PermissionPrompt") != nullptr; }, Timeout))
         << view->windowTitle().toStdString();
     PageNotice* prompt = notice(view, "PermissionPrompt");

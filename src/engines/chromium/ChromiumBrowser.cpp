@@ -348,6 +348,7 @@ void ChromiumBrowser::bindingCalled(const QString& payload) {
     }
     case PageScript::Report::Kind::Key: events().fireUnusedKey(report.key, report.modifiers, report.text); break;
     case PageScript::Report::Kind::Menu: contextMenu(report); break;
+    case PageScript::Report::Kind::Ask: permissionAsked(report.text); break;
     case PageScript::Report::Kind::None: break;
     }
 }

@@ -87,6 +87,7 @@ private:
     void watchCertificates();
     void authRequired(const QJsonObject& params);
     void certificateError(const QJsonObject& params);
+    void permissionAsked(const QString& feature);
 
     QString builtInClassId_;
     EmbeddedPage page_;

@@ -8,12 +8,17 @@
 // (Security.setOverrideCertificateErrors): Chromium then holds each failing load until it
 // hears Security.handleCertificateError for it, and the program lets it on only for a
 // host and error the user accepted.
-// Permissions: the protocol tells nobody that a page asked; ChromiumProcess refuses
-// every feature for every site instead of leaving it to Chromium's own bubble.
+// Permissions: the protocol tells nobody that a page asked. ChromiumProcess refuses every
+// feature for every site, so that Chromium's own bubble never shows; the page script
+// holds a page's request and reports it, and once the user has answered, the site gets
+// the answer (Browser.setPermission) and the request goes on to meet it. Only what the
+// script can hold is asked (the position once, the camera and microphone, notifications);
+// anything else stays refused.
 
 #include "engines/chromium/ChromiumBrowser.h"
 #include "engines/chromium/ChromiumProcess.h"
 
+#include <QHash>
 #include <QJsonObject>
 #include <QUrl>
 
@@ -60,6 +65,43 @@ void ChromiumBrowser::authRequired(const QJsonObject& params) {
             self->send(QStringLiteral("Fetch.continueWithAuth"),
                        {{QStringLiteral("requestId"), requestId}, {QStringLiteral("authChallengeResponse"), response}});
         }));
+}
+
+void ChromiumBrowser::permissionAsked(const QString& feature) {
+    static const QHash<QString, std::pair<PageFeature, QStringList>> features = {
+        {QStringLiteral("geolocation"), {PageFeature::Geolocation, {QStringLiteral("geolocation")}}},
+        {QStringLiteral("notifications"), {PageFeature::Notifications, {QStringLiteral("notifications")}}},
+        {QStringLiteral("camera"), {PageFeature::Camera, {QStringLiteral("camera")}}},
+        {QStringLiteral("microphone"), {PageFeature::Microphone, {QStringLiteral("microphone")}}},
+        {QStringLiteral("camera+microphone"),
+         {PageFeature::CameraAndMicrophone, {QStringLiteral("camera"), QStringLiteral("microphone")}}},
+    };
+    const auto known = features.constFind(feature);
+    if (known == features.constEnd()) return;   // the script sends no other; a page posing as it gets nothing
+    const QUrl page(location_);
+    const QString site = page.adjusted(QUrl::RemovePath | QUrl::RemoveQuery | QUrl::RemoveFragment | QUrl::RemoveUserInfo)
+                             .toString(QUrl::StripTrailingSlash);
+    if (page.host().isEmpty()) return;
+    QPointer<ChromiumBrowser> self(this);
+    const QString session = session_;
+    const QStringList names = known->second;
+    events().firePermissionRequested(std::make_shared<PermissionRequest>(site, known->first, [self, session, site, names, feature](bool allow) {
+        if (!self || self->session_ != session) return;
+        for (const QString& name : names)
+            ChromiumProcess::instance().sendBrowser(
+                QStringLiteral("Browser.setPermission"),
+                {{QStringLiteral("permission"), QJsonObject{{QStringLiteral("name"), name}}},
+                 {QStringLiteral("setting"), allow ? QStringLiteral("granted") : QStringLiteral("denied")},
+                 {QStringLiteral("origin"), site}},
+                [self, session, feature, last = name == names.last()](const DevTools::Reply&) {
+                    // The page's request goes on once the browser knows the answer.
+                    if (!last || !self || self->session_ != session) return;
+                    const QString resume = QStringLiteral("%1_answered").arg(ChromiumProcess::instance().bindingName());
+                    self->send(QStringLiteral("Runtime.evaluate"),
+                               {{QStringLiteral("expression"),
+                                 QStringLiteral("globalThis['%1'] && globalThis['%1']('%2'), true").arg(resume, feature)}});
+                });
+    }));
 }
 
 void ChromiumBrowser::certificateError(const QJsonObject& params) {
