@@ -37,14 +37,17 @@ TEST(WebKitProtocol, EveryKindIsKnownToItsReceiverOnly) {
         {"selectall", 1, {}}, {"zoom", 1, {"4"}}, {"save", 1, {"/tmp/x.mht"}}, {"focus", 1, {"0"}},
         {"close", 1, {}}, {"quit", 0, {}}, {"error", 0, {"why"}},
         {"signinanswer", 1, {"7", "1", "taro", "pass word"}}, {"certificateanswer", 1, {"8", "0"}},
-        {"permissionanswer", 1, {"9", "1"}}, {"leavefullscreen", 1, {}}};
+        {"permissionanswer", 1, {"9", "1"}}, {"leavefullscreen", 1, {}},
+        {"downloadaccept", 0, {"7", "/tmp/a.zip.part"}}, {"downloadcancel", 0, {"7"}}};
     const std::vector<Message> toShell = {
         {"ready", 0, {"1"}}, {"window", 1, {"4194305"}}, {"title", 1, {"t"}}, {"location", 1, {"u"}},
         {"loading", 1, {"1"}}, {"progress", 1, {"30", "100"}}, {"status", 1, {""}}, {"history", 1, {"1", "0"}},
         {"newwindow", 1, {"http://p/"}}, {"click", 1, {}}, {"key", 1, {"65478", "2", ""}},
         {"saved", 1, {"/tmp/x", "ok"}}, {"gone", 1, {"crashed"}}, {"error", 3, {"no such view"}},
         {"signin", 1, {"7", "h:8080", "", "0"}}, {"certificate", 1, {"8", "h", "https://h/", "untrusted"}},
-        {"permission", 1, {"9", "geolocation", "https://h"}}, {"fullscreen", 1, {"1"}}};
+        {"permission", 1, {"9", "geolocation", "https://h"}}, {"fullscreen", 1, {"1"}},
+        {"download", 1, {"7", "http://a/a.zip", "a.zip", "application/zip", "0"}},
+        {"downloadprogress", 0, {"7", "65536", "20971520"}}, {"downloadend", 0, {"7", "ok"}}};
     for (const Message& m : toHost) {
         std::string why;
         EXPECT_TRUE(validate(m, Direction::ToHost, &why)) << m.kind << ": " << why;
@@ -71,6 +74,9 @@ TEST(WebKitProtocol, WrongShapesAreRefusedWithAReason) {
     EXPECT_FALSE(validate({"zoom", 1, {"-1"}}, Direction::ToHost));
     EXPECT_FALSE(validate({"back", 1, {"extra"}}, Direction::ToHost));
     EXPECT_FALSE(validate({"navigate", 0, {"http://a/"}}, Direction::ToHost)) << "view 0 is the connection";
+    // A download is a page's when it starts, the connection's afterwards.
+    EXPECT_FALSE(validate({"download", 0, {"7", "http://a/", "a", "", "0"}}, Direction::ToShell));
+    EXPECT_FALSE(validate({"downloadprogress", 0, {"7", "many", "0"}}, Direction::ToShell));
     EXPECT_FALSE(validate({"explode", 1, {}}, Direction::ToHost, &why));
     EXPECT_EQ(why, "unknown message: explode");
     EXPECT_FALSE(validate({"", 1, {}}, Direction::ToShell));

@@ -290,6 +290,10 @@ void TMainForm::FormClose() {
 }
 
 void TMainForm::closeEvent(QCloseEvent* event) {
+    if (!MayCloseWithDownloads()) {
+        event->ignore();
+        return;
+    }
     // A failed save is reported; the program still ends as the user asked, and the
     // file keeps what it held before the failed write.
     ErrorBox::guard([this] { FormClose(); });

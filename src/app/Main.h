@@ -18,6 +18,8 @@
 #include <memory>
 #include <optional>
 
+class Download;
+class Downloads;
 class QAction;
 class QLabel;
 class QLineEdit;
@@ -155,6 +157,12 @@ public:
     // front, and a key the page did not use.
     void ViewActivateRequest(TViewWindow* view);
     void ViewUnusedKey(TViewWindow* view, int key, Qt::KeyboardModifiers modifiers, const QString& text);
+    // A page's download (MainDownloads.cpp): the frame asks whether and where to save it
+    // and shows how it goes; the status bar says when it starts and how it ends.
+    void ViewDownloadRequest(const std::shared_ptr<Download>& download);
+    Downloads* DownloadList();
+    // Closing the frame cancels the downloads still coming: the user is asked first.
+    bool MayCloseWithDownloads();
     // true: the active view window takes the frame's button states; false: the frame's
     // progress, address, status and buttons are cleared.
     void SubChange(bool flag);
@@ -339,6 +347,7 @@ private:
     };
     std::optional<FullScreenReturn> fullScreen_;
     std::unique_ptr<KeyCatcher> leaveFullScreen_;   // while a page is in full screen
+    Downloads* downloads_ = nullptr;
 };
 
 // The one main window.

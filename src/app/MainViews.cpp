@@ -36,6 +36,8 @@ void TMainForm::connectView(TViewWindow* view) {
                 ViewUnusedKey(view, key, modifiers, text);
             }));
     connectPrompts(view);
+    connect(view, &TViewWindow::DownloadRequest, this,
+            guarded([this](const std::shared_ptr<Download>& download) { ViewDownloadRequest(download); }));
 }
 
 bool TMainForm::IsInFront(const TViewWindow* view) const { return ActiveMDIChild() == view; }

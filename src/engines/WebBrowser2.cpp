@@ -1,5 +1,6 @@
 #include "engines/WebBrowser2.h"
 
+#include "engines/Download.h"
 #include "platform/ErrorBox.h"
 
 QString webBrowserEventName(int dispId) {
@@ -170,6 +171,12 @@ void DWebBrowserEvents2::firePermissionRequested(const PermissionRequestPtr& req
 
 void DWebBrowserEvents2::fireFullScreenRequested(bool on) {
     ErrorBox::guard([&] { emit FullScreenRequested(on); });
+}
+
+void DWebBrowserEvents2::fireDownloadRequest(std::shared_ptr<Download> download) {
+    ErrorBox::guard([&] { emit DownloadRequest(download); });
+    // Nobody took it (or every taker let it go): the engine must not write it anywhere.
+    if (download.use_count() == 1) download->cancel();
 }
 
 void openNewWindow(WebBrowser2& opener, const QString& url) {

@@ -12,7 +12,9 @@
 #include <QString>
 #include <Qt>
 #include <array>
+#include <memory>
 
+class Download;
 class QWidget;
 
 // Dispatch ids of the properties read through the control's dispatch interface.
@@ -133,6 +135,10 @@ public:
     void firePermissionRequested(const PermissionRequestPtr& request);
     // The page's content (a video) went to full screen, or left it.
     void fireFullScreenRequested(bool on);
+    // A response the page will not show, to be saved as a file: a handler that wants it
+    // keeps the reference (and may answer it before returning); one nobody keeps is
+    // cancelled when this returns.
+    void fireDownloadRequest(std::shared_ptr<Download> download);
 
 signals:
     void StatusTextChange(const QString& text);
@@ -160,6 +166,7 @@ signals:
     void CertificateFailed(const CertificateRequestPtr& request);
     void PermissionRequested(const PermissionRequestPtr& request);
     void FullScreenRequested(bool on);
+    void DownloadRequest(const std::shared_ptr<Download>& download);
 };
 
 // The control interface of an engine (IWebBrowser2). Every call returns a result code;

@@ -56,6 +56,8 @@ void TViewWindow::embed(TEngineControl* c) {
     connect(events, &DWebBrowserEvents2::PermissionRequested, this,
             guarded([this](const PermissionRequestPtr& request) { emit PermissionRequested(request); }));
     connect(events, &DWebBrowserEvents2::FullScreenRequested, this, guarded([this](bool on) { emit FullScreenRequested(on); }));
+    connect(events, &DWebBrowserEvents2::DownloadRequest, this,
+            guarded([this](const std::shared_ptr<Download>& download) { emit DownloadRequest(download); }));
 }
 
 void TViewWindow::showNotice(QWidget* notice) {

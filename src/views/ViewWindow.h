@@ -10,8 +10,10 @@
 
 #include <QMdiSubWindow>
 #include <cstdint>
+#include <memory>
 #include <optional>
 
+class Download;
 class EngineTarget;
 class TEngineControl;
 
@@ -93,6 +95,8 @@ signals:
     void CertificateFailed(const CertificateRequestPtr& request);
     void PermissionRequested(const PermissionRequestPtr& request);
     void FullScreenRequested(bool on);
+    // A response the page will not show: the frame offers it as a file to save.
+    void DownloadRequest(const std::shared_ptr<Download>& download);
 
 protected:
     // Puts the control in the window's client area, which it fills, and connects its

@@ -370,6 +370,121 @@ void answerAsked(View* v, const Message& m) {
     release(*a);
 }
 
+// --- downloads -------------------------------------------------------------------------
+// A response the view cannot show becomes a download, as does a link the site marks as
+// one. The shell is asked before a byte is written; meanwhile WebKit holds the transfer.
+
+struct HostDownload {
+    WebKitDownload* download = nullptr;
+    std::int64_t total = 0;
+    gint64 lastReport = 0;   // monotonic microseconds
+    std::string failure;
+};
+
+std::map<std::int64_t, HostDownload> downloads;
+std::int64_t nextDownload = 0;
+
+// Progress goes to the shell at most this often: a fast transfer reports in 64 KiB steps.
+constexpr gint64 DownloadReportMicros = 100000;
+
+std::int64_t downloadId(gpointer data) { return static_cast<std::int64_t>(GPOINTER_TO_SIZE(data)); }
+
+View* viewOfWeb(WebKitWebView* web) {
+    for (const auto& [id, v] : views)
+        if (v->web == web) return v.get();
+    return nullptr;
+}
+
+gboolean onDecideDestination(WebKitDownload* download, gchar* suggested, gpointer data) {
+    const std::int64_t id = downloadId(data);
+    auto it = downloads.find(id);
+    View* v = viewOfWeb(webkit_download_get_web_view(download));
+    if (it == downloads.end() || !v) {
+        // No view of ours asked for it: nobody could answer.
+        webkit_download_cancel(download);
+        return TRUE;
+    }
+    WebKitURIResponse* response = webkit_download_get_response(download);
+    WebKitURIRequest* request = webkit_download_get_request(download);
+    std::string uri = orEmpty(response ? webkit_uri_response_get_uri(response) : nullptr);
+    if (uri.empty()) uri = orEmpty(request ? webkit_uri_request_get_uri(request) : nullptr);
+    it->second.total = response ? static_cast<std::int64_t>(webkit_uri_response_get_content_length(response)) : 0;
+    send("download", v->id,
+         {std::to_string(id), uri, orEmpty(suggested), orEmpty(response ? webkit_uri_response_get_mime_type(response) : nullptr),
+          std::to_string(std::max<std::int64_t>(it->second.total, 0))});
+    // The destination is set when the shell answers (downloadaccept).
+    return TRUE;
+}
+
+void onDownloadData(WebKitDownload* download, guint64, gpointer data) {
+    auto it = downloads.find(downloadId(data));
+    if (it == downloads.end()) return;
+    const gint64 now = g_get_monotonic_time();
+    if (now - it->second.lastReport < DownloadReportMicros) return;
+    it->second.lastReport = now;
+    send("downloadprogress", 0,
+         {std::to_string(it->first), std::to_string(webkit_download_get_received_data_length(download)),
+          std::to_string(std::max<std::int64_t>(it->second.total, 0))});
+}
+
+void onDownloadFailed(WebKitDownload*, GError* error, gpointer data) {
+    auto it = downloads.find(downloadId(data));
+    if (it == downloads.end()) return;
+    it->second.failure = error && error->message && *error->message ? error->message : "failed";
+}
+
+void onDownloadFinished(WebKitDownload* download, gpointer data) {
+    auto it = downloads.find(downloadId(data));
+    if (it == downloads.end()) return;
+    if (it->second.failure.empty())
+        send("downloadprogress", 0,
+             {std::to_string(it->first), std::to_string(webkit_download_get_received_data_length(download)),
+              std::to_string(std::max<std::int64_t>(it->second.total, 0))});
+    send("downloadend", 0, {std::to_string(it->first), it->second.failure.empty() ? "ok" : it->second.failure});
+    g_signal_handlers_disconnect_by_data(download, data);
+    g_object_unref(download);
+    downloads.erase(it);
+}
+
+void onDownloadStarted(WebKitWebContext*, WebKitDownload* download, gpointer) {
+    const std::int64_t id = ++nextDownload;
+    downloads[id].download = WEBKIT_DOWNLOAD(g_object_ref(download));
+    gpointer data = GSIZE_TO_POINTER(static_cast<gsize>(id));
+    g_signal_connect(download, "decide-destination", G_CALLBACK(onDecideDestination), data);
+    g_signal_connect(download, "received-data", G_CALLBACK(onDownloadData), data);
+    g_signal_connect(download, "failed", G_CALLBACK(onDownloadFailed), data);
+    g_signal_connect(download, "finished", G_CALLBACK(onDownloadFinished), data);
+}
+
+// A response the page (or a frame in it) cannot show is saved rather than dropped, as
+// the other engine does.
+gboolean onDecidePolicy(WebKitWebView*, WebKitPolicyDecision* decision, WebKitPolicyDecisionType type, gpointer) {
+    if (type != WEBKIT_POLICY_DECISION_TYPE_RESPONSE) return FALSE;
+    auto* response = WEBKIT_RESPONSE_POLICY_DECISION(decision);
+    if (webkit_response_policy_decision_is_mime_type_supported(response)) return FALSE;
+    webkit_policy_decision_download(decision);
+    return TRUE;
+}
+
+void handleDownload(const Message& m) {
+    auto it = downloads.find(HostProtocol::number(m.args[0], INT64_MAX / 10).value_or(0));
+    // One that has ended already: the shell's answer crossed its end.
+    if (it == downloads.end()) return;
+    if (m.kind == "downloadcancel") {
+        webkit_download_cancel(it->second.download);
+        return;
+    }
+    gchar* uri = g_filename_to_uri(m.args[1].c_str(), nullptr, nullptr);
+    if (!uri) {
+        webkit_download_cancel(it->second.download);
+        return;
+    }
+    // The shell has made the file, empty, to hold the name.
+    webkit_download_set_allow_overwrite(it->second.download, TRUE);
+    webkit_download_set_destination(it->second.download, uri);
+    g_free(uri);
+}
+
 View* createView(std::int64_t id, int width, int height) {
     auto v = std::make_unique<View>();
     v->id = id;
@@ -407,6 +522,7 @@ View* createView(std::int64_t id, int width, int height) {
     g_signal_connect(v->web, "leave-fullscreen", G_CALLBACK(+[](WebKitWebView* web, gpointer data) {
         return onFullScreen(web, data, false);
     }), raw);
+    g_signal_connect(v->web, "decide-policy", G_CALLBACK(onDecidePolicy), raw);
     g_signal_connect(v->web, "notify::title", G_CALLBACK(+[](WebKitWebView*, GParamSpec*, gpointer data) {
         reportTitle(static_cast<View*>(data));
     }), raw);
@@ -460,6 +576,10 @@ void handle(const Message& m) {
     }
     if (m.kind == "quit") {
         gtk_main_quit();
+        return;
+    }
+    if (m.kind == "downloadaccept" || m.kind == "downloadcancel") {
+        handleDownload(m);
         return;
     }
     if (m.kind == "create") {
@@ -602,11 +722,19 @@ int main(int argc, char** argv) {
     context = makeContext();
     const char* languages[] = {"ja", "en", nullptr};
     webkit_web_context_set_preferred_languages(context, languages);
+    g_signal_connect(context, "download-started", G_CALLBACK(onDownloadStarted), nullptr);
 
     GIOChannel* input = g_io_channel_unix_new(STDIN_FILENO);
     g_io_add_watch(input, static_cast<GIOCondition>(G_IO_IN | G_IO_PRI | G_IO_HUP | G_IO_ERR), onInput, nullptr);
     send("ready", 0, {std::to_string(HostProtocol::Version)});
     gtk_main();
+    // What is still coming is cut off: the shell removes its files.
+    for (auto& [id, d] : downloads) {
+        g_signal_handlers_disconnect_by_data(d.download, GSIZE_TO_POINTER(static_cast<gsize>(id)));
+        webkit_download_cancel(d.download);
+        g_object_unref(d.download);
+    }
+    downloads.clear();
     while (!views.empty()) closeView(views.begin()->first);
     g_io_channel_unref(input);
     return 0;

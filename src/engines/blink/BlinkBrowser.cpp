@@ -3,6 +3,7 @@
 #include "engines/Address.h"
 #include "engines/PageSave.h"
 #include "engines/TextSize.h"
+#include "engines/blink/BlinkDownload.h"
 #include "engines/blink/BlinkEngine.h"
 #include "engines/blink/PageActions.h"
 #include "engines/blink/PageClipboard.h"
@@ -12,6 +13,7 @@
 #include <QContextMenuEvent>
 #include <QCursor>
 #include <QWebEngineContextMenuRequest>
+#include <QWebEngineDownloadRequest>
 #include <QWebEngineSettings>
 #include <QFileInfo>
 #include <QKeyEvent>
@@ -192,6 +194,11 @@ void BlinkBrowser::wirePage() {
     wireRequests();
     connect(page_->action(QWebEnginePage::Back), &QAction::changed, this, [this] { reportHistory(false); });
     connect(page_->action(QWebEnginePage::Forward), &QAction::changed, this, [this] { reportHistory(false); });
+    // Downloads are the shared profile's; each page reports its own.
+    connect(page_->profile(), &QWebEngineProfile::downloadRequested, this, [this](QWebEngineDownloadRequest* request) {
+        if (Blink::BlinkDownload::wanted(request, page_))
+            events().fireDownloadRequest(std::make_shared<Blink::BlinkDownload>(request));
+    });
 }
 
 void BlinkBrowser::reportHistory(bool always) {

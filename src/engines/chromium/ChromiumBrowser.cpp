@@ -61,6 +61,8 @@ void forwardEvents(DWebBrowserEvents2& from, DWebBrowserEvents2& to, IDispatch* 
     QObject::connect(&from, &DWebBrowserEvents2::ActivateRequest, context, [&to] { to.fireActivateRequest(); });
     QObject::connect(&from, &DWebBrowserEvents2::UnusedKey, context,
                      [&to](int key, Qt::KeyboardModifiers mods, const QString& text) { to.fireUnusedKey(key, mods, text); });
+    QObject::connect(&from, &DWebBrowserEvents2::DownloadRequest, context,
+                     [&to](const std::shared_ptr<Download>& download) { to.fireDownloadRequest(download); });
 }
 
 }  // namespace
@@ -119,8 +121,7 @@ bool ChromiumBrowser::ensurePage() {
     if (substitute_) return true;
     if (attached_) return true;
     attached_ = true;
-    const QSize size = page_.widget() ? page_.widget()->size() : QSize(800, 600);
-    ChromiumProcess::instance().attach(this, size.width(), size.height());
+    ChromiumProcess::instance().attach(this);
     return true;
 }
 
@@ -333,7 +334,12 @@ void ChromiumBrowser::bindingCalled(const QString& payload) {
         // The window it lies in comes to the front first: activating it gives the
         // keyboard to whatever had it last in that window, and the click meant the page.
         events().fireActivateRequest();
-        if (QWidget* page = page_.pageWidget()) page->setFocus(Qt::MouseFocusReason);
+        if (QWidget* page = page_.pageWidget()) {
+            page->setFocus(Qt::MouseFocusReason);
+            // Qt sees no change when the page already had its keyboard (the X keyboard
+            // stayed with the frame's own window), so it is handed over here as well.
+            if (QApplication::focusWidget() == page && window_) X11Windows::focus(window_);
+        }
         break;
     case PageScript::Report::Kind::Status: events().fireStatusTextChange(report.text); break;
     case PageScript::Report::Kind::Title: {
@@ -589,7 +595,12 @@ bool ChromiumBrowser::eventFilter(QObject* watched, QEvent* event) {
         }
     }
     QWidget* page = page_.pageWidget();
-    if (page && watched == page && event->type() == QEvent::FocusIn && window_) X11Windows::focus(window_);
+    if (page && watched == page && event->type() == QEvent::FocusIn && window_) {
+        X11Windows::focus(window_);
+        // The frame's windows are all there by now (not always at the first embedding).
+        if (QWidget* top = page->window(); top && top->windowHandle())
+            X11Windows::takeFocusForEmbeddedWindows(static_cast<std::uint32_t>(top->winId()));
+    }
     if (page && watched == page && event->type() == QEvent::FocusOut && QApplication::focusWidget() != page) {
         // Take the X keyboard back from Chromium's window to the frame's. Qt still counts
         // the frame as active (the keyboard was inside it), so asking it to activate the

@@ -55,7 +55,7 @@ public:
     void pageClosed();
     void processEnded();
     void startFailed(const QString& reason);
-    void downloadStatus(const QString& text) { events().fireStatusTextChange(text); }
+    void downloadRequested(std::shared_ptr<Download> download) { events().fireDownloadRequest(std::move(download)); }
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

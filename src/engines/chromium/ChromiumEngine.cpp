@@ -6,9 +6,7 @@
 #include "engines/chromium/ChromiumProcess.h"
 
 #include <QCoreApplication>
-#include <QDir>
 #include <QFileInfo>
-#include <QLocale>
 #include <QStandardPaths>
 
 namespace Chromium {
@@ -104,16 +102,6 @@ QString tooOldMessage(const QString& version) {
 QString startFailedMessage(const QString& reason) {
     return reason.isEmpty() ? QStringLiteral("システムの Chromium を起動できませんでした")
                             : QStringLiteral("システムの Chromium を起動できませんでした (%1)").arg(reason);
-}
-
-QString downloadStatus(const QString& name, qint64 received, qint64 total, const QString& state, const QString& folder) {
-    if (state == QLatin1String("completed"))
-        return QStringLiteral("%1 をダウンロードしました (%2)").arg(name, QDir::toNativeSeparators(folder));
-    if (state == QLatin1String("canceled")) return QStringLiteral("%1 のダウンロードを中止しました").arg(name);
-    if (received < 0) return QStringLiteral("%1 をダウンロードしています").arg(name);
-    const auto kib = [](qint64 bytes) { return QLocale::system().toString((bytes + 1023) / 1024); };
-    if (total > 0) return QStringLiteral("%1 をダウンロードしています (%2 / %3 KB)").arg(name, kib(received), kib(total));
-    return QStringLiteral("%1 をダウンロードしています (%2 KB)").arg(name, kib(received));
 }
 
 QString processGoneMessage() {

@@ -44,10 +44,6 @@ qint64 processId();
 QString missingMessage();
 QString tooOldMessage(const QString& version);
 QString startFailedMessage(const QString& reason);
-// The status text of a download: begun (received < 0), in progress, "completed" (saved
-// in folder) or "canceled".
-QString downloadStatus(const QString& name, qint64 received, qint64 total, const QString& state,
-                       const QString& folder = {});
 // What a view shows when the browser process has ended.
 QString processGoneMessage();
 // What the status bar says when the built-in engine serves in its place.

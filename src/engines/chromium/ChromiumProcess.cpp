@@ -1,6 +1,7 @@
 #include "engines/chromium/ChromiumProcess.h"
 
 #include "engines/chromium/ChromiumBrowser.h"
+#include "engines/chromium/ChromiumDownload.h"
 #include "engines/chromium/ChromiumEngine.h"
 #include "engines/chromium/X11Windows.h"
 
@@ -22,6 +23,10 @@ const QString FactoryMarker = QStringLiteral("tavix-window-factory");
 // How long after a view took the spare window the next one is made: the view's own
 // page goes first.
 constexpr int SpareRefillDelayMs = 300;
+// How long the user's keyboard and mouse have been still before a spare window is made.
+constexpr qint64 SpareQuietMs = 500;
+// The browser's smallest window (it makes smaller ones this size).
+constexpr int SmallestWindow = 100;
 // How long a window Chromium would have opened of its own lives, waiting for its first
 // request to be failed, before it is closed all the same.
 constexpr int DoomedPageLifeMs = 1000;
@@ -41,13 +46,11 @@ ChromiumProcess::ChromiumProcess() {
     spareSearch_.setInterval(10);
     connect(&spareSearch_, &QTimer::timeout, this, &ChromiumProcess::findSpareWindow);
     spareRefill_.setSingleShot(true);
-    spareRefill_.setInterval(SpareRefillDelayMs);
     connect(&spareRefill_, &QTimer::timeout, this, &ChromiumProcess::openNextWindow);
 }
 
-void ChromiumProcess::attach(ChromiumBrowser* view, int width, int height) {
+void ChromiumProcess::attach(ChromiumBrowser* view) {
     spareWanted_ = true;
-    lastSize_ = QSize(qMax(200, width), qMax(150, height));
     if (ready_ && spare_ && pending_.isEmpty() && running()) {
         const Spare spare = *std::exchange(spare_, std::nullopt);
         spareSearch_.stop();
@@ -59,10 +62,10 @@ void ChromiumProcess::attach(ChromiumBrowser* view, int width, int height) {
             if (taker) taker->pageReady(spare.session, spare.targetId, spare.window, spare.blankLoaded);
         }, Qt::QueuedConnection);
         // The next spare waits until this page has had its start.
-        spareRefill_.start();
+        spareRefill_.start(SpareRefillDelayMs);
         return;
     }
-    pending_.append({view, lastSize_.width(), lastSize_.height()});
+    pending_.append({view});
     if (failed_) {
         QMetaObject::invokeMethod(this, [this] { fail(failure_); }, Qt::QueuedConnection);
         return;
@@ -168,6 +171,7 @@ void ChromiumProcess::resetFailure() {
 
 void ChromiumProcess::onEnded() {
     startTimer_.stop();
+    frameSessions_.clear();
     ready_ = false;
     opening_ = false;
     spare_.reset();
@@ -178,9 +182,12 @@ void ChromiumProcess::onEnded() {
         for (const Page& page : pages)
             if (page.view) page.view->processEnded();
     } else if (!failed_) {
+        endDownloads();
         fail(Chromium::startFailedMessage(QStringLiteral("終了しました")));
         return;
     }
+    // After the pages: what the status bar says last is what became of the downloads.
+    endDownloads();
     // Views still waiting for a window get one from the next browser.
     if (!pending_.isEmpty()) QMetaObject::invokeMethod(this, [this] {
         if (!pending_.isEmpty() && !running() && !failed_) start();
@@ -199,6 +206,7 @@ void ChromiumProcess::onEvent(const QString& method, const QJsonObject& params, 
     }
     if (method == QLatin1String("Target.detachedFromTarget")) {
         const QString gone = params.value(QStringLiteral("sessionId")).toString();
+        frameSessions_.removeIf([&gone](const auto& frame) { return frame.value() == gone; });
         if (Page* page = pageOfSession(gone)) {
             QPointer<ChromiumBrowser> view = page->view;
             pages_.remove(gone);
@@ -232,6 +240,11 @@ void ChromiumProcess::onEvent(const QString& method, const QJsonObject& params, 
         if (method == QLatin1String("Page.frameStoppedLoading")) spare_->blankLoaded = true;
         return;
     }
+    // The frames of each page, so that a download a frame starts finds its page.
+    if (method == QLatin1String("Page.frameAttached"))
+        frameSessions_.insert(params.value(QStringLiteral("frameId")).toString(), session);
+    else if (method == QLatin1String("Page.frameDetached"))
+        frameSessions_.remove(params.value(QStringLiteral("frameId")).toString());
     if (Page* page = pageOfSession(session); page && page->view) {
         QPointer<ChromiumBrowser> view = page->view;
         view->pageEvent(method, params);
@@ -350,13 +363,15 @@ void ChromiumProcess::refusePermissions() {
 }
 
 void ChromiumProcess::allowDownloads() {
-    // Files go to the user's download folder, under the name the site gave, as a
-    // browser of the design's days saved them; nothing of Chromium's own shows.
-    downloadFolder_ = QStandardPaths::writableLocation(QStandardPaths::DownloadLocation);
-    if (downloadFolder_.isEmpty()) downloadFolder_ = QDir::homePath();
+    // The browser writes downloads into a folder of the profile under their ids, and the
+    // frame decides where each goes. What a browser that ended left there is a part of a
+    // file nobody will finish.
+    const QString profile = Chromium::profileFolder();
+    downloadFolder_ = (profile.isEmpty() ? QDir::tempPath() : profile) + QStringLiteral("/Tavix downloads");
+    QDir(downloadFolder_).removeRecursively();
     QDir().mkpath(downloadFolder_);
     pipe_->call(QStringLiteral("Browser.setDownloadBehavior"),
-                {{QStringLiteral("behavior"), QStringLiteral("allow")},
+                {{QStringLiteral("behavior"), QStringLiteral("allowAndName")},
                  {QStringLiteral("downloadPath"), downloadFolder_},
                  {QStringLiteral("eventsEnabled"), true}});
 }
@@ -364,23 +379,39 @@ void ChromiumProcess::allowDownloads() {
 void ChromiumProcess::downloadEvent(const QString& method, const QJsonObject& params) {
     const QString guid = params.value(QStringLiteral("guid")).toString();
     if (method == QLatin1String("Browser.downloadWillBegin")) {
-        // The page that asked: its top frame's id is its target's.
+        // The page that asked: its top frame's id is its target's; a frame in it was seen
+        // attaching to its session.
         const QString frame = params.value(QStringLiteral("frameId")).toString();
-        Download download{nullptr, params.value(QStringLiteral("suggestedFilename")).toString()};
+        const QString frameSession = frameSessions_.value(frame);
+        QPointer<ChromiumBrowser> view;
         for (const Page& page : std::as_const(pages_))
-            if (page.targetId == frame) download.view = page.view;
-        downloads_.insert(guid, download);
-        if (download.view) download.view->downloadStatus(Chromium::downloadStatus(download.name, -1, -1, QString()));
+            if (page.targetId == frame || page.session == frameSession) view = page.view;
+        auto download = std::make_shared<ChromiumDownload>(
+            guid, QUrl(params.value(QStringLiteral("url")).toString()),
+            params.value(QStringLiteral("suggestedFilename")).toString(), downloadFolder_ + u'/' + guid);
+        downloads_.insert(guid, download.get());
+        // Reported from the event loop, not from inside the pipe's reading: the frame asks
+        // the user there, and the pipe goes on meanwhile. A download of no page of ours is
+        // dropped (the reference goes, and the download is cancelled).
+        if (view)
+            QMetaObject::invokeMethod(view.data(), [view, download] { view->downloadRequested(download); },
+                                      Qt::QueuedConnection);
         return;
     }
     if (method != QLatin1String("Browser.downloadProgress")) return;
-    const auto it = downloads_.find(guid);
-    if (it == downloads_.end()) return;
+    const QPointer<ChromiumDownload> download = downloads_.value(guid);
     const QString state = params.value(QStringLiteral("state")).toString();
-    const auto received = static_cast<qint64>(params.value(QStringLiteral("receivedBytes")).toDouble());
-    const auto total = static_cast<qint64>(params.value(QStringLiteral("totalBytes")).toDouble());
-    if (it->view) it->view->downloadStatus(Chromium::downloadStatus(it->name, received, total, state, downloadFolder_));
-    if (state != QLatin1String("inProgress")) downloads_.erase(it);
+    if (state != QLatin1String("inProgress") || !download) downloads_.remove(guid);
+    if (!download) return;
+    download->progressed(static_cast<qint64>(params.value(QStringLiteral("receivedBytes")).toDouble()),
+                         static_cast<qint64>(params.value(QStringLiteral("totalBytes")).toDouble()), state,
+                         params.value(QStringLiteral("filePath")).toString());
+}
+
+void ChromiumProcess::endDownloads() {
+    const auto downloads = std::exchange(downloads_, {});
+    for (const QPointer<ChromiumDownload>& download : downloads)
+        if (download) download->browserEnded();
 }
 
 void ChromiumProcess::openNextWindow() {
@@ -388,19 +419,28 @@ void ChromiumProcess::openNextWindow() {
     while (!pending_.isEmpty() && !pending_.first().view) pending_.removeFirst();
     const bool forSpare = pending_.isEmpty();
     if (forSpare && (spare_ || !spareWanted_ || spareRefill_.isActive())) return;
-    const QSize size = forSpare ? lastSize_ : QSize(pending_.first().width, pending_.first().height);
+    // A new window takes the keyboard for a moment when the window manager shows it:
+    // the spare waits until the user's hands have been still a while, so that no key
+    // typed meanwhile is lost.
+    if (const qint64 idle = forSpare ? X11Windows::userIdleMs() : -1; idle >= 0 && idle < SpareQuietMs)
+        return spareRefill_.start(static_cast<int>(SpareQuietMs - idle));
     opening_ = true;
     const QString marker = QStringLiteral("tavix-page-%1-%2").arg(processId()).arg(++nextMarker_);
     openingMarker_ = marker;
     if (!forSpare) pending_.first().view->setWindowMarker(marker);
     // A popup of the factory's app window: a bare window. The page gets no handle on it
-    // (no opener), and is titled for the frame to find its X window by.
+    // (no opener), and is titled for the frame to find its X window by. It is shown by
+    // the window manager until the frame withdraws it, and a click meant for the frame
+    // lands on whatever lies under the pointer: so it is made as small as the browser
+    // allows, in the screen's far corner; its view gives it its size.
     const QString script =
-        QStringLiteral("(() => { const w = window.open('about:blank', '_blank', 'popup,width=%1,height=%2');"
+        QStringLiteral("(() => { const w = window.open('about:blank', '_blank',"
+                       " 'popup,left=100000,top=100000,width=%1,height=%2');"
                        " if (!w) return false; w.document.title = '%3'; w.opener = null; return true; })()")
-            .arg(size.width())
-            .arg(size.height())
+            .arg(SmallestWindow)
+            .arg(SmallestWindow)
             .arg(marker);
+    if (X11Windows::available()) X11Windows::holdKeys();
     pipe_->call(QStringLiteral("Runtime.evaluate"),
                 {{QStringLiteral("expression"), script}, {QStringLiteral("userGesture"), true},
                  {QStringLiteral("returnByValue"), true}},
@@ -433,7 +473,7 @@ void ChromiumProcess::windowAttached(const QString& targetId, const QString& ses
     // Set up before it runs, so that its first document has the page script.
     pipe_->call(QStringLiteral("Runtime.runIfWaitingForDebugger"), {}, session);
     if (!pending_.isEmpty()) openNextWindow();
-    else spareRefill_.start();   // the spare once this page has had its start
+    else spareRefill_.start(SpareRefillDelayMs);   // the spare once this page has had its start
 }
 
 void ChromiumProcess::keepSpare(const QString& targetId, const QString& session) {
@@ -468,6 +508,7 @@ void ChromiumProcess::shutdown() {
     }
     for (const Page& page : pages)
         if (page.view) page.view->processEnded();
+    endDownloads();
     delete pipe_.data();
     ready_ = false;
 }

@@ -17,6 +17,7 @@
 #include <optional>
 
 class ChromiumBrowser;
+class ChromiumDownload;
 
 class ChromiumProcess : public QObject {
     Q_OBJECT
@@ -25,7 +26,7 @@ public:
 
     // Asks for a page window for the view: the process is started if none runs, and the
     // view hears pageReady (or startFailed / ended) later, never inside this call.
-    void attach(ChromiumBrowser* view, int width, int height);
+    void attach(ChromiumBrowser* view);
     void detach(ChromiumBrowser* view);
 
     // Sends a command to the view's page; false when the page has no session.
@@ -52,8 +53,6 @@ private:
     ChromiumProcess();
     struct Pending {
         QPointer<ChromiumBrowser> view;
-        int width = 0;
-        int height = 0;
     };
     struct Page {
         QString targetId;
@@ -103,17 +102,14 @@ private:
     };
     std::optional<Spare> spare_;
     bool spareWanted_ = false;   // pages of this slot are in use: keep a spare
-    QSize lastSize_{800, 600};
     QTimer spareSearch_;
     QTimer spareRefill_;
     QList<Pending> pending_;
     QHash<QString, Page> pages_;   // by session
     QHash<QString, QString> doomed_;   // windows of Chromium's own, session -> target, to close
     int nextMarker_ = 0;
-    struct Download {
-        QPointer<ChromiumBrowser> view;
-        QString name;
-    };
-    QHash<QString, Download> downloads_;   // by the browser's id of the download
-    QString downloadFolder_;
+    void endDownloads();
+    QHash<QString, QPointer<ChromiumDownload>> downloads_;   // by the browser's id of the download
+    QHash<QString, QString> frameSessions_;   // the session of each page's frames, by frame id
+    QString downloadFolder_;   // where the browser writes them, under their ids
 };

@@ -6,6 +6,7 @@
 #include <QGuiApplication>
 #include <QHash>
 #include <QPointer>
+#include <QSet>
 #include <QTimer>
 #include <QWindow>
 #include <QWidget>
@@ -13,6 +14,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <xcb/screensaver.h>
 #include <xcb/xcb.h>
 
 namespace X11Windows {
@@ -63,6 +65,44 @@ QVector<xcb_window_t> clients(xcb_connection_t* c, xcb_window_t root) {
             if (!list.contains(children[i])) list.append(children[i]);
     }
     return list;
+}
+
+// The property a page's container widget carries: the X window of its page.
+constexpr const char* EmbeddedWindowProperty = "tavixEmbeddedWindow";
+
+// The page window of the widget that has the program's keyboard, if it holds one.
+std::uint32_t embeddedWindowWithFocus() {
+    const QWidget* widget = QApplication::focusWidget();
+    const QVariant window = widget ? widget->property(EmbeddedWindowProperty) : QVariant();
+    return window.isValid() ? window.toUInt() : 0;
+}
+
+struct KeyHold {
+    bool held = false;
+    QTimer limit;
+};
+
+void letKeysGo(xcb_connection_t* c);
+
+KeyHold& keyHold() {
+    static KeyHold* hold = [] {
+        auto* h = new KeyHold;
+        h->limit.setSingleShot(true);
+        h->limit.setInterval(1000);
+        QObject::connect(&h->limit, &QTimer::timeout, [] {
+            if (xcb_connection_t* c = connection()) letKeysGo(c);
+        });
+        return h;
+    }();
+    return *hold;
+}
+
+void letKeysGo(xcb_connection_t* c) {
+    if (!std::exchange(keyHold().held, false)) return;
+    keyHold().limit.stop();
+    // Ungrabbing lets the keys that waited go, in order, to the window with the keyboard.
+    xcb_ungrab_keyboard(c, XCB_CURRENT_TIME);
+    xcb_flush(c);
 }
 
 }  // namespace
@@ -141,7 +181,15 @@ void withdraw(std::uint32_t window) {
             xcb_query_tree_reply(c, xcb_query_tree(c, w), nullptr), &std::free);
         w = tree ? tree->parent : 0;
     }
-    if (stolen && lastFocusWindow()) lastFocusWindow()->requestActivate();
+    if (stolen) {
+        // Straight back, before the held keys are let go to wherever the keyboard is.
+        if (const std::uint32_t page = embeddedWindowWithFocus())
+            xcb_set_input_focus(c, XCB_INPUT_FOCUS_PARENT, page, XCB_CURRENT_TIME);
+        else if (lastFocusWindow() && lastFocusWindow()->handle())
+            xcb_set_input_focus(c, XCB_INPUT_FOCUS_PARENT, static_cast<xcb_window_t>(lastFocusWindow()->winId()),
+                                XCB_CURRENT_TIME);
+        if (lastFocusWindow()) lastFocusWindow()->requestActivate();
+    }
     // The manager may also hand the keyboard on (or to nobody) once it lets go of the
     // window: if the program lost it by then, it is taken back.
     for (const int delay : {30, 150, 500})
@@ -159,7 +207,25 @@ void withdraw(std::uint32_t window) {
     notify.from_configure = 0;
     xcb_send_event(c, 0, root, XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
                    reinterpret_cast<const char*>(&notify));
+    letKeysGo(c);
     xcb_flush(c);
+}
+
+void holdKeys() {
+    xcb_connection_t* c = connection();
+    if (!c) return;
+    KeyHold& hold = keyHold();
+    if (!hold.held) {
+        std::unique_ptr<xcb_grab_keyboard_reply_t, decltype(&std::free)> grab(
+            xcb_grab_keyboard_reply(c,
+                                    xcb_grab_keyboard(c, 0, rootWindow(c), XCB_CURRENT_TIME, XCB_GRAB_MODE_ASYNC,
+                                                      XCB_GRAB_MODE_SYNC),
+                                    nullptr),
+            &std::free);
+        hold.held = grab && grab->status == XCB_GRAB_STATUS_SUCCESS;
+        if (!hold.held) return;
+    }
+    hold.limit.start();
 }
 
 bool isUnframed(std::uint32_t window) {
@@ -193,49 +259,112 @@ QPointer<QWindow>& lastFocusWindow() {
 
 namespace {
 
-// The property a page's container widget carries: the X window of its page.
-constexpr const char* EmbeddedWindowProperty = "tavixEmbeddedWindow";
-
-std::uint32_t embeddedWindowUnderPointer() {
-    for (QWidget* widget = QApplication::widgetAt(QCursor::pos()); widget; widget = widget->parentWidget()) {
-        const QVariant window = widget->property(EmbeddedWindowProperty);
-        if (window.isValid()) return window.toUInt();
+// Whether a click on the widget gives the keyboard to a control of the program's own,
+// rather than leaving it where it was (a bar's button) or to a page (which its own
+// window's grab decides).
+bool takesFocusOnClick(QWidget* widget) {
+    for (; widget; widget = widget->parentWidget()) {
+        if (widget->property(EmbeddedWindowProperty).isValid()) return false;
+        if (widget->isEnabled() && (widget->focusPolicy() & Qt::ClickFocus)) return true;
         if (widget->isWindow()) break;
     }
-    return 0;
+    return false;
 }
 
-class TakeFocusFilter : public QAbstractNativeEventFilter {
+// Clicks with the buttons that choose something pass through the program first; the
+// keyboard waits with them, so that keys typed after a click reach where it sent the
+// keyboard. The wheel only scrolls and needs no keyboard.
+void grabClicks(xcb_connection_t* c, xcb_window_t window) {
+    for (const auto button : {XCB_BUTTON_INDEX_1, XCB_BUTTON_INDEX_2, XCB_BUTTON_INDEX_3})
+        xcb_grab_button(c, 0, window, XCB_EVENT_MASK_BUTTON_PRESS, XCB_GRAB_MODE_SYNC, XCB_GRAB_MODE_SYNC, XCB_NONE,
+                        XCB_NONE, button, XCB_MOD_MASK_ANY);
+    xcb_flush(c);
+}
+
+// The keyboard for the page windows inside the frame. Chromium counts its window as
+// inactive, and a click in it neither focuses a field nor opens a list or a menu, unless
+// the window has the X keyboard at the moment of the click. The window manager hands it
+// over only when the frame as a whole was not active; so every click into a page window
+// passes through the frame first (a passive grab, as window managers hold on their
+// clients), which gives the window the keyboard and then lets the click go on to it.
+class FocusFilter : public QAbstractNativeEventFilter {
 public:
     bool nativeEventFilter(const QByteArray& eventType, void* message, qintptr*) override {
         if (eventType != "xcb_generic_event_t") return false;
         auto* event = static_cast<xcb_generic_event_t*>(message);
-        if ((event->response_type & 0x7f) != XCB_CLIENT_MESSAGE) return false;
-        auto* client = reinterpret_cast<xcb_client_message_event_t*>(event);
         xcb_connection_t* c = connection();
-        if (!c || client->format != 32 || client->type != protocols_ || client->data.data32[0] != takeFocus_) return false;
-        const std::uint32_t window = embeddedWindowUnderPointer();
-        if (!window) return false;   // the frame's own controls: Qt takes the keyboard
-        xcb_set_input_focus(c, XCB_INPUT_FOCUS_PARENT, window, client->data.data32[1]);
-        xcb_flush(c);
-        return true;
+        if (!c) return false;
+        switch (event->response_type & 0x7f) {
+        case XCB_BUTTON_PRESS: {
+            auto* press = reinterpret_cast<xcb_button_press_event_t*>(event);
+            if (pages_.contains(press->event)) {
+                xcb_set_input_focus(c, XCB_INPUT_FOCUS_PARENT, press->event, press->time);
+            } else if (const auto frame = frames_.constFind(press->event); frame != frames_.constEnd()) {
+                // A click on the frame's own controls: the keyboard leaves the page
+                // before the keys typed after the click arrive, if the click gives a
+                // control the keyboard at all (a button of a bar does not).
+                if (takesFocusOnClick(QApplication::widgetAt(QPoint(press->root_x, press->root_y))))
+                    xcb_set_input_focus(c, XCB_INPUT_FOCUS_PARENT, *frame, press->time);
+            } else {
+                return false;
+            }
+            // The keyboard, which waited with the click, goes on once the click does;
+            // never thawed here on its own, as it may be held for a coming window.
+            xcb_allow_events(c, XCB_ALLOW_REPLAY_POINTER, press->time);
+            xcb_flush(c);
+            return true;
+        }
+        case XCB_CLIENT_MESSAGE: {
+            auto* client = reinterpret_cast<xcb_client_message_event_t*>(event);
+            if (client->format != 32 || client->type != protocols_ || client->data.data32[0] != takeFocus_)
+                return false;
+            // The frame is "globally active": it takes the keyboard itself when the
+            // window manager offers it (Qt would leave it where it was). A click into a
+            // page passes the grab below, which gives that page the keyboard.
+            // A click on one of the frame's controls brought the offer: the control
+            // takes the keyboard, not the page that had it.
+            const std::uint32_t window =
+                takesFocusOnClick(QApplication::widgetAt(QCursor::pos())) ? 0 : embeddedWindowWithFocus();
+            xcb_set_input_focus(c, XCB_INPUT_FOCUS_PARENT, window ? window : client->window, client->data.data32[1]);
+            xcb_flush(c);
+            return window != 0;
+        }
+        default: return false;
+        }
     }
 
     xcb_atom_t protocols_ = 0;
     xcb_atom_t takeFocus_ = 0;
+    QSet<xcb_window_t> pages_;    // the page windows
+    // The windows directly inside the program's windows that hold pages (the window
+    // manager holds the same grab on those windows themselves), with their window.
+    QHash<xcb_window_t, xcb_window_t> frames_;
 };
+
+FocusFilter* focusFilter(xcb_connection_t* c) {
+    static FocusFilter* filter = nullptr;
+    if (!filter) {
+        filter = new FocusFilter;
+        filter->protocols_ = atom(c, "WM_PROTOCOLS");
+        filter->takeFocus_ = atom(c, "WM_TAKE_FOCUS");
+        qApp->installNativeEventFilter(filter);
+    }
+    return filter;
+}
 
 }  // namespace
 
 void takeFocusForEmbeddedWindows(std::uint32_t topLevel) {
     xcb_connection_t* c = connection();
     if (!c) return;
-    static TakeFocusFilter* filter = nullptr;
-    if (!filter) {
-        filter = new TakeFocusFilter;
-        filter->protocols_ = atom(c, "WM_PROTOCOLS");
-        filter->takeFocus_ = atom(c, "WM_TAKE_FOCUS");
-        qApp->installNativeEventFilter(filter);
+    FocusFilter* filter = focusFilter(c);
+    std::unique_ptr<xcb_query_tree_reply_t, decltype(&std::free)> tree(
+        xcb_query_tree_reply(c, xcb_query_tree(c, topLevel), nullptr), &std::free);
+    const xcb_window_t* children = tree ? xcb_query_tree_children(tree.get()) : nullptr;
+    for (int i = 0; tree && i < xcb_query_tree_children_length(tree.get()); ++i) {
+        if (filter->frames_.contains(children[i])) continue;
+        grabClicks(c, children[i]);
+        filter->frames_.insert(children[i], topLevel);
     }
     // WM_HINTS: flags, input, ... (ICCCM); the input field is the second word.
     PropertyReply hints = property(c, topLevel, XCB_ATOM_WM_HINTS, XCB_ATOM_WM_HINTS, 9);
@@ -253,6 +382,10 @@ void takeFocusForEmbeddedWindows(std::uint32_t topLevel) {
 
 void markEmbedded(QWidget* container, std::uint32_t window) {
     container->setProperty(EmbeddedWindowProperty, QVariant::fromValue<uint>(window));
+    xcb_connection_t* c = connection();
+    if (!c) return;
+    grabClicks(c, window);
+    focusFilter(c)->pages_.insert(window);
 }
 
 void focus(std::uint32_t window) {
@@ -260,6 +393,14 @@ void focus(std::uint32_t window) {
     if (!c) return;
     xcb_set_input_focus(c, XCB_INPUT_FOCUS_PARENT, window, XCB_CURRENT_TIME);
     xcb_flush(c);
+}
+
+qint64 userIdleMs() {
+    xcb_connection_t* c = connection();
+    if (!c) return -1;
+    std::unique_ptr<xcb_screensaver_query_info_reply_t, decltype(&std::free)> info(
+        xcb_screensaver_query_info_reply(c, xcb_screensaver_query_info(c, rootWindow(c)), nullptr), &std::free);
+    return info ? static_cast<qint64>(info->ms_since_user_input) : -1;
 }
 
 }  // namespace X11Windows

@@ -22,8 +22,13 @@ std::uint32_t findClient(qint64 pid, const QString& title);
 // The program's window that last had the keyboard; watched from the first call on.
 QPointer<QWindow>& lastFocusWindow();
 
+// Holds the user's keys back (they wait at the X server, in order) while a window of the
+// browser comes up: the window manager gives a new window the keyboard until the frame
+// withdraws it, and keys typed then would be lost in it. Let go by withdraw(), or after
+// a second at the latest; nothing is held while another program holds the keyboard.
+void holdKeys();
 // Asks the window manager to let go of the window (hidden, as a client withdraws it),
-// and gives the keyboard back to the program if the window took it.
+// gives the keyboard back to the program if the window took it, and lets the held keys go.
 void withdraw(std::uint32_t window);
 // Whether the window is a direct child of the root window again (no frame around it).
 bool isUnframed(std::uint32_t window);
@@ -31,10 +36,13 @@ bool isUnframed(std::uint32_t window);
 bool exists(std::uint32_t window);
 // Gives the window the X keyboard focus.
 void focus(std::uint32_t window);
+// Milliseconds since the user last pressed a key or moved or clicked the mouse
+// anywhere on the display; -1 when the server cannot tell.
+qint64 userIdleMs();
 
 // Makes a top-level window of the program "globally active": the window manager no
 // longer gives it the keyboard on a click but asks it to take it, and the program gives
-// the keyboard to the Chromium window under the pointer, if any. Chromium treats its
+// it to the page window whose view has the program's keyboard, or else to its own window. Chromium treats its
 // window as inactive, and opens neither a list nor a menu, while the keyboard is
 // anywhere else at the moment of a click.
 void takeFocusForEmbeddedWindows(std::uint32_t topLevel);

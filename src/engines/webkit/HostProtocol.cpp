@@ -12,9 +12,11 @@ struct KindInfo {
     int args;
     // Which arguments must be numbers: bit i for argument i.
     unsigned numeric;
+    // A message of the connection (view 0), not of one view.
+    bool connection = false;
 };
 
-constexpr std::array<KindInfo, 38> Kinds = {{
+constexpr std::array<KindInfo, 43> Kinds = {{
     {"create", Direction::ToHost, 2, 0b11},
     {"show", Direction::ToHost, 0, 0},
     {"resize", Direction::ToHost, 2, 0b11},
@@ -52,6 +54,11 @@ constexpr std::array<KindInfo, 38> Kinds = {{
     {"permission", Direction::ToShell, 3, 0b001},
     {"fullscreen", Direction::ToShell, 1, 0b1},
     {"error", Direction::Both, 1, 0},
+    {"download", Direction::ToShell, 5, 0b10001},
+    {"downloadprogress", Direction::ToShell, 3, 0b111, true},
+    {"downloadend", Direction::ToShell, 2, 0b1, true},
+    {"downloadaccept", Direction::ToHost, 2, 0b1, true},
+    {"downloadcancel", Direction::ToHost, 1, 0b1, true},
     {"", Direction::Both, 0, 0},
 }};
 
@@ -186,7 +193,7 @@ bool validate(const Message& message, Direction receiver, std::string* error) {
         for (int i = 0; i < kind.args; ++i)
             if ((kind.numeric >> i & 1u) && !number(message.args[i], INT64_MAX / 10))
                 return fail(error, message.kind + ": argument " + std::to_string(i + 1) + " is not a number");
-        const bool perView = message.kind != "ready" && message.kind != "quit" && message.kind != "error";
+        const bool perView = !kind.connection && message.kind != "ready" && message.kind != "quit" && message.kind != "error";
         if (perView && message.view == 0) return fail(error, message.kind + " needs a view");
         return true;
     }

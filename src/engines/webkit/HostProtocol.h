@@ -36,6 +36,12 @@
 //   leavefullscreen V                    fullscreen V 0|1
 // REASON: untrusted, expired, name, revoked, insecure or other. FEATURE: geolocation,
 // notifications, camera, microphone, camera+microphone, screen or pointerlock.
+// Downloads belong to the connection, not to a view: once a view's page has started one,
+// it goes on when the view closes. The host numbers them (ID) and waits, before it writes
+// anything, for the shell's answer: a path to write to, or cancel.
+//   downloadaccept 0 ID PATH             download V ID URL NAME MIME TOTAL (0: unknown)
+//   downloadcancel 0 ID                  downloadprogress 0 ID RECEIVED TOTAL
+//                                        downloadend 0 ID RESULT ("ok" or the reason)
 
 #include <cstddef>
 #include <cstdint>

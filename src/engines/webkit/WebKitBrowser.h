@@ -40,6 +40,7 @@ public:
     // From the connection: one event for this view, and the end of the host.
     void hostEvent(const std::string& kind, const std::vector<std::string>& args);
     void hostEnded();
+    void downloadRequested(std::shared_ptr<Download> download) { events().fireDownloadRequest(std::move(download)); }
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

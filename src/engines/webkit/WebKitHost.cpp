@@ -1,5 +1,6 @@
 #include "engines/webkit/WebKitHost.h"
 
+#include "engines/webkit/HostDownload.h"
 #include "engines/webkit/WebKitBrowser.h"
 #include "engines/webkit/WebKitEngine.h"
 
@@ -108,8 +109,43 @@ void WebKitHost::receiveLine(const std::string& line) {
                  message->args[0].c_str());
         return;
     }
+    if (message->kind.rfind("download", 0) == 0) {
+        downloadEvent(*message);
+        return;
+    }
     // Events of a view already closed are late, not wrong.
     if (WebKitBrowser* browser = views_.value(message->view)) browser->hostEvent(message->kind, message->args);
+}
+
+void WebKitHost::downloadEvent(const HostProtocol::Message& message) {
+    const auto& args = message.args;
+    const std::int64_t id = HostProtocol::number(args[0], INT64_MAX / 10).value_or(0);
+    const auto text = [](const std::string& s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); };
+    if (message.kind == "download") {
+        QPointer<WebKitBrowser> browser = views_.value(message.view);
+        if (!browser) {
+            send("downloadcancel", 0, {args[0]});
+            return;
+        }
+        const qint64 total = HostProtocol::number(args[4], INT64_MAX / 10).value_or(0);
+        auto download = std::make_shared<HostDownload>(id, QUrl(text(args[1])), text(args[2]), text(args[3]),
+                                                       total > 0 ? total : -1);
+        downloads_.insert(id, download.get());
+        // Reported from the event loop, not from inside the reading of the pipe: the frame
+        // asks the user there. A view gone by then drops it, and so cancels it.
+        QMetaObject::invokeMethod(browser.data(), [browser, download] { browser->downloadRequested(download); },
+                                  Qt::QueuedConnection);
+        return;
+    }
+    const QPointer<HostDownload> download = downloads_.value(id);
+    if (!download) return;
+    if (message.kind == "downloadprogress") {
+        download->hostProgress(HostProtocol::number(args[1], INT64_MAX / 10).value_or(0),
+                               HostProtocol::number(args[2], INT64_MAX / 10).value_or(0));
+    } else if (message.kind == "downloadend") {
+        downloads_.remove(id);
+        download->hostEnd(args[1]);
+    }
 }
 
 void WebKitHost::ended() {
@@ -120,6 +156,10 @@ void WebKitHost::ended() {
     const auto browsers = views_.values();
     views_.clear();
     for (WebKitBrowser* browser : browsers) browser->hostEnded();
+    // After the pages: what the status bar says last is what became of the downloads.
+    const auto downloads = std::exchange(downloads_, {});
+    for (const QPointer<HostDownload>& download : downloads)
+        if (download) download->hostEnded();
 }
 
 void WebKitHost::shutdown() {

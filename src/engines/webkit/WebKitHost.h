@@ -10,6 +10,7 @@
 #include <QPointer>
 #include <QProcess>
 
+class HostDownload;
 class WebKitBrowser;
 
 class WebKitHost : public QObject {
@@ -30,16 +31,20 @@ public:
 
     // Handles one line from the host; public for the tests of the protocol's edge cases.
     void receiveLine(const std::string& line);
+    // A download that has gone: later news of it is dropped.
+    void forgetDownload(std::int64_t id) { downloads_.remove(id); }
 
 private:
     WebKitHost() = default;
     bool start();
     void readEvents();
     void ended();
+    void downloadEvent(const HostProtocol::Message& message);
 
     QPointer<QProcess> process_;
     HostProtocol::LineReader reader_;
     QHash<std::int64_t, WebKitBrowser*> views_;
     std::int64_t nextView_ = 0;
     bool versionChecked_ = false;
+    QHash<std::int64_t, QPointer<HostDownload>> downloads_;
 };
