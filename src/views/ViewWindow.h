@@ -4,6 +4,7 @@
 // bar. A view window changes only itself; it tells what happened through its signals and
 // the frame decides what of it the frame shows.
 
+#include "engines/PageRequests.h"
 #include "platform/Com.h"
 #include "views/WindowState.h"
 
@@ -69,6 +70,10 @@ public:
     // The bar position after a ProgressChange, starting from the position shown now.
     virtual TProgressStep ProgressStep(int progress, int progressMax, int shown) const;
 
+    // A bar above the page (a warning, a question about the page); the window owns it
+    // from then on and it goes with the window, or when it deletes itself.
+    void showNotice(QWidget* notice);
+
 signals:
     // The engine's events, after the window has changed itself.
     void TitleChange(const QString& text);
@@ -85,6 +90,11 @@ signals:
     void ActivateRequest();
     // A key the page did not use, for the frame's shortcuts, menus and focused widget.
     void UnusedKey(int key, Qt::KeyboardModifiers modifiers, const QString& text);
+    // What the page asks that only the user may grant; the frame asks and answers.
+    void SignInRequested(const AuthRequestPtr& request);
+    void CertificateFailed(const CertificateRequestPtr& request);
+    void PermissionRequested(const PermissionRequestPtr& request);
+    void FullScreenRequested(bool on);
     // A response the page will not show: the frame offers it as a file to save.
     void DownloadRequest(const std::shared_ptr<Download>& download);
 

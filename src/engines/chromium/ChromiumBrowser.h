@@ -83,6 +83,11 @@ private:
     HRESULT navigateNow(const QString& url);
     HRESULT historyStep(int step);
     HRESULT saveAs();
+    // What the page asks of the user (ChromiumRequests.cpp).
+    void watchCertificates();
+    void authRequired(const QJsonObject& params);
+    void certificateError(const QJsonObject& params);
+    void permissionAsked(const QString& feature);
 
     QString builtInClassId_;
     EmbeddedPage page_;

@@ -28,6 +28,7 @@ public:
     HRESULT ExecWB(int cmdID, int cmdexecopt, const Variant& pvaIn, Variant* pvaOut) override;
     HRESULT GetProperty(int dispId, Variant& result) override;
     QWidget* widget() override;
+    HRESULT LeaveFullScreen() override;
 
     // The host's id for this page; 0 while it has none (the host ended or never started).
     std::int64_t viewId() const { return view_; }
@@ -52,6 +53,8 @@ private:
     void finishLoading();
     HRESULT saveAs();
     bool send(const std::string& kind, std::vector<std::string> args = {});
+    // What the page asks of the user (WebKitRequests.cpp).
+    void hostRequest(const std::string& kind, const std::vector<std::string>& args);
 
     EmbeddedPage page_;
     std::int64_t view_ = 0;
