@@ -160,10 +160,11 @@ TEST_F(ChromiumEngine, ARecordedPageLoadReachesTheFrameAsTheOtherEnginesReportIt
         const QJsonObject m = QJsonDocument::fromJson(line.replace("$BINDING", binding)).object();
         const QString method = m[QStringLiteral("method")].toString();
         // Where the frame asked for the address in the recorded run.
-        if (method == QLatin1String("Page.frameStartedNavigating"))
+        if (method == QLatin1String("Page.frameStartedNavigating")) {
             ASSERT_EQ(view.Navigate(m[QStringLiteral("params")][QStringLiteral("url")].toString(), Variant(), Variant(),
                                     Variant(), Variant()),
                       S_OK);
+        }
         if (method == QLatin1String("Target.targetInfoChanged"))
             view.targetInfoChanged(m[QStringLiteral("params")][QStringLiteral("targetInfo")].toObject());
         else

@@ -239,3 +239,62 @@ TEST_F(TabStripFixture, AStripOfHundredsDrawsOnlyTheTabsInView) {
     strip->render(&image);
     EXPECT_EQ(QColor(image.pixel(selected.left() + 6, selected.center().y())), QColor(Qt::green));
 }
+
+// Tab sizes are measured once per text: a strip that went through adds, closes, title
+// changes, a change of font and of style draws as a strip laid out from nothing with
+// the same tabs does.
+TEST(TabSizes, AStripThatChangedDrawsAsOneLaidOutAnew) {
+    const auto picture = [](TTabControl& strip) {
+        QImage image(strip.size(), QImage::Format_ARGB32);
+        image.fill(Qt::white);
+        strip.render(&image);
+        return image;
+    };
+    const auto fresh = [](const TTabControl& like) {
+        auto strip = std::make_unique<TTabControl>();
+        strip->setFont(like.font());
+        strip->setButtonStyle(like.buttonStyle());
+        strip->setTabWidth(like.tabWidth());
+        for (int i = 0; i < like.count(); ++i) strip->addTab(like.tabText(i));
+        strip->setCurrentIndex(like.currentIndex());
+        return strip;
+    };
+    const auto tabRects = [](const TTabControl& strip) {
+        QList<QRect> rects;
+        for (int i = 0; i < strip.count(); ++i) rects << strip.tabRect(i);
+        return rects;
+    };
+    TTabControl strip;
+    for (int i = 0; i < 12; ++i) strip.addTab(QStringLiteral("読み込み中"));
+    for (int i = 0; i < 12; ++i) strip.setTabText(i, QStringLiteral("ページ %1 %2").arg(i).arg(QString(i, QChar(u'長'))));
+    strip.removeTab(3);
+    strip.removeTab(0);
+    strip.setTabText(5, QStringLiteral("短い"));
+    strip.setTabText(6, QStringLiteral("ページ 1 長"));   // a text measured before, on another tab
+    strip.insertTab(2, QStringLiteral("新しいページ"));
+    strip.setCurrentIndex(4);
+    const auto same = [&](const char* after) {
+        auto anew = fresh(strip);
+        // As wide as the new strip wants: every tab at its full size, none shortened.
+        for (TTabControl* s : {&strip, anew.get()}) {
+            s->resize(anew->sizeHint());
+            s->show();
+        }
+        QCoreApplication::processEvents();
+        EXPECT_EQ(tabRects(strip), tabRects(*anew)) << after;
+        EXPECT_TRUE(picture(strip) == picture(*anew)) << after;
+    };
+    same("adds, closes and title changes");
+
+    QFont bigger = strip.font();
+    bigger.setPointSize(bigger.pointSize() + 6);
+    strip.setFont(bigger);
+    same("a larger font");
+    strip.setButtonStyle(true);
+    same("button style");
+    strip.setTabWidth(90);
+    same("a fixed width");
+    strip.setTabWidth(0);
+    strip.setTabText(0, QStringLiteral("とても長いタイトルのページ、とても長いタイトルのページ"));
+    same("back to widths by text");
+}

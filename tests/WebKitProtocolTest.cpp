@@ -36,6 +36,8 @@ TEST(WebKitProtocol, EveryKindIsKnownToItsReceiverOnly) {
         {"back", 1, {}}, {"forward", 1, {}}, {"reload", 1, {}}, {"stop", 1, {}}, {"copy", 1, {}},
         {"selectall", 1, {}}, {"zoom", 1, {"4"}}, {"save", 1, {"/tmp/x.mht"}}, {"focus", 1, {"0"}},
         {"close", 1, {}}, {"quit", 0, {}}, {"error", 0, {"why"}},
+        {"signinanswer", 1, {"7", "1", "taro", "pass word"}}, {"certificateanswer", 1, {"8", "0"}},
+        {"permissionanswer", 1, {"9", "1"}}, {"leavefullscreen", 1, {}},
         {"downloadaccept", 0, {"7", "/tmp/a.zip.part"}}, {"downloadcancel", 0, {"7"}},
         {"find", 1, {"a b", "1", "0"}}, {"findstop", 1, {}}, {"print", 1, {"/tmp/p.pdf", "21000", "29700", "0"}}};
     const std::vector<Message> toShell = {
@@ -43,6 +45,8 @@ TEST(WebKitProtocol, EveryKindIsKnownToItsReceiverOnly) {
         {"loading", 1, {"1"}}, {"progress", 1, {"30", "100"}}, {"status", 1, {""}}, {"history", 1, {"1", "0"}},
         {"newwindow", 1, {"http://p/"}}, {"click", 1, {}}, {"key", 1, {"65478", "2", ""}},
         {"saved", 1, {"/tmp/x", "ok"}}, {"gone", 1, {"crashed"}}, {"error", 3, {"no such view"}},
+        {"signin", 1, {"7", "h:8080", "", "0"}}, {"certificate", 1, {"8", "h", "https://h/", "untrusted"}},
+        {"permission", 1, {"9", "geolocation", "https://h"}}, {"fullscreen", 1, {"1"}},
         {"download", 1, {"7", "http://a/a.zip", "a.zip", "application/zip", "0"}},
         {"downloadprogress", 0, {"7", "65536", "20971520"}}, {"downloadend", 0, {"7", "ok"}},
         {"found", 1, {"12"}}, {"printed", 1, {"/tmp/p.pdf", "ok"}}};

@@ -4,6 +4,9 @@
 
 #include "app/BarPanels.h"
 #include "app/MainControls.h"
+#include "prompts/CertificateExceptions.h"
+#include "prompts/KeyCatcher.h"
+#include "prompts/PermissionDecisions.h"
 #include "views/WindowState.h"
 
 #include <QIcon>
@@ -332,6 +335,24 @@ private:
     QList<PendingWindow> pendingWindows_;
     bool queueRunning_ = false;
     QPointer<TViewWindow> queuedFront_;
+
+    // What pages ask of the user (MainPrompts.cpp); the answers last until the program ends.
+    void connectPrompts(TViewWindow* view);
+    void ViewSignIn(TViewWindow* view, const AuthRequestPtr& request);
+    void ViewCertificateFailed(TViewWindow* view, const CertificateRequestPtr& request);
+    void ViewPermission(TViewWindow* view, const PermissionRequestPtr& request);
+    void ViewFullScreen(TViewWindow* view, bool on);
+    CertificateExceptions certificateExceptions_;
+    PermissionDecisions permissionDecisions_;
+    // The frame's look before a page went to full screen; none while no page is.
+    struct FullScreenReturn {
+        QPointer<TViewWindow> view;
+        Qt::WindowStates frame;
+        Qt::WindowStates viewState;
+        QList<QWidget*> hidden;
+    };
+    std::optional<FullScreenReturn> fullScreen_;
+    std::unique_ptr<KeyCatcher> leaveFullScreen_;   // while a page is in full screen
     Downloads* downloads_ = nullptr;
 };
 

@@ -35,6 +35,7 @@ void TMainForm::connectView(TViewWindow* view) {
             guarded([this, view](int key, Qt::KeyboardModifiers modifiers, const QString& text) {
                 ViewUnusedKey(view, key, modifiers, text);
             }));
+    connectPrompts(view);
     connect(view, &TViewWindow::DownloadRequest, this,
             guarded([this](const std::shared_ptr<Download>& download) { ViewDownloadRequest(download); }));
 }

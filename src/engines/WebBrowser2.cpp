@@ -165,6 +165,22 @@ void DWebBrowserEvents2::firePrintFinished(const QString& path, bool ok, const Q
     ErrorBox::guard([&] { emit PrintFinished(path, ok, message); });
 }
 
+void DWebBrowserEvents2::fireSignInRequested(const AuthRequestPtr& request) {
+    ErrorBox::guard([&] { emit SignInRequested(request); });
+}
+
+void DWebBrowserEvents2::fireCertificateFailed(const CertificateRequestPtr& request) {
+    ErrorBox::guard([&] { emit CertificateFailed(request); });
+}
+
+void DWebBrowserEvents2::firePermissionRequested(const PermissionRequestPtr& request) {
+    ErrorBox::guard([&] { emit PermissionRequested(request); });
+}
+
+void DWebBrowserEvents2::fireFullScreenRequested(bool on) {
+    ErrorBox::guard([&] { emit FullScreenRequested(on); });
+}
+
 void DWebBrowserEvents2::fireDownloadRequest(std::shared_ptr<Download> download) {
     ErrorBox::guard([&] { emit DownloadRequest(download); });
     // Nobody took it (or every taker let it go): the engine must not write it anywhere.

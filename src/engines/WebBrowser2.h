@@ -5,6 +5,7 @@
 // never sees more of an engine than this.
 
 #include "engines/DocHost.h"
+#include "engines/PageRequests.h"
 #include "platform/Com.h"
 
 #include <QObject>
@@ -128,6 +129,13 @@ public:
     // A key the page did not use (or never got, because the frame's keys are the
     // frame's), as a Qt key with its modifiers and the text it types.
     void fireUnusedKey(int key, Qt::KeyboardModifiers modifiers, const QString& text);
+    // What the page asks that only the user may grant (engines/PageRequests.h). The
+    // handler keeps the request while it asks the user; one nobody keeps is refused.
+    void fireSignInRequested(const AuthRequestPtr& request);
+    void fireCertificateFailed(const CertificateRequestPtr& request);
+    void firePermissionRequested(const PermissionRequestPtr& request);
+    // The page's content (a video) went to full screen, or left it.
+    void fireFullScreenRequested(bool on);
     // A response the page will not show, to be saved as a file: a handler that wants it
     // keeps the reference (and may answer it before returning); one nobody keeps is
     // cancelled when this returns.
@@ -162,6 +170,10 @@ signals:
     void OnTheaterMode(bool theaterMode);
     void ActivateRequest();
     void UnusedKey(int key, Qt::KeyboardModifiers modifiers, const QString& text);
+    void SignInRequested(const AuthRequestPtr& request);
+    void CertificateFailed(const CertificateRequestPtr& request);
+    void PermissionRequested(const PermissionRequestPtr& request);
+    void FullScreenRequested(bool on);
     void DownloadRequest(const std::shared_ptr<Download>& download);
     void FindResult(int current, int total);
     void PrintFinished(const QString& path, bool ok, const QString& message);
@@ -194,6 +206,8 @@ public:
     virtual void SetClientSite(IOleClientSite* site) { (void)site; }
     // The engine's accelerator translation; null when the engine has none.
     virtual IOleInPlaceActiveObject* QueryInPlaceActiveObject() { return nullptr; }
+    // Takes the page's content out of full screen (FullScreenRequested reports it).
+    virtual HRESULT LeaveFullScreen() { return E_NOTIMPL; }
 
     // Find in page. Searches the page for the text (letter case counts when matchCase),
     // marks every match and shows one; the same text and case again steps to the next

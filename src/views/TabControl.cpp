@@ -33,20 +33,44 @@ void TTabControl::setTabWidth(int width) {
 
 void TTabControl::setButtonStyle(bool buttons) {
     buttons_ = buttons;
+    sizes_.clear();   // the shape is measured with
     setShape(buttons ? QTabBar::RoundedNorth : QTabBar::RoundedSouth);
     update();
 }
 
+QSize TTabControl::measured(int index, bool minimum) const {
+    const QString text = tabText(index);
+    // Titles come and go over a long session: the sizes of texts no tab shows any more
+    // are dropped now and then.
+    if (sizes_.size() > 2 * count() + 64) sizes_.clear();
+    Sizes& sizes = sizes_[text];
+    QSize& size = minimum ? sizes.minimum : sizes.natural;
+    // The minimum is the natural size of the shortened text, which QTabBar asks this
+    // strip for under the tab's index: measured apart, and not held while it asks.
+    if (!size.isValid()) {
+        const QSize found = minimum ? QTabBar::minimumTabSizeHint(index) : QTabBar::tabSizeHint(index);
+        sizes_[text].*(minimum ? &Sizes::minimum : &Sizes::natural) = found;
+        return found;
+    }
+    return size;
+}
+
 QSize TTabControl::tabSizeHint(int index) const {
-    QSize size = QTabBar::tabSizeHint(index);
+    QSize size = measured(index, false);
     if (tabWidth_ > 0) size.setWidth(tabWidth_);
     return size;
 }
 
 QSize TTabControl::minimumTabSizeHint(int index) const {
-    QSize size = QTabBar::minimumTabSizeHint(index);
+    QSize size = measured(index, true);
     if (tabWidth_ > 0) size.setWidth(tabWidth_);
     return size;
+}
+
+void TTabControl::changeEvent(QEvent* event) {
+    // What a tab's size is measured with.
+    if (event->type() == QEvent::FontChange || event->type() == QEvent::StyleChange) sizes_.clear();
+    QTabBar::changeEvent(event);
 }
 
 std::pair<int, int> TTabControl::tabsWithin(const QRect& area) const {

@@ -3,6 +3,7 @@
 // itself; the drawing and the tab operations belong to the tab strip, which installs
 // them here.
 
+#include <QHash>
 #include <QTabBar>
 #include <functional>
 #include <utility>
@@ -36,10 +37,18 @@ protected:
     QSize tabSizeHint(int index) const override;
     QSize minimumTabSizeHint(int index) const override;
     void paintEvent(QPaintEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
 private:
     int tabWidth_ = 0;
     bool buttons_ = false;
     DrawTab drawTab_;
     std::function<void()> beforeDrawTabs_;
+    // The strip lays every tab out again at each tab added and each title changed; a
+    // tab's size is measured once per text and font, not at every layout.
+    struct Sizes {
+        QSize natural, minimum;
+    };
+    QSize measured(int index, bool minimum) const;
+    mutable QHash<QString, Sizes> sizes_;
 };

@@ -52,6 +52,13 @@ void TViewWindow::embed(TEngineControl* c) {
             guarded([this](int key, Qt::KeyboardModifiers modifiers, const QString& text) {
                 emit UnusedKey(key, modifiers, text);
             }));
+    connect(events, &DWebBrowserEvents2::SignInRequested, this,
+            guarded([this](const AuthRequestPtr& request) { emit SignInRequested(request); }));
+    connect(events, &DWebBrowserEvents2::CertificateFailed, this,
+            guarded([this](const CertificateRequestPtr& request) { emit CertificateFailed(request); }));
+    connect(events, &DWebBrowserEvents2::PermissionRequested, this,
+            guarded([this](const PermissionRequestPtr& request) { emit PermissionRequested(request); }));
+    connect(events, &DWebBrowserEvents2::FullScreenRequested, this, guarded([this](bool on) { emit FullScreenRequested(on); }));
     connect(events, &DWebBrowserEvents2::DownloadRequest, this,
             guarded([this](const std::shared_ptr<Download>& download) { emit DownloadRequest(download); }));
     connect(events, &DWebBrowserEvents2::FindResult, this, guarded([this](int current, int total) {
@@ -67,6 +74,16 @@ TFindBar* TViewWindow::findBar() {
         widget()->layout()->addWidget(findBar_);
     }
     return findBar_;
+}
+
+void TViewWindow::showNotice(QWidget* notice) {
+    auto* layout = widget() ? qobject_cast<QVBoxLayout*>(widget()->layout()) : nullptr;
+    if (!layout) {
+        delete notice;   // no page to speak of: what it asks goes unanswered, refused
+        return;
+    }
+    layout->insertWidget(0, notice);
+    notice->show();
 }
 
 void TViewWindow::FormCreate(const TViewStart& start) {

@@ -4,6 +4,7 @@
 // bar. A view window changes only itself; it tells what happened through its signals and
 // the frame decides what of it the frame shows.
 
+#include "engines/PageRequests.h"
 #include "platform/Com.h"
 #include "views/WindowState.h"
 
@@ -73,6 +74,9 @@ public:
     // The window's find bar, below its page, hidden until opened; none for windows
     // without an engine.
     TFindBar* findBar();
+    // A bar above the page (a warning, a question about the page); the window owns it
+    // from then on and it goes with the window, or when it deletes itself.
+    void showNotice(QWidget* notice);
 
 signals:
     // The engine's events, after the window has changed itself.
@@ -90,6 +94,11 @@ signals:
     void ActivateRequest();
     // A key the page did not use, for the frame's shortcuts, menus and focused widget.
     void UnusedKey(int key, Qt::KeyboardModifiers modifiers, const QString& text);
+    // What the page asks that only the user may grant; the frame asks and answers.
+    void SignInRequested(const AuthRequestPtr& request);
+    void CertificateFailed(const CertificateRequestPtr& request);
+    void PermissionRequested(const PermissionRequestPtr& request);
+    void FullScreenRequested(bool on);
     // A response the page will not show: the frame offers it as a file to save.
     void DownloadRequest(const std::shared_ptr<Download>& download);
 

@@ -13,10 +13,12 @@
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
+#include <cstdint>
 #include <cstring>
 #include <fcntl.h>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <unistd.h>
 
@@ -189,6 +191,189 @@ void onMouseTarget(WebKitWebView*, WebKitHitTestResult* hit, guint, gpointer dat
     send("status", v->id, {link ? orEmpty(webkit_hit_test_result_get_link_uri(hit)) : std::string()});
 }
 
+// What pages asked the user, held until the shell answers, by the number it was sent
+// under. A request of a view that closes is refused.
+struct Asked {
+    std::int64_t view = 0;
+    GObject* request = nullptr;            // a WebKitAuthenticationRequest or WebKitPermissionRequest
+    GTlsCertificate* certificate = nullptr;
+    std::string host;
+    std::string uri;
+};
+
+std::map<std::int64_t, Asked> asked;
+std::int64_t lastAsked = 0;
+
+// Our own answer must not come back as WebKit's cancelling the request.
+void detachCancelled(GObject* request) {
+    g_signal_handlers_disconnect_matched(request, G_SIGNAL_MATCH_ID,
+                                         g_signal_lookup("cancelled", WEBKIT_TYPE_AUTHENTICATION_REQUEST), 0, nullptr,
+                                         nullptr, nullptr);
+}
+
+void refuse(const Asked& a) {
+    if (a.request && WEBKIT_IS_AUTHENTICATION_REQUEST(a.request)) {
+        detachCancelled(a.request);
+        webkit_authentication_request_cancel(WEBKIT_AUTHENTICATION_REQUEST(a.request));
+    } else if (a.request && WEBKIT_IS_PERMISSION_REQUEST(a.request)) {
+        webkit_permission_request_deny(WEBKIT_PERMISSION_REQUEST(a.request));
+    }
+}
+
+void release(Asked& a) {
+    if (a.request) g_object_unref(a.request);
+    if (a.certificate) g_object_unref(a.certificate);
+    a.request = nullptr;
+    a.certificate = nullptr;
+}
+
+std::int64_t remember(Asked a) {
+    const std::int64_t id = ++lastAsked;
+    asked[id] = std::move(a);
+    return id;
+}
+
+// The request the shell answers, if it is still waiting and belongs to that view.
+std::optional<Asked> takeAsked(const Message& m) {
+    const auto id = HostProtocol::number(m.args[0], INT64_MAX / 10);
+    const auto it = id ? asked.find(*id) : asked.end();
+    if (it == asked.end() || it->second.view != m.view) return std::nullopt;
+    Asked a = it->second;
+    asked.erase(it);
+    return a;
+}
+
+void forgetAskedOf(std::int64_t view) {
+    for (auto it = asked.begin(); it != asked.end();) {
+        if (it->second.view != view) {
+            ++it;
+            continue;
+        }
+        refuse(it->second);
+        release(it->second);
+        it = asked.erase(it);
+    }
+}
+
+std::string siteOf(const char* uri) {
+    if (!uri) return {};
+    WebKitSecurityOrigin* origin = webkit_security_origin_new_for_uri(uri);
+    if (!origin) return {};
+    gchar* text = webkit_security_origin_to_string(origin);
+    std::string site = orEmpty(text);
+    g_free(text);
+    webkit_security_origin_unref(origin);
+    return site;
+}
+
+gboolean onAuthenticate(WebKitWebView*, WebKitAuthenticationRequest* request, gpointer data) {
+    auto* v = static_cast<View*>(data);
+    std::string host = orEmpty(webkit_authentication_request_get_host(request));
+    const guint port = webkit_authentication_request_get_port(request);
+    if (port != 0 && port != 80 && port != 443) host += ":" + std::to_string(port);
+    const std::int64_t id = remember({v->id, G_OBJECT(g_object_ref(request)), nullptr, host, {}});
+    // A load that stops takes its sign-in with it; an answer after that has nobody to go to.
+    g_signal_connect(request, "cancelled", G_CALLBACK(+[](WebKitAuthenticationRequest*, gpointer idData) {
+        const auto it = asked.find(static_cast<std::int64_t>(reinterpret_cast<std::intptr_t>(idData)));
+        if (it == asked.end()) return;
+        release(it->second);
+        asked.erase(it);
+    }), reinterpret_cast<gpointer>(static_cast<std::intptr_t>(id)));
+    send("signin", v->id, {std::to_string(id), host, orEmpty(webkit_authentication_request_get_realm(request)),
+                           webkit_authentication_request_is_for_proxy(request) ? "1" : "0"});
+    return TRUE;
+}
+
+std::string certificateReason(GTlsCertificateFlags errors) {
+    if (errors & G_TLS_CERTIFICATE_UNKNOWN_CA) return "untrusted";
+    if (errors & G_TLS_CERTIFICATE_BAD_IDENTITY) return "name";
+    if (errors & (G_TLS_CERTIFICATE_EXPIRED | G_TLS_CERTIFICATE_NOT_ACTIVATED)) return "expired";
+    if (errors & G_TLS_CERTIFICATE_REVOKED) return "revoked";
+    if (errors & G_TLS_CERTIFICATE_INSECURE) return "insecure";
+    return "other";
+}
+
+gboolean onTlsErrors(WebKitWebView*, gchar* failingUri, GTlsCertificate* certificate, GTlsCertificateFlags errors,
+                     gpointer data) {
+    auto* v = static_cast<View*>(data);
+    GUri* uri = g_uri_parse(failingUri, G_URI_FLAGS_NONE, nullptr);
+    const std::string host = uri ? orEmpty(g_uri_get_host(uri)) : std::string();
+    if (uri) g_uri_unref(uri);
+    const std::int64_t id =
+        remember({v->id, nullptr, G_TLS_CERTIFICATE(g_object_ref(certificate)), host, orEmpty(failingUri)});
+    send("certificate", v->id, {std::to_string(id), host, orEmpty(failingUri), certificateReason(errors)});
+    // The shell shows the warning in its own words; WebKit's English error page stays away.
+    return TRUE;
+}
+
+gboolean onPermission(WebKitWebView* web, WebKitPermissionRequest* request, gpointer data) {
+    auto* v = static_cast<View*>(data);
+    std::string feature;
+    if (WEBKIT_IS_GEOLOCATION_PERMISSION_REQUEST(request)) {
+        feature = "geolocation";
+    } else if (WEBKIT_IS_NOTIFICATION_PERMISSION_REQUEST(request)) {
+        feature = "notifications";
+    } else if (WEBKIT_IS_POINTER_LOCK_PERMISSION_REQUEST(request)) {
+        feature = "pointerlock";
+    } else if (WEBKIT_IS_USER_MEDIA_PERMISSION_REQUEST(request)) {
+        auto* media = WEBKIT_USER_MEDIA_PERMISSION_REQUEST(request);
+        const bool audio = webkit_user_media_permission_is_for_audio_device(media);
+        const bool video = webkit_user_media_permission_is_for_video_device(media);
+        feature = webkit_user_media_permission_is_for_display_device(media) ? "screen"
+                  : audio && video                                          ? "camera+microphone"
+                  : video                                                   ? "camera"
+                                                                            : "microphone";
+    } else {
+        // Anything else a page may want (plug-ins, other sites' data) is not ours to give.
+        webkit_permission_request_deny(request);
+        return TRUE;
+    }
+    const std::int64_t id = remember({v->id, G_OBJECT(g_object_ref(request)), nullptr, {}, {}});
+    send("permission", v->id, {std::to_string(id), feature, siteOf(webkit_web_view_get_uri(web))});
+    return TRUE;
+}
+
+// The page's content fills the view; the shell makes the view as large as the screen.
+// Esc leaves, WebKit's own key.
+gboolean onFullScreen(WebKitWebView*, gpointer data, bool on) {
+    send("fullscreen", static_cast<View*>(data)->id, {on ? "1" : "0"});
+    return FALSE;
+}
+
+void answerAsked(View* v, const Message& m) {
+    std::optional<Asked> a = takeAsked(m);
+    if (!a) return;   // answered, cancelled by WebKit, or never ours
+    const bool yes = m.args[1] != "0";
+    if (m.kind == "signinanswer" && a->request && WEBKIT_IS_AUTHENTICATION_REQUEST(a->request)) {
+        auto* request = WEBKIT_AUTHENTICATION_REQUEST(a->request);
+        detachCancelled(a->request);
+        if (yes) {
+            // Kept for this answer only: nothing of it is stored anywhere.
+            WebKitCredential* credential =
+                webkit_credential_new(m.args[2].c_str(), m.args[3].c_str(), WEBKIT_CREDENTIAL_PERSISTENCE_NONE);
+            webkit_authentication_request_authenticate(request, credential);
+            webkit_credential_free(credential);
+        } else {
+            // Going on without a name shows the page the server sent with its refusal;
+            // cancelling would stop the load and leave nothing.
+            webkit_authentication_request_authenticate(request, nullptr);
+        }
+    } else if (m.kind == "permissionanswer" && a->request && WEBKIT_IS_PERMISSION_REQUEST(a->request)) {
+        if (yes)
+            webkit_permission_request_allow(WEBKIT_PERMISSION_REQUEST(a->request));
+        else
+            webkit_permission_request_deny(WEBKIT_PERMISSION_REQUEST(a->request));
+    } else if (m.kind == "certificateanswer" && a->certificate) {
+        if (yes) {
+            webkit_web_context_allow_tls_certificate_for_host(context, a->certificate, a->host.c_str());
+            webkit_web_view_load_uri(v->web, a->uri.c_str());
+        }
+    } else {
+        refuse(*a);   // an answer of the wrong kind: nothing is granted on it
+    }
+    release(*a);
+}
+
 // --- downloads -------------------------------------------------------------------------
 // A response the view cannot show becomes a download, as does a link the site marks as
 // one. The shell is asked before a byte is written; meanwhile WebKit holds the transfer.
@@ -334,6 +519,15 @@ View* createView(std::int64_t id, int width, int height) {
     g_signal_connect(v->web, "load-changed", G_CALLBACK(onLoadChanged), raw);
     g_signal_connect(v->web, "web-process-terminated", G_CALLBACK(onWebProcessTerminated), raw);
     g_signal_connect(v->web, "mouse-target-changed", G_CALLBACK(onMouseTarget), raw);
+    g_signal_connect(v->web, "authenticate", G_CALLBACK(onAuthenticate), raw);
+    g_signal_connect(v->web, "load-failed-with-tls-errors", G_CALLBACK(onTlsErrors), raw);
+    g_signal_connect(v->web, "permission-request", G_CALLBACK(onPermission), raw);
+    g_signal_connect(v->web, "enter-fullscreen", G_CALLBACK(+[](WebKitWebView* web, gpointer data) {
+        return onFullScreen(web, data, true);
+    }), raw);
+    g_signal_connect(v->web, "leave-fullscreen", G_CALLBACK(+[](WebKitWebView* web, gpointer data) {
+        return onFullScreen(web, data, false);
+    }), raw);
     g_signal_connect(v->web, "decide-policy", G_CALLBACK(onDecidePolicy), raw);
     g_signal_connect(v->web, "notify::title", G_CALLBACK(+[](WebKitWebView*, GParamSpec*, gpointer data) {
         reportTitle(static_cast<View*>(data));
@@ -369,6 +563,7 @@ void closeView(std::int64_t id) {
     if (it == views.end()) return;
     std::unique_ptr<View> v = std::move(it->second);
     views.erase(it);
+    forgetAskedOf(id);
     g_signal_handlers_disconnect_by_data(v->web, v.get());
     g_signal_handlers_disconnect_by_data(webkit_web_view_get_back_forward_list(v->web), v.get());
     g_signal_handlers_disconnect_by_data(v->window, v.get());
@@ -561,6 +756,11 @@ void handle(const Message& m) {
             return;
         }
         print(v, m.args[0], *width / 100.0, *height / 100.0, m.args[3] != "0");
+    } else if (m.kind == "leavefullscreen") {
+        webkit_web_view_evaluate_javascript(v->web, "document.fullscreenElement && document.exitFullscreen(), true", -1,
+                                            nullptr, nullptr, nullptr, nullptr, nullptr);
+    } else if (m.kind == "signinanswer" || m.kind == "certificateanswer" || m.kind == "permissionanswer") {
+        answerAsked(v, m);
     }
 }
 

@@ -194,6 +194,7 @@ void BlinkBrowser::wirePage() {
     });
     connect(page_, &QWebEnginePage::renderProcessTerminated, this,
             [this](QWebEnginePage::RenderProcessTerminationStatus status, int) { rendererTerminated(status); });
+    wireRequests();
     connect(page_->action(QWebEnginePage::Back), &QAction::changed, this, [this] { reportHistory(false); });
     connect(page_->action(QWebEnginePage::Forward), &QAction::changed, this, [this] { reportHistory(false); });
     // Downloads are the shared profile's; each page reports its own.

@@ -9,10 +9,14 @@
 #include <QList>
 #include <QObject>
 #include <QPointer>
+#include <optional>
 
+class QAuthenticator;
 class QLabel;
 class QStackedWidget;
 class QUrl;
+class QWebEngineCertificateError;
+class QWebEngineFullScreenRequest;
 class QWebEngineNewWindowRequest;
 class QWebEnginePage;
 class QWebEngineProfile;
@@ -40,6 +44,7 @@ public:
     QWidget* widget() override;
     void SetClientSite(IOleClientSite* site) override;
     IOleInPlaceActiveObject* QueryInPlaceActiveObject() override { return this; }
+    HRESULT LeaveFullScreen() override;
     // Engine accelerators: F5 / Ctrl+R reload, Ctrl+F5 reload from the server, Esc stops
     // a load, Alt+Left / Alt+Right go back and forward, F1 asks the host for help. The
     // host is asked first and may take the key.
@@ -80,6 +85,14 @@ private:
     void showPage();
     HRESULT saveAs();
     void findAgain(int request, const QString& text, int flags, int attempt);
+    // What the page asks of the user (BlinkRequests.cpp).
+    void wireRequests();
+    // proxyHost: none for the site's own sign-in.
+    void authenticate(const QUrl& url, QAuthenticator* authenticator, const std::optional<QString>& proxyHost);
+    void certificateError(QWebEngineCertificateError error);
+    void permissionRequested(const QUrl& origin, int feature);
+    void fullScreenRequested(QWebEngineFullScreenRequest request);
+    bool fullScreen_ = false;
 
     QPointer<QStackedWidget> container_;
     QPointer<QWebEngineView> view_;

@@ -110,7 +110,10 @@ void ChromiumBrowser::applyHostAnswers() {
     const HostAnswers before = applied_.value_or(HostAnswers{});
     applied_ = answers_;
     if (first || HostRules::holdsEveryRequest(before) != HostRules::holdsEveryRequest(answers_))
-        send(QStringLiteral("Fetch.enable"), {{QStringLiteral("patterns"), HostRules::fetchPatterns(answers_)}});
+        // Sign-in challenges of the requests held come to the program, which asks in its
+        // own dialog.
+        send(QStringLiteral("Fetch.enable"),
+             {{QStringLiteral("patterns"), HostRules::fetchPatterns(answers_)}, {QStringLiteral("handleAuthRequests"), true}});
     if (first ? answers_.scriptsOff() : before.scriptsOff() != answers_.scriptsOff())
         send(QStringLiteral("Emulation.setScriptExecutionDisabled"), {{QStringLiteral("value"), answers_.scriptsOff()}});
     if (first ? answers_.has(DOCHOSTUIFLAG_SCROLL_NO) : before.has(DOCHOSTUIFLAG_SCROLL_NO) != answers_.has(DOCHOSTUIFLAG_SCROLL_NO))
@@ -159,6 +162,7 @@ void ChromiumBrowser::pageReady(const QString& session, const QString& targetId,
     // user's language, instead of opening Chromium's own window.
     send(QStringLiteral("Page.setInterceptFileChooserDialog"), {{QStringLiteral("enabled"), true}});
     send(QStringLiteral("Page.addScriptToEvaluateOnNewDocument"), {{QStringLiteral("source"), PageScript::source(binding)}});
+    watchCertificates();
     // Every document the page is about to fetch is held back first, so that
     // BeforeNavigate2 can cancel it before it leaves; with a host, whatever its answers
     // need held back as well.
@@ -306,6 +310,10 @@ void ChromiumBrowser::pageEvent(const QString& method, const QJsonObject& params
             bindingCalled(params.value(QStringLiteral("payload")).toString());
     } else if (method == QLatin1String("Fetch.requestPaused")) {
         requestPaused(params);
+    } else if (method == QLatin1String("Fetch.authRequired")) {
+        authRequired(params);
+    } else if (method == QLatin1String("Security.certificateError")) {
+        certificateError(params);
     } else if (method == QLatin1String("Inspector.targetCrashed")) {
         page_.showGone(Chromium::processGoneMessage());
         finishLoading();
@@ -349,6 +357,7 @@ void ChromiumBrowser::bindingCalled(const QString& payload) {
     }
     case PageScript::Report::Kind::Key: events().fireUnusedKey(report.key, report.modifiers, report.text); break;
     case PageScript::Report::Kind::Menu: contextMenu(report); break;
+    case PageScript::Report::Kind::Ask: permissionAsked(report.text); break;
     case PageScript::Report::Kind::None: break;
     }
 }

@@ -90,6 +90,11 @@ private:
     HRESULT saveAs();
     void runFindScript(const QString& expression, bool report, bool retry);
     void makeFindWorld();
+    // What the page asks of the user (ChromiumRequests.cpp).
+    void watchCertificates();
+    void authRequired(const QJsonObject& params);
+    void certificateError(const QJsonObject& params);
+    void permissionAsked(const QString& feature);
 
     QString builtInClassId_;
     EmbeddedPage page_;

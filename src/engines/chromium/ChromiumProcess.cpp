@@ -323,6 +323,7 @@ void ChromiumProcess::checkVersion() {
     ready_ = true;
     Chromium::recordVersion(version_);
     allowDownloads();
+    refusePermissions();
     openNextWindow();
 }
 
@@ -349,6 +350,16 @@ void ChromiumProcess::hideFactoryWindow() {
         }
     });
     timer->start(10);
+}
+
+void ChromiumProcess::refusePermissions() {
+    // Chromium tells its driver nothing of a page asking for these, and its own question
+    // would be a bubble of Chromium's in the page: every site is refused them instead.
+    for (const char* name : {"geolocation", "notifications", "camera", "microphone", "display-capture", "midi-sysex",
+                             "pointer-lock", "keyboard-lock", "window-management", "local-fonts", "clipboard-read"})
+        pipe_->call(QStringLiteral("Browser.setPermission"),
+                    {{QStringLiteral("permission"), QJsonObject{{QStringLiteral("name"), QString::fromLatin1(name)}}},
+                     {QStringLiteral("setting"), QStringLiteral("denied")}});
 }
 
 void ChromiumProcess::allowDownloads() {

@@ -74,6 +74,7 @@ private:
     void findSpareWindow();
     void hideFactoryWindow();
     void allowDownloads();
+    void refusePermissions();
     void downloadEvent(const QString& method, const QJsonObject& params);
     Page* pageOfSession(const QString& session);
 

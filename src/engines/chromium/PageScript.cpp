@@ -55,6 +55,33 @@ QString source(const QString& bindingName) {
   }, true);
   addEventListener('mouseout', (e) => { if (!e.relatedTarget) hover(null); }, true);
   if (window !== window.top) return;
+  // A feature the page asks for waits for the frame's question: the browser refuses it to
+  // every site the user has not allowed, and tells nobody that a page asked.
+  // Nothing here may keep the rest of the script from running.
+  try {
+    const waiting = {};
+    const ask = (feature, go) => { (waiting[feature] = waiting[feature] || []).push(go); post({k: 'ask', f: feature}); };
+    Object.defineProperty(globalThis, '%1_answered', {value: (feature) => {
+      const list = waiting[feature] || [];
+      delete waiting[feature];
+      list.forEach((go) => { try { go(); } catch (e) {} });
+    }});
+    const geo = navigator.geolocation;
+    if (geo) {
+      const current = geo.getCurrentPosition.bind(geo);
+      geo.getCurrentPosition = function (...a) { ask('geolocation', () => current(...a)); };
+    }
+    const devices = navigator.mediaDevices;
+    if (devices && devices.getUserMedia) {
+      const media = devices.getUserMedia.bind(devices);
+      devices.getUserMedia = (c) => new Promise((resolve, reject) => ask(
+        c && c.video ? (c.audio ? 'camera+microphone' : 'camera') : 'microphone', () => media(c).then(resolve, reject)));
+    }
+    if (globalThis.Notification && Notification.requestPermission) {
+      const notify = Notification.requestPermission.bind(Notification);
+      Notification.requestPermission = () => new Promise((resolve) => ask('notifications', () => notify().then(resolve)));
+    }
+  } catch (e) {}
   let title = null;
   const tell = () => { if (document.title !== title) { title = document.title; post({k: 'title', t: title}); } };
   const watch = () => {
@@ -123,6 +150,9 @@ Report parse(const QString& payload) {
         report.image = m.value(QStringLiteral("image")).toString();
         report.editable = m.value(QStringLiteral("editable")).toBool();
         report.text = m.value(QStringLiteral("selection")).toString();
+    } else if (kind == QLatin1String("ask")) {
+        report.kind = Report::Kind::Ask;
+        report.text = m.value(QStringLiteral("f")).toString();
     } else if (kind == QLatin1String("key")) {
         report.key = qtKeyOfKeyCode(m.value(QStringLiteral("c")).toInt());
         if (!report.key) return {};

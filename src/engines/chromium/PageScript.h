@@ -17,8 +17,8 @@ QString zoomNow(double factor);
 
 // One report of the script, as the frame acts on it.
 struct Report {
-    enum class Kind { None, Click, Status, Title, Key, Menu } kind = Kind::None;
-    QString text;   // status, title, the key's text, the menu's selected text
+    enum class Kind { None, Click, Status, Title, Key, Menu, Ask } kind = Kind::None;
+    QString text;   // status, title, the key's text, the menu's selected text, the feature asked for
     QString link;   // what a right-click was on
     QString image;
     bool editable = false;

@@ -16,7 +16,7 @@ struct KindInfo {
     bool connection = false;
 };
 
-constexpr std::array<KindInfo, 40> Kinds = {{
+constexpr std::array<KindInfo, 48> Kinds = {{
     {"create", Direction::ToHost, 2, 0b11},
     {"show", Direction::ToHost, 0, 0},
     {"resize", Direction::ToHost, 2, 0b11},
@@ -32,6 +32,10 @@ constexpr std::array<KindInfo, 40> Kinds = {{
     {"focus", Direction::ToHost, 1, 0b1},
     {"close", Direction::ToHost, 0, 0},
     {"quit", Direction::ToHost, 0, 0},
+    {"signinanswer", Direction::ToHost, 4, 0b0011},
+    {"certificateanswer", Direction::ToHost, 2, 0b11},
+    {"permissionanswer", Direction::ToHost, 2, 0b11},
+    {"leavefullscreen", Direction::ToHost, 0, 0},
     {"ready", Direction::ToShell, 1, 0b1},
     {"window", Direction::ToShell, 1, 0b1},
     {"title", Direction::ToShell, 1, 0},
@@ -45,6 +49,10 @@ constexpr std::array<KindInfo, 40> Kinds = {{
     {"key", Direction::ToShell, 3, 0b011},
     {"saved", Direction::ToShell, 2, 0},
     {"gone", Direction::ToShell, 1, 0},
+    {"signin", Direction::ToShell, 4, 0b1001},
+    {"certificate", Direction::ToShell, 4, 0b0001},
+    {"permission", Direction::ToShell, 3, 0b001},
+    {"fullscreen", Direction::ToShell, 1, 0b1},
     {"error", Direction::Both, 1, 0},
     {"download", Direction::ToShell, 5, 0b10001},
     {"downloadprogress", Direction::ToShell, 3, 0b111, true},

@@ -28,6 +28,14 @@
 //   error V TEXT                         gone V REASON
 //                                        error V TEXT
 //
+// What a page asks of the user carries the host's number for the request (ID); the
+// shell answers each once, 1 yes and 0 no. A request of a view that closes is refused.
+//   signinanswer V ID 0|1 USER PASSWORD  signin V ID HOST REALM PROXY(0|1)
+//   certificateanswer V ID 0|1           certificate V ID HOST URL REASON
+//   permissionanswer V ID 0|1            permission V ID FEATURE SITE
+//   leavefullscreen V                    fullscreen V 0|1
+// REASON: untrusted, expired, name, revoked, insecure or other. FEATURE: geolocation,
+// notifications, camera, microphone, camera+microphone, screen or pointerlock.
 // Downloads belong to the connection, not to a view: once a view's page has started one,
 // it goes on when the view closes. The host numbers them (ID) and waits, before it writes
 // anything, for the shell's answer: a path to write to, or cancel.

@@ -113,6 +113,8 @@ void WebKitBrowser::hostEvent(const std::string& kind, const std::vector<std::st
     } else if (kind == "gone") {
         page_.showGone(WebKit::pageGoneMessage());
         finishLoading();
+    } else {
+        hostRequest(kind, args);
     }
 }
 

@@ -29,6 +29,7 @@ public:
     HRESULT ExecWB(int cmdID, int cmdexecopt, const Variant& pvaIn, Variant* pvaOut) override;
     HRESULT GetProperty(int dispId, Variant& result) override;
     QWidget* widget() override;
+    HRESULT LeaveFullScreen() override;
     // Find in page and printing, done by the host (WebKitFindPrint.cpp).
     HRESULT Find(const QString& text, bool forward, bool matchCase) override;
     HRESULT StopFinding() override;
@@ -60,6 +61,8 @@ private:
     void finishLoading();
     HRESULT saveAs();
     bool send(const std::string& kind, std::vector<std::string> args = {});
+    // What the page asks of the user (WebKitRequests.cpp).
+    void hostRequest(const std::string& kind, const std::vector<std::string>& args);
 
     EmbeddedPage page_;
     std::int64_t view_ = 0;
