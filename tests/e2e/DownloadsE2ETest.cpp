@@ -65,9 +65,7 @@ struct DownloadsE2E : ::testing::TestWithParam<Engine> {
     TViewWindow* view = nullptr;
 
     static void SetUpTestSuite() {
-        IeEngines::registerBoth();
-        WebKit::setHostProgram(QStringLiteral(TAVIX_WEBKIT_HOST));
-        WebKit::registerEngine();
+        IeEngines::registerEveryEngine();
         file = randomFile();
     }
 

@@ -45,9 +45,7 @@ struct FindPrintE2E : ::testing::TestWithParam<Engine> {
     TViewWindow* view = nullptr;
 
     static void SetUpTestSuite() {
-        IeEngines::registerBoth();
-        WebKit::setHostProgram(QStringLiteral(TAVIX_WEBKIT_HOST));
-        WebKit::registerEngine();
+        IeEngines::registerEveryEngine();
     }
 
     void SetUp() override {

@@ -9,6 +9,7 @@
 #include "engines/chromium/ChromiumBrowser.h"
 #include "engines/chromium/ChromiumEngine.h"
 #include "engines/chromium/ChromiumProcess.h"
+#include "engines/webkit/WebKitEngine.h"
 
 #include <QDir>
 #include <QTemporaryDir>
@@ -42,6 +43,14 @@ inline void registerBoth() {
         void TearDown() override { Chromium::shutdown(); }
     };
     ::testing::AddGlobalTestEnvironment(new Quit);
+}
+
+// Every engine a page of the frame may get: both of the Internet Explorer slot, and
+// WebKit in the host this build made; once per program.
+inline void registerEveryEngine() {
+    registerBoth();
+    WebKit::setHostProgram(QStringLiteral(TAVIX_WEBKIT_HOST));
+    WebKit::registerEngine();
 }
 
 // The page a test runs with the system's Chromium needs the program; without it the test

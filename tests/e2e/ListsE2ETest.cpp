@@ -105,9 +105,7 @@ struct ListsE2E : ::testing::Test {
     std::unique_ptr<TMainForm> form;
 
     static void SetUpTestSuite() {
-        IeEngines::registerBoth();
-        WebKit::setHostProgram(QStringLiteral(TAVIX_WEBKIT_HOST));
-        WebKit::registerEngine();
+        IeEngines::registerEveryEngine();
     }
 
     void SetUp() override {

@@ -84,9 +84,7 @@ struct PromptsE2E : ::testing::TestWithParam<PageEngine> {
     std::unique_ptr<TMainForm> form;
 
     static void SetUpTestSuite() {
-        IeEngines::registerBoth();
-        WebKit::setHostProgram(QStringLiteral(TAVIX_WEBKIT_HOST));
-        WebKit::registerEngine();
+        IeEngines::registerEveryEngine();
         server = new Server;
         if (!server->start()) {
             delete server;
