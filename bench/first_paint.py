@@ -21,6 +21,10 @@ view maximized in the frame:
               Internet Explorer slot and, with --webkit-host, in the Gekko slot
   typed       the address is typed (TYPE_DELAY_MS between keys) and Enter pressed as soon as
               the frame has the keyboard (X input focus)
+and, in each of these starts, the frame's longest unanswered moment from its first paint
+on: the longest round trip of a window manager's ping (_NET_WM_PING, which Qt answers on
+the frame's own thread), sent every 5 ms from another X connection until the page is on
+the screen and for a second after (a plain start: for 1.5 s after the paint).
 "Painted" is the same test for every program: the screen in the middle of the frame's
 window (the middle half of its width and height) shows the page's own background colour
 over half of it or more (the screen is read every 10 ms). Pages come from
@@ -94,6 +98,7 @@ def page_url(tag):
 
 
 xlib = ctypes.cdll.LoadLibrary(ctypes.util.find_library("X11"))
+xlib.XInitThreads()  # the ping prober has a connection of its own on another thread
 xlib.XOpenDisplay.restype = ctypes.c_void_p
 xlib.XGetImage.restype = ctypes.c_void_p
 xlib.XGetImage.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_int, ctypes.c_int, ctypes.c_uint,
@@ -115,6 +120,12 @@ xlib.XTranslateCoordinates.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c
                                        ctypes.POINTER(ctypes.c_int), ctypes.POINTER(ctypes.c_int),
                                        ctypes.POINTER(ctypes.c_ulong)]
 xlib.XGetInputFocus.argtypes = [ctypes.c_void_p, ctypes.POINTER(ctypes.c_ulong), ctypes.POINTER(ctypes.c_int)]
+xlib.XSendEvent.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_int, ctypes.c_long, ctypes.c_void_p]
+xlib.XSelectInput.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_long]
+xlib.XPending.argtypes = [ctypes.c_void_p]
+xlib.XNextEvent.argtypes = [ctypes.c_void_p, ctypes.c_void_p]
+xlib.XFlush.argtypes = [ctypes.c_void_p]
+xlib.XCloseDisplay.argtypes = [ctypes.c_void_p]
 ERROR_HANDLER = ctypes.CFUNCTYPE(ctypes.c_int, ctypes.c_void_p, ctypes.c_void_p)(lambda d, e: 0)
 xlib.XSetErrorHandler(ERROR_HANDLER)
 display = None
@@ -166,9 +177,9 @@ def find_frame(pid):
     return None
 
 
-def painted(win):
+def painted(win, d=None):
     """The top 60 rows of the window (menu and tool bars) hold a picture."""
-    image = xlib.XGetImage(x_display(), int(win), 0, 0, 400, 60, 0xFFFFFFFF, 2)  # ZPixmap
+    image = xlib.XGetImage(d or x_display(), int(win), 0, 0, 400, 60, 0xFFFFFFFF, 2)  # ZPixmap
     if not image:
         return False
     data_ptr = ctypes.c_void_p.from_address(image + 16).value
@@ -208,6 +219,75 @@ def page_on_screen(win):
     xlib.XFree(image)
     r, g, b = PAGE_COLOUR
     return data.count(bytes((b, g, r))) * 2 >= width * height  # 32-bit pixels, blue first
+
+
+class ClientMessage(ctypes.Structure):
+    _fields_ = [("type", ctypes.c_int), ("serial", ctypes.c_ulong), ("send_event", ctypes.c_int),
+                ("display", ctypes.c_void_p), ("window", ctypes.c_ulong), ("message_type", ctypes.c_ulong),
+                ("format", ctypes.c_int), ("data", ctypes.c_long * 5), ("pad", ctypes.c_char * 96)]
+
+
+class PingProber:
+    """The frame's longest unanswered moment: pings the window as a window manager does,
+    one at a time, 5 ms apart, from the window's first paint until stop(); the longest
+    wait for an answer is the longest the frame's thread did not take its events. Qt
+    answers by sending the ping back to the root window, which this connection watches."""
+
+    def __init__(self, win):
+        self.win = int(win)
+        self.longest = NAN
+        self.answers = 0
+        self.slow = []  # (monotonic time sent, wait) of every wait over 50 ms, for the log
+        self.stopping = threading.Event()
+        self.thread = threading.Thread(target=self.run, daemon=True)
+        self.thread.start()
+
+    def stop(self):
+        self.stopping.set()
+        self.thread.join(30)
+        return self.longest
+
+    def run(self):
+        d = xlib.XOpenDisplay(None)
+        try:
+            self.probe(d)
+        finally:
+            xlib.XCloseDisplay(d)
+
+    def probe(self, d):
+        root = xlib.XDefaultRootWindow(d)
+        protocols = xlib.XInternAtom(d, b"WM_PROTOCOLS", 0)
+        ping = xlib.XInternAtom(d, b"_NET_WM_PING", 0)
+        while not self.stopping.is_set() and not painted(self.win, d):
+            time.sleep(0.005)
+        xlib.XSelectInput(d, root, (1 << 17) | (1 << 19))  # Structure- and SubstructureNotifyMask: Qt answers with the first
+        longest, serial = 0.0, 0
+        event = ClientMessage()
+        while not self.stopping.is_set():
+            serial += 1
+            message = ClientMessage(type=33, window=self.win, message_type=protocols, format=32)
+            message.data[0], message.data[1], message.data[2] = ping, serial, self.win
+            sent = time.monotonic()
+            if not xlib.XSendEvent(d, self.win, 0, 0, ctypes.byref(message)):
+                return
+            xlib.XFlush(d)
+            answered = False
+            while not answered and not self.stopping.is_set():
+                while xlib.XPending(d):
+                    xlib.XNextEvent(d, ctypes.byref(event))
+                    if event.type == 33 and event.data[0] == ping and event.data[1] == serial:
+                        answered = True
+                if not answered:
+                    time.sleep(0.001)
+            wait = time.monotonic() - sent
+            if answered:
+                self.answers += 1
+            if wait > 0.05:
+                self.slow.append((sent, wait))
+            # A ping still out when measuring ends counts as far as it got.
+            longest = max(longest, wait)
+            self.longest = longest
+            time.sleep(0.005)
 
 
 def has_focus(win):
@@ -278,7 +358,7 @@ def run_ref(ref):
     for line in out.splitlines():
         if line.startswith("first-paint-monotonic-ms "):
             reported = float(line.split()[1]) / 1000.0 - t0
-    return mapped, NAN, reported, NAN, NAN, NAN, NAN
+    return mapped, NAN, reported, NAN, NAN, NAN, NAN, NAN
 
 
 def program_folder(tavix, config, session=None, host=None):
@@ -311,7 +391,9 @@ def run_once(tavix, tag):
         while not painted(win) and time.monotonic() - t0 < 30:
             pass
         paint = time.monotonic() - t0
+        prober = PingProber(win)
         time.sleep(1.5)
+        gap = prober.stop()
         chromium = chromium_children(proc.pid)
         subprocess.run(["xdotool", "mousemove", "--window", win, "250", "67", "click", "1"])
         time.sleep(0.2)
@@ -332,7 +414,7 @@ def run_once(tavix, tag):
                 idle = stamp(line, "startup-finished") - t0
             if stamp(line, "engine-loaded") is not None:
                 engine = stamp(line, "engine-loaded") - t0
-        return mapped, paint, reported, idle, chromium, load, engine
+        return mapped, paint, reported, idle, chromium, load, engine, gap
     finally:
         shutil.rmtree(folder, ignore_errors=True)
 
@@ -340,14 +422,17 @@ def run_once(tavix, tag):
 def wait_for_page(proc, tag, typed=False):
     """Runs a started program (proc, started at proc.t0) until the bench page is on the
     screen; with typed, its address is typed once the frame has the keyboard. Gives, in s
-    from exec: page painted, page sent by the server, page's onload at the server, and the
-    time the typing took (focus to Enter)."""
+    from exec: page painted, page sent by the server, page's onload at the server, the
+    time the typing took (focus to Enter), and the frame's longest unanswered moment from
+    its paint until a second after the page was on the screen."""
     t0 = proc.t0
     typing = NAN
+    prober = None
     try:
         win, _ = wait_for_frame(proc.pid, t0)
         if win is None:
-            return NAN, NAN, NAN, NAN
+            return NAN, NAN, NAN, NAN, NAN
+        prober = PingProber(win)
         if typed:
             while not has_focus(win) and time.monotonic() - t0 < PAGE_WAIT_S:
                 time.sleep(0.005)
@@ -361,7 +446,7 @@ def wait_for_page(proc, tag, typed=False):
             if shown:
                 break
             if time.monotonic() - t0 > PAGE_WAIT_S:
-                return NAN, NAN, NAN, typing
+                return NAN, NAN, NAN, typing, prober.stop()
             if shown is None:  # Qt made the window anew, fit for the page's drawing
                 win = find_frame(proc.pid) or win
             time.sleep(0.01)
@@ -370,8 +455,12 @@ def wait_for_page(proc, tag, typed=False):
         t1 = time.monotonic()
         while "/loaded?" + tag not in sent and time.monotonic() - t1 < 2:
             time.sleep(0.005)
-        return (shown, sent.get("/page.html?" + tag, NAN) - t0, sent.get("/loaded?" + tag, NAN) - t0, typing)
+        time.sleep(max(0.0, 1 - (time.monotonic() - t1)))
+        return (shown, sent.get("/page.html?" + tag, NAN) - t0, sent.get("/loaded?" + tag, NAN) - t0, typing,
+                prober.stop())
     finally:
+        if prober:
+            prober.stop()
         proc.terminate()
         try:
             proc.wait(timeout=10)
@@ -388,9 +477,11 @@ def started(command, **kwargs):
 
 
 def run_page(tavix, kind, tag, host=None):
-    """A page opened at start in the program: kind is "restore-ie", "restore-gecko" or
-    "typed"."""
+    """A page opened at start in the program: kind is "restore-ie", "restore-builtin" (the
+    same with the built-in engine in the IE slot), "restore-gecko" or "typed"."""
     config = "[General]\nLastEngine=IE\nWinSize=1\n"
+    if kind == "restore-builtin":
+        config += "[Option_Main]\nIEEngine=1\n"
     session = None
     if kind.startswith("restore"):
         config += "[Option_Window]\nRestore=1\n"
@@ -470,6 +561,14 @@ def engines_main(tavix, runs):
     sys.stdout.flush()
 
 
+def spread_of(rows, k):
+    return spread([r[k] for r in rows])[1].replace(" s (", " (")
+
+
+gap_how = ("the longest round trip of _NET_WM_PING (answered on the frame's thread), one at a time 5 ms apart, "
+           "from the frame's first paint until %s")
+
+
 def median(rows, k):
     values = [r[k] for r in rows if r[k] == r[k]]
     return statistics.median(values) if values else NAN
@@ -495,7 +594,7 @@ def main():
     runs = int(os.environ.get("RUNS", "5"))
     results = {label: [] for label, _ in programs}
     # Opened at start: for each program, how it opens its page -> one row per run.
-    page_kinds = ["restore-ie", "typed"] + (["restore-gecko"] if host else [])
+    page_kinds = ["restore-ie", "restore-builtin", "typed"] + (["restore-gecko"] if host else [])
     page_results = {(label, kind): [] for label, _ in programs
                     for kind in (["command line"] if label == "ref" else page_kinds)}
     for i in range(runs):
@@ -506,16 +605,17 @@ def main():
             program = dict(programs)[label]
             tag = "%s-%s-%d" % (label, kind.replace(" ", "-"), i)
             rows.append(run_ref_page(program, tag) if label == "ref" else run_page(program, kind, tag, host))
-    names = ["mapped s", "painted s", "reported paint s", "idle s", "chromium procs", "first load s", "engine s"]
+    names = ["mapped s", "painted s", "reported paint s", "idle s", "chromium procs", "first load s", "engine s",
+             "unanswered s"]
     print("%-10s" % "program" + "".join("%18s" % n for n in names))
     for label, rows in results.items():
         print("%-10s" % label + "".join("%18s" % cell(median(rows, k)) for k in range(len(names))) +
               "   (median of %d)" % len(rows))
     print("\npage opened at start, s from exec (median of %d)" % runs)
-    page_names = ["page painted", "page sent", "onload", "typing"]
+    page_names = ["page painted", "page sent", "onload", "typing", "unanswered"]
     print("%-24s" % "program, how" + "".join("%14s" % n for n in page_names))
     for (label, kind), rows in page_results.items():
-        print("%-24s" % ("%s, %s" % (label, kind)) + "".join("%14s" % cell(median(rows, k)) for k in range(4)) +
+        print("%-24s" % ("%s, %s" % (label, kind)) + "".join("%14s" % cell(median(rows, k)) for k in range(5)) +
               "   runs: " + " ".join(cell(r[0]) for r in rows))
     if not bench:
         return
@@ -529,6 +629,8 @@ def main():
         print("BENCH\tengine library loaded, %s\t%.3f\ts\texec to the end of loading Chromium's library, a moment after the start-up\t" % (label, median(rows, 6)))
         print("BENCH\tChromium processes after start, %s\t%d\tprocs\t1.5 s after the paint\t0" % (label, median(rows, 4)))
         print("BENCH\tfirst page load, %s\t%.3f\ts\tEnter in the address box to onload of a local page, typed 1.5 s after the paint\t" % (label, median(rows, 5)))
+        print("BENCH\tframe's longest unanswered moment, %s, plain start\t%.3f\ts\t%s\t<= 0.1 s"
+              % (label, median(rows, 7), gap_how % "1.5 s after the paint" + "; " + spread_of(rows, 7)))
     if "ref" in results:
         ref = median(results["ref"], 2)
         print("BENCH\tframe first paint, ref without engine\t%.3f\ts\t%s; bare QMdiArea 960x600 in a program linking QtWebEngine, no page, Chromium never started\t" % (ref, how))
@@ -540,21 +642,30 @@ def main():
                    "median of %d interleaved runs" % runs)
     ref_page = median(page_results.get(("ref", "command line"), []), 0)
     what = {"restore-ie": "restore (IE slot)", "typed": "typed at start (IE slot)",
-            "restore-gecko": "restore (Gekko slot)"}
+            "restore-builtin": "restore (IE slot, built-in engine)", "restore-gecko": "restore (Gekko slot)"}
     for (label, kind), rows in page_results.items():
         if label == "ref":
             continue
         detail = {"restore-ie": "session restore: session.txt with the page, Restore=1 in [Option_Window]",
+                  "restore-builtin": "session restore as above, IEEngine=1 (QtWebEngine in the IE slot)",
                   "restore-gecko": "session restore: session.txt with the page in the Gecko slot, Restore=1 in [Option_Window]",
                   "typed": "address typed (xdotool, %s ms between keys, %.2f s with Enter) as soon as the frame has X input focus"
                            % (TYPE_DELAY_MS, median(rows, 3))}[kind]
-        print("BENCH\tfirst page painted, %s, %s\t%.3f\ts\t%s; %s\t" % (label, what[kind], median(rows, 0), painted_how, detail))
+        print("BENCH\tfirst page painted, %s, %s\t%.3f\ts\t%s; %s; %s\t" % (label, what[kind], median(rows, 0), painted_how,
+                                                                          detail, spread_of(rows, 0)))
+        print("BENCH\tframe's longest unanswered moment, %s, %s\t%.3f\ts\t%s\t<= 0.1 s"
+              % (label, what[kind], median(rows, 4), gap_how % "a second after the page was on the screen" + "; " +
+                 spread_of(rows, 4)))
     if ref_page == ref_page:
-        print("BENCH\tfirst page painted, ref, address on command line\t%.3f\ts\t%s; ref opens it at start in one QWebEngineView\t" % (ref_page, painted_how))
+        ref_rows = page_results[("ref", "command line")]
+        print("BENCH\tfirst page painted, ref, address on command line\t%.3f\ts\t%s; ref opens it at start in one QWebEngineView; %s\t"
+              % (ref_page, painted_how, spread_of(ref_rows, 0)))
+        print("BENCH\tframe's longest unanswered moment, ref, address on command line\t%.3f\ts\t%s\t"
+              % (median(ref_rows, 4), gap_how % "a second after the page was on the screen" + "; " + spread_of(ref_rows, 4)))
         for (label, kind), rows in page_results.items():
-            if label != "ref" and kind != "restore-gecko":
+            if label != "ref":
                 note = "; the program's includes the typing" if kind == "typed" else ""
-                print("BENCH\tfirst page painted, %s / ref, %s\t%.2f\tratio\tthe figures above%s\t"
+                print("BENCH\tfirst page painted, %s / ref, %s\t%.2f\tratio\tthe figures above%s\t<= 0.7"
                       % (label, what[kind], median(rows, 0) / ref_page, note))
 
 

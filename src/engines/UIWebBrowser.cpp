@@ -268,23 +268,37 @@ void THookApplicationMessage::release() {
 
 void THookApplicationMessage::AddHandler(Handler handler, TUIWebBrowser* browser) {
     entries_.append({handler, browser});
+    Own& own = handlersOf_[browser];
+    own.browser = browser;
+    own.handlers.append(handler);
 }
 
 void THookApplicationMessage::RemoveHandler(Handler handler, TUIWebBrowser* browser) {
     for (qsizetype i = 0; i < entries_.size(); ++i)
         if (entries_[i].first == handler && entries_[i].second == browser) {
             entries_.removeAt(i);
+            const auto own = handlersOf_.find(browser);
+            own->handlers.removeOne(handler);
+            if (own->handlers.isEmpty()) handlersOf_.erase(own);
             return;
         }
 }
 
 void THookApplicationMessage::ApplicationMessage(TMessage& msg, bool& handled) {
-    // A handler may close its window and so leave the list while it runs: walk a copy.
-    const QList<Entry> entries = entries_;
-    for (const Entry& entry : entries) {
-        if (!entries_.contains(entry)) continue;
-        (entry.second->*entry.first)(msg, handled);
-        if (handled) break;
+    // The nearest control that holds the target; a message for no control is nobody's.
+    for (const QWidget* w = msg.target; w; w = w->parentWidget()) {
+        const auto own = handlersOf_.constFind(w);
+        if (own == handlersOf_.constEnd()) continue;
+        TUIWebBrowser* browser = own->browser;
+        // A handler may close its window and so leave the hook while it runs: walk a copy.
+        const QList<Handler> handlers = own->handlers;
+        for (Handler handler : handlers) {
+            const auto still = handlersOf_.constFind(w);
+            if (still == handlersOf_.constEnd() || !still->handlers.contains(handler)) continue;
+            (browser->*handler)(msg, handled);
+            if (handled) break;
+        }
+        return;
     }
 }
 

@@ -9,6 +9,7 @@
 #include "engines/EngineControls.h"
 
 #include <QFont>
+#include <QHash>
 #include <QList>
 #include <QObject>
 #include <QPointer>
@@ -195,8 +196,10 @@ std::uint32_t userDefaultLocaleId();
 std::uint32_t oleColorOf(const QColor& colour);
 
 // One hook for the whole program: an application event filter that offers every event
-// the application takes from its queue to the handlers in the order they were added,
-// until one of them sets the handled flag.
+// the application takes from its queue to the handlers of the control the event is for
+// (the control that holds its widget), in the order they were added, until one of them
+// sets the handled flag. Found by the widget's ancestors, not by asking every control:
+// a key costs the same with one page open or hundreds.
 class THookApplicationMessage : public QObject {
     Q_OBJECT
 public:
@@ -221,4 +224,9 @@ protected:
 private:
     THookApplicationMessage() = default;
     QList<Entry> entries_;
+    struct Own {
+        TUIWebBrowser* browser = nullptr;
+        QList<Handler> handlers;
+    };
+    QHash<const QWidget*, Own> handlersOf_;
 };

@@ -193,28 +193,38 @@ void ChromiumBrowser::navigatePending() {
 }
 
 void ChromiumBrowser::findWindow() {
-    const std::uint32_t window = X11Windows::findClient(ChromiumProcess::instance().processId(), marker_);
-    if (!window) {
-        if (++windowTries_ > WindowSearchSteps) windowFound();
-        return;
-    }
-    windowFound();
-    adopt(window);
+    // One question at a time: the timer only asks again once the last answer is in.
+    if (askingForWindow_) return;
+    askingForWindow_ = true;
+    X11Windows::findClientLater(ChromiumProcess::instance().processId(), marker_, this,
+                                [this, marker = marker_](std::uint32_t window) {
+        askingForWindow_ = false;
+        // The search ended, or is for another window, while the question was out.
+        if (!searching_ || marker != marker_) return;
+        if (!window) {
+            if (++windowTries_ > WindowSearchSteps) windowFound();
+            return;
+        }
+        windowFound();
+        adopt(window);
+    });
 }
 
 void ChromiumBrowser::adopt(std::uint32_t window) {
     X11Windows::withdraw(window);
+    embedWhenUnframed(window, 0);
+}
+
+void ChromiumBrowser::embedWhenUnframed(std::uint32_t window, int step) {
     // The window manager lets go of the window before it is ours: embedding it while
     // still framed would leave the frame behind.
-    auto* wait = new QTimer(this);
-    auto steps = std::make_shared<int>(0);
-    connect(wait, &QTimer::timeout, this, [this, wait, window, steps] {
-        if (X11Windows::isUnframed(window) || ++*steps > 100) {
-            wait->deleteLater();
-            if (X11Windows::exists(window)) embed(window);
+    X11Windows::placeLater(window, this, [this, window, step](X11Windows::Place place) {
+        if (place == X11Windows::Place::Framed && step < 100) {
+            QTimer::singleShot(10, this, [this, window, step] { embedWhenUnframed(window, step + 1); });
+            return;
         }
+        if (place != X11Windows::Place::Gone) embed(window);
     });
-    wait->start(10);
 }
 
 void ChromiumBrowser::embed(std::uint32_t window) {

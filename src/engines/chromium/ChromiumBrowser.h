@@ -70,6 +70,7 @@ private:
     bool send(const QString& method, const QJsonObject& params = {}, DevTools::ReplyHandler handler = {});
     void findWindow();
     void adopt(std::uint32_t window);
+    void embedWhenUnframed(std::uint32_t window, int step);
     void windowFound();
     void navigatePending();
     void embed(std::uint32_t window);
@@ -102,6 +103,7 @@ private:
     QTimer windowSearch_;
     int windowTries_ = 0;
     bool searching_ = false;   // the page's window is being looked for
+    bool askingForWindow_ = false;
     bool navigated_ = false;   // the page has left the empty document it started with
     bool blankDone_ = false;   // that empty document has loaded
     bool attached_ = false;

@@ -336,18 +336,24 @@ void ChromiumProcess::hideFactoryWindow() {
     auto tries = std::make_shared<int>(0);
     const qint64 pid = processId();
     connect(timer, &QTimer::timeout, this, [this, timer, tries, pid] {
-        if (timer->property("done").toBool()) return;
-        if (const auto window = X11Windows::findClient(pid, FactoryMarker)) {
-            X11Windows::withdraw(window);
-            timer->setProperty("done", true);
-            timer->deleteLater();
-            if (pid == processId()) {
-                factoryShown_ = true;
-                checkVersion();
+        // One question at a time: the next tick asks again once the last answer is in.
+        if (timer->property("done").toBool() || timer->property("asking").toBool()) return;
+        timer->setProperty("asking", true);
+        X11Windows::findClientLater(pid, FactoryMarker, timer, [this, timer, tries, pid](std::uint32_t window) {
+            timer->setProperty("asking", false);
+            if (window) {
+                X11Windows::withdraw(window);
+                timer->setProperty("done", true);
+                timer->deleteLater();
+                if (pid == processId()) {
+                    factoryShown_ = true;
+                    checkVersion();
+                }
+            } else if (++*tries > (Chromium::startTimeout() + 5000) / 10 || pid != ChromiumProcess::instance().processId()) {
+                timer->setProperty("done", true);
+                timer->deleteLater();
             }
-        } else if (++*tries > (Chromium::startTimeout() + 5000) / 10 || pid != ChromiumProcess::instance().processId()) {
-            timer->deleteLater();
-        }
+        });
     });
     timer->start(10);
 }
@@ -486,11 +492,17 @@ void ChromiumProcess::keepSpare(const QString& targetId, const QString& session)
 
 void ChromiumProcess::findSpareWindow() {
     if (!spare_) return spareSearch_.stop();
-    if (const auto window = X11Windows::findClient(processId(), spare_->marker)) {
+    // One question at a time: the timer only asks again once the last answer is in.
+    if (askingForSpare_) return;
+    askingForSpare_ = true;
+    X11Windows::findClientLater(processId(), spare_->marker, this, [this, marker = spare_->marker](std::uint32_t window) {
+        askingForSpare_ = false;
+        // Taken by a view, or another spare, while the question was out: not this one's.
+        if (!window || !spare_ || spare_->marker != marker || spare_->window) return;
         spareSearch_.stop();
         X11Windows::withdraw(window);
         spare_->window = window;
-    }
+    });
 }
 
 void ChromiumProcess::shutdown() {

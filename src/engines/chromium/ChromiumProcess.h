@@ -103,6 +103,7 @@ private:
     std::optional<Spare> spare_;
     bool spareWanted_ = false;   // pages of this slot are in use: keep a spare
     QTimer spareSearch_;
+    bool askingForSpare_ = false;
     QTimer spareRefill_;
     QList<Pending> pending_;
     QHash<QString, Page> pages_;   // by session

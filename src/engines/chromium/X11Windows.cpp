@@ -5,6 +5,8 @@
 #include <QCursor>
 #include <QGuiApplication>
 #include <QHash>
+#include <QMutex>
+#include <QThread>
 #include <QPointer>
 #include <QSet>
 #include <QTimer>
@@ -13,6 +15,7 @@
 #include <QVector>
 #include <cstdlib>
 #include <cstring>
+#include <functional>
 #include <memory>
 #include <xcb/screensaver.h>
 #include <xcb/xcb.h>
@@ -31,15 +34,59 @@ xcb_window_t rootWindow(xcb_connection_t* c) {
 }
 
 xcb_atom_t atom(xcb_connection_t* c, const char* name) {
-    // Atoms never change for a display: asked once each.
+    // Atoms never change for a display, whatever the connection: asked once each, from
+    // the frame's thread and the questions' thread alike.
+    static QMutex lock;
     static QHash<QByteArray, xcb_atom_t> known;
-    if (const auto it = known.constFind(name); it != known.constEnd()) return *it;
+    {
+        const QMutexLocker locked(&lock);
+        if (const auto it = known.constFind(name); it != known.constEnd()) return *it;
+    }
     std::unique_ptr<xcb_intern_atom_reply_t, decltype(&std::free)> reply(
         xcb_intern_atom_reply(c, xcb_intern_atom(c, 0, static_cast<uint16_t>(std::strlen(name)), name), nullptr),
         &std::free);
+    const QMutexLocker locked(&lock);
     if (reply) known.insert(name, reply->atom);
     return reply ? reply->atom : 0;
 }
+
+// Questions whose answers would keep the frame waiting go to a thread of their own (on
+// the program's connection, which libxcb lets any thread use): while a browser starts,
+// the server can take tens of milliseconds to answer, and the frame is then to answer
+// its user meanwhile.
+class Asker : public QObject {
+public:
+    static Asker& instance() {
+        // Lives as long as the program: answers may still be on their way at its end.
+        static Asker* asker = new Asker;
+        return *asker;
+    }
+
+    void ask(QObject* context, std::function<std::uint32_t(xcb_connection_t*)> question,
+             std::function<void(std::uint32_t)> answer) {
+        QPointer<QObject> asking(context);
+        QMetaObject::invokeMethod(this, [this, asking, question = std::move(question), answer = std::move(answer)] {
+            const std::uint32_t result = connection_ ? question(connection_) : 0;
+            QMetaObject::invokeMethod(qApp, [asking, answer, result] {
+                if (asking) answer(result);
+            }, Qt::QueuedConnection);
+        }, Qt::QueuedConnection);
+    }
+
+private:
+    Asker() : connection_(connection()) {
+        thread_.setObjectName(QStringLiteral("X questions"));
+        moveToThread(&thread_);
+        thread_.start();
+        QObject::connect(qApp, &QCoreApplication::aboutToQuit, qApp, [this] {
+            thread_.quit();
+            thread_.wait(2000);
+        });
+    }
+
+    QThread thread_;
+    xcb_connection_t* const connection_;
+};
 
 using PropertyReply = std::unique_ptr<xcb_get_property_reply_t, decltype(&std::free)>;
 
@@ -109,14 +156,13 @@ void letKeysGo(xcb_connection_t* c) {
 
 bool available() { return connection() != nullptr; }
 
-std::uint32_t findClient(qint64 pid, const QString& title) {
-    xcb_connection_t* c = connection();
-    if (!c) return 0;
+namespace {
+
+std::uint32_t findClient(xcb_connection_t* c, qint64 pid, const QByteArray& wanted) {
     const xcb_window_t root = rootWindow(c);
     const xcb_atom_t pidAtom = atom(c, "_NET_WM_PID");
     const xcb_atom_t nameAtom = atom(c, "_NET_WM_NAME");
     const xcb_atom_t utf8 = atom(c, "UTF8_STRING");
-    const QByteArray wanted = title.toUtf8();
     // Every question is sent before any answer is read: one wait for the server per
     // round, not one per window, while the frame looks every few milliseconds.
     const QVector<xcb_window_t> windows = clients(c, root);
@@ -161,6 +207,14 @@ std::uint32_t findClient(qint64 pid, const QString& title) {
             found = ours[i];
     }
     return found;
+}
+
+}  // namespace
+
+void findClientLater(qint64 pid, const QString& title, QObject* context, std::function<void(std::uint32_t)> found) {
+    if (!available()) return;
+    Asker::instance().ask(context, [pid, wanted = title.toUtf8()](xcb_connection_t* c) { return findClient(c, pid, wanted); },
+                          std::move(found));
 }
 
 void withdraw(std::uint32_t window) {
@@ -228,20 +282,17 @@ void holdKeys() {
     hold.limit.start();
 }
 
-bool isUnframed(std::uint32_t window) {
-    xcb_connection_t* c = connection();
-    if (!c) return false;
-    std::unique_ptr<xcb_query_tree_reply_t, decltype(&std::free)> tree(
-        xcb_query_tree_reply(c, xcb_query_tree(c, window), nullptr), &std::free);
-    return tree && tree->parent == rootWindow(c);
-}
-
-bool exists(std::uint32_t window) {
-    xcb_connection_t* c = connection();
-    if (!c) return false;
-    std::unique_ptr<xcb_get_window_attributes_reply_t, decltype(&std::free)> attributes(
-        xcb_get_window_attributes_reply(c, xcb_get_window_attributes(c, window), nullptr), &std::free);
-    return attributes != nullptr;
+void placeLater(std::uint32_t window, QObject* context, std::function<void(Place)> answer) {
+    if (!available()) return;
+    Asker::instance().ask(
+        context,
+        [window](xcb_connection_t* c) -> std::uint32_t {
+            std::unique_ptr<xcb_query_tree_reply_t, decltype(&std::free)> tree(
+                xcb_query_tree_reply(c, xcb_query_tree(c, window), nullptr), &std::free);
+            if (!tree) return static_cast<std::uint32_t>(Place::Gone);
+            return static_cast<std::uint32_t>(tree->parent == rootWindow(c) ? Place::Unframed : Place::Framed);
+        },
+        [answer = std::move(answer)](std::uint32_t place) { answer(static_cast<Place>(place)); });
 }
 
 QPointer<QWindow>& lastFocusWindow() {

@@ -1,11 +1,13 @@
 #pragma once
 // The few X11 questions the Chromium engine asks about the browser's own windows:
 // which top-level window belongs to a page, and taking one out of the window manager's
-// hands so that it can live inside a view. Answered on the program's own X connection.
+// hands so that it can live inside a view. What needs an answer from the server is asked off the frame's thread.
 
 #include <QString>
 #include <cstdint>
+#include <functional>
 
+class QObject;
 class QWidget;
 class QWindow;
 #include <QPointer>
@@ -15,9 +17,17 @@ namespace X11Windows {
 // Whether the program runs on X11 at all (not offscreen, not Wayland).
 bool available();
 
+// Questions about the browser's windows are answered on a thread of their own, with an
+// X connection of its own, so that the frame never waits for the X server; each answer
+// comes on the frame's thread, unless `context` is gone by then.
+
 // The shown top-level client window of process `pid` whose title is `title` (or whose
 // class holds it); 0 when there is none (yet).
-std::uint32_t findClient(qint64 pid, const QString& title);
+void findClientLater(qint64 pid, const QString& title, QObject* context, std::function<void(std::uint32_t)> found);
+// Where a window is: gone, still in the window manager's frame, or a direct child of
+// the root window again.
+enum class Place { Gone, Framed, Unframed };
+void placeLater(std::uint32_t window, QObject* context, std::function<void(Place)> answer);
 
 // The program's window that last had the keyboard; watched from the first call on.
 QPointer<QWindow>& lastFocusWindow();
@@ -30,10 +40,6 @@ void holdKeys();
 // Asks the window manager to let go of the window (hidden, as a client withdraws it),
 // gives the keyboard back to the program if the window took it, and lets the held keys go.
 void withdraw(std::uint32_t window);
-// Whether the window is a direct child of the root window again (no frame around it).
-bool isUnframed(std::uint32_t window);
-// Whether the window still exists.
-bool exists(std::uint32_t window);
 // Gives the window the X keyboard focus.
 void focus(std::uint32_t window);
 // Milliseconds since the user last pressed a key or moved or clicked the mouse
