@@ -9,10 +9,12 @@
 #include <QFile>
 #include <QHash>
 #include <QTemporaryDir>
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <string>
 #include <unistd.h>
+#include <vector>
 
 namespace Bench {
 
@@ -105,6 +107,40 @@ inline void row(const QString& figure, double value, const char* unit, const QSt
 inline void missing(const QString& figure, const char* unit, const QString& why, const QString& goal = {}) {
     std::printf("BENCH\t%s\t-\t%s\t%s\t%s\n", qPrintable(figure), unit, qPrintable(why), qPrintable(goal));
     std::fflush(stdout);
+}
+
+// Median with min-max and n, for the "how measured" text.
+struct Spread {
+    double median = 0, min = 0, max = 0;
+    int n = 0;
+};
+
+inline Spread spread(std::vector<double> v) {
+    Spread s;
+    if (v.empty()) return s;
+    std::sort(v.begin(), v.end());
+    s.n = static_cast<int>(v.size());
+    s.min = v.front();
+    s.max = v.back();
+    s.median = s.n % 2 ? v[s.n / 2] : (v[s.n / 2 - 1] + v[s.n / 2]) / 2;
+    return s;
+}
+
+inline QString describe(const Spread& s, const char* unit, int decimals = 0) {
+    return QStringLiteral("%1 %4 (%2-%3, n=%5)")
+        .arg(s.median, 0, 'f', decimals)
+        .arg(s.min, 0, 'f', decimals)
+        .arg(s.max, 0, 'f', decimals)
+        .arg(QLatin1String(unit))
+        .arg(s.n);
+}
+
+// The machine's load while measuring, for the "how measured" text.
+inline QString loadAverage() {
+    QFile f(QStringLiteral("/proc/loadavg"));
+    if (!f.open(QIODevice::ReadOnly)) return QStringLiteral("load unknown");
+    const QList<QByteArray> fields = f.readAll().split(' ');
+    return QStringLiteral("load average %1").arg(QString::fromLatin1(fields.value(0)));
 }
 
 }  // namespace Bench

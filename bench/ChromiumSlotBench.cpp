@@ -60,31 +60,9 @@ bool useSystemChromium = true;
 
 const char* engineName(bool system) { return system ? "system Chromium" : "built-in"; }
 
-// Median with min-max and n, for the "how measured" text.
-struct Spread {
-    double median = 0, min = 0, max = 0;
-    int n = 0;
-};
-
-Spread spread(std::vector<double> v) {
-    Spread s;
-    if (v.empty()) return s;
-    std::sort(v.begin(), v.end());
-    s.n = static_cast<int>(v.size());
-    s.min = v.front();
-    s.max = v.back();
-    s.median = s.n % 2 ? v[s.n / 2] : (v[s.n / 2 - 1] + v[s.n / 2]) / 2;
-    return s;
-}
-
-QString describe(const Spread& s, const char* unit, int decimals = 0) {
-    return QStringLiteral("%1 %4 (%2-%3, n=%5)")
-        .arg(s.median, 0, 'f', decimals)
-        .arg(s.min, 0, 'f', decimals)
-        .arg(s.max, 0, 'f', decimals)
-        .arg(QLatin1String(unit))
-        .arg(s.n);
-}
+using Bench::describe;
+using Bench::spread;
+using Bench::Spread;
 
 // bench/page_server.py in a process of its own, so that the frame's loop never serves.
 class FileServer {

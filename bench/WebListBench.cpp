@@ -9,6 +9,7 @@
 // same size, one view per event-loop turn, and reports the same figures.
 //
 //   WebListBench [count...]    (default 50 300; needs DISPLAY, xdotool and python3)
+//   TAVIX_BENCH_ROUNDS: rounds per count, ref and Tavix in turn (default 3).
 
 #include "BenchSupport.h"
 #include "app/Main.h"
@@ -233,47 +234,68 @@ int main(int argc, char** argv) {
         program.write(QStringLiteral("WebList/list%1.wlf").arg(count), list);
         program.write(QStringLiteral("ref%1.txt").arg(count), addresses);
     }
-    const QString how = QStringLiteral("xdotool on Xvfb+openbox, window %1x%2, pages from one local server")
-                            .arg(Width).arg(Height);
+    // Rounds, ref and Tavix taking turns: one run each is at the mercy of whatever else
+    // the machine does.
+    const int rounds = std::max(1, qEnvironmentVariableIsSet("TAVIX_BENCH_ROUNDS")
+                                       ? qEnvironmentVariableIntValue("TAVIX_BENCH_ROUNDS") : 3);
     for (int count : counts) {
-        const Figures ref = runRef(program.path() + QStringLiteral("ref%1.txt").arg(count));
-        const Figures tavix =
-            runTavix(program.path(), QStringLiteral("list%1").arg(count), count, static_cast<int>(server.processId()));
-        std::printf("web list of %d: Tavix %.0f ms, block %.0f ms, %.2f MiB/window; ref %.0f ms, block %.0f ms, "
-                    "%.2f MiB/view\n", count, tavix.allTitlesMs, tavix.maxBlockMs, tavix.mibPerWindow,
-                    ref.allTitlesMs, ref.maxBlockMs, ref.mibPerWindow);
-        const QString n = QString::number(count);
-        // A run that did not finish has no figures: a row says so rather than showing a
-        // negative time as if it were one.
-        const auto put = [](const QString& figure, double value, const char* unit, const QString& how,
-                            const QString& goal = {}) {
-            if (value < 0 || value != value) Bench::missing(figure, unit, QStringLiteral("not measured: the run did not finish (see the log)"));
-            else Bench::row(figure, value, unit, how, goal);
+        QList<Figures> refs, tavixes;
+        QStringList loads;
+        for (int r = 0; r < rounds; ++r) {
+            loads << Bench::loadAverage();
+            refs << runRef(program.path() + QStringLiteral("ref%1.txt").arg(count));
+            tavixes << runTavix(program.path(), QStringLiteral("list%1").arg(count), count,
+                                static_cast<int>(server.processId()));
+            std::printf("web list of %d, round %d: Tavix %.0f ms, first title %.0f ms, block %.0f ms, %.2f MiB/window; "
+                        "ref %.0f ms, first title %.0f ms, block %.0f ms, %.2f MiB/view\n",
+                        count, r + 1, tavixes.last().allTitlesMs, tavixes.last().firstTitleMs, tavixes.last().maxBlockMs,
+                        tavixes.last().mibPerWindow, refs.last().allTitlesMs, refs.last().firstTitleMs,
+                        refs.last().maxBlockMs, refs.last().mibPerWindow);
+            std::fflush(stdout);
+        }
+        const QString how = QStringLiteral("xdotool on Xvfb+openbox, window %1x%2, pages from one local server; "
+                                           "%3 rounds, ref and Tavix in turn; %4")
+                                .arg(Width).arg(Height).arg(rounds).arg(loads.join(QStringLiteral(", ")));
+        // A run that did not finish has no figures: the rows say how many did.
+        const auto values = [](const QList<Figures>& runs, double Figures::*field, double scale) {
+            std::vector<double> v;
+            for (const Figures& f : runs)
+                if (f.*field >= 0) v.push_back(f.*field * scale);
+            return v;
         };
-        const auto ratio = [](double a, double b) { return a < 0 || b <= 0 ? -1.0 : a / b; };
-        put(QStringLiteral("web list %1: click to all titles, Tavix").arg(n), tavix.allTitlesMs < 0 ? -1 : tavix.allTitlesMs / 1000, "s",
-            QStringLiteral("menu item click (release) to the last title in its tab; ") + how);
-        put(QStringLiteral("web list %1: click to all titles, ref").arg(n), ref.allTitlesMs < 0 ? -1 : ref.allTitlesMs / 1000, "s",
-            QStringLiteral("ref: one QWebEngineView per page in a QMdiArea, one per loop turn"));
-        put(QStringLiteral("web list %1: all titles, Tavix / ref").arg(n), ratio(tavix.allTitlesMs, ref.allTitlesMs), "ratio",
-            QStringLiteral("the two figures above"), QStringLiteral("<= 1.05"));
-        const auto seconds = [](double ms) { return ms < 0 ? -1 : ms / 1000; };
-        put(QStringLiteral("web list %1: click to the first title, Tavix").arg(n), seconds(tavix.firstTitleMs), "s",
-            QStringLiteral("menu item click (release) to the first page's title in its tab"), QStringLiteral("<= 2 s"));
-        put(QStringLiteral("web list %1: first title, ref").arg(n), seconds(ref.firstTitleMs), "s",
-            QStringLiteral("the opening's start to the first view's title"));
-        put(QStringLiteral("web list %1: longest wait between two titles, Tavix").arg(n), seconds(tavix.longestTitleWaitMs),
-            "s", QStringLiteral("titles arrive steadily: the longest time between one title and the next, after the first"));
-        put(QStringLiteral("web list %1: longest wait between two titles, ref").arg(n), seconds(ref.longestTitleWaitMs), "s",
-            QStringLiteral("the same in ref"));
-        put(QStringLiteral("web list %1: longest event-loop block, Tavix").arg(n), tavix.maxBlockMs, "ms",
-            QStringLiteral("largest gap between ticks of a 5 ms timer in the frame's loop, click to done"));
-        put(QStringLiteral("web list %1: longest event-loop block, ref").arg(n), ref.maxBlockMs, "ms",
-            QStringLiteral("the same timer in ref"));
-        put(QStringLiteral("web list %1: memory per added window, Tavix").arg(n), tavix.mibPerWindow, "MiB",
-            QStringLiteral("PSS of the process tree (server excluded), after window 1 to 2 s after the last, / (n-1)"));
-        put(QStringLiteral("web list %1: memory per added window, Tavix / ref").arg(n), ratio(tavix.mibPerWindow, ref.mibPerWindow),
-            "ratio", QStringLiteral("the same in ref"));
+        const QString n = QString::number(count);
+        const auto put = [&](const QString& figure, double Figures::*field, double scale, const char* unit,
+                             const QString& what, const QList<Figures>& runs, const QString& goal = {}) {
+            const Bench::Spread s = Bench::spread(values(runs, field, scale));
+            if (s.n == 0) Bench::missing(figure, unit, QStringLiteral("not measured: no run finished (see the log)"), goal);
+            else Bench::row(figure, s.median, unit, what + QStringLiteral("; ") + Bench::describe(s, unit, 2), goal);
+        };
+        const auto ratio = [&](const QString& figure, double Figures::*field, const QString& goal) {
+            const Bench::Spread a = Bench::spread(values(tavixes, field, 1)), b = Bench::spread(values(refs, field, 1));
+            if (a.n == 0 || b.n == 0 || b.median <= 0) Bench::missing(figure, "ratio", QStringLiteral("not measured"), goal);
+            else Bench::row(figure, a.median / b.median, "ratio", QStringLiteral("the two medians above"), goal);
+        };
+        put(QStringLiteral("web list %1: click to all titles, Tavix").arg(n), &Figures::allTitlesMs, 1e-3, "s",
+            QStringLiteral("menu item click (release) to the last title in its tab; ") + how, tavixes);
+        put(QStringLiteral("web list %1: click to all titles, ref").arg(n), &Figures::allTitlesMs, 1e-3, "s",
+            QStringLiteral("ref: one QWebEngineView per page in a QMdiArea, one per loop turn"), refs);
+        ratio(QStringLiteral("web list %1: all titles, Tavix / ref").arg(n), &Figures::allTitlesMs, QStringLiteral("<= 1.05"));
+        put(QStringLiteral("web list %1: click to the first title, Tavix").arg(n), &Figures::firstTitleMs, 1e-3, "s",
+            QStringLiteral("menu item click (release) to the first page's title in its tab"), tavixes, QStringLiteral("<= 2 s"));
+        put(QStringLiteral("web list %1: first title, ref").arg(n), &Figures::firstTitleMs, 1e-3, "s",
+            QStringLiteral("the opening's start to the first view's title"), refs);
+        put(QStringLiteral("web list %1: longest wait between two titles, Tavix").arg(n), &Figures::longestTitleWaitMs, 1e-3,
+            "s", QStringLiteral("titles arrive steadily: the longest time between one title and the next, after the first"),
+            tavixes);
+        put(QStringLiteral("web list %1: longest wait between two titles, ref").arg(n), &Figures::longestTitleWaitMs, 1e-3,
+            "s", QStringLiteral("the same in ref"), refs);
+        put(QStringLiteral("web list %1: longest event-loop block, Tavix").arg(n), &Figures::maxBlockMs, 1, "ms",
+            QStringLiteral("largest gap between ticks of a 5 ms timer in the frame's loop, click to done"), tavixes);
+        put(QStringLiteral("web list %1: longest event-loop block, ref").arg(n), &Figures::maxBlockMs, 1, "ms",
+            QStringLiteral("the same timer in ref"), refs);
+        put(QStringLiteral("web list %1: memory per added window, Tavix").arg(n), &Figures::mibPerWindow, 1, "MiB",
+            QStringLiteral("PSS of the process tree (server excluded), after window 1 to 2 s after the last, / (n-1)"), tavixes);
+        ratio(QStringLiteral("web list %1: memory per added window, Tavix / ref").arg(n), &Figures::mibPerWindow, {});
     }
     server.kill();
     server.waitForFinished();

@@ -331,7 +331,7 @@ private:
         bool restored = false;
     };
     void queueWindows(const QList<PendingWindow>& windows);
-    void openNextQueuedWindow();
+    void openNextQueuedWindow(bool several);
     QList<PendingWindow> pendingWindows_;
     bool queueRunning_ = false;
     QPointer<TViewWindow> queuedFront_;

@@ -17,6 +17,7 @@
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QTimer>
+#include <QElapsedTimer>
 #include <QToolButton>
 #include <algorithm>
 #include <cerrno>
@@ -82,12 +83,21 @@ TViewWindow* TMainForm::OpenViewWindowIn(bool ie, const QString& caption, const 
     return window;
 }
 
+namespace {
+
+// How long one turn of the event loop may spend opening queued windows.
+constexpr int QueueTurnMs = 12;
+
+}  // namespace
+
 void TMainForm::queueWindows(const QList<PendingWindow>& windows) {
     pendingWindows_ << windows;
-    if (!queueRunning_) openNextQueuedWindow();
+    // The first window alone, at once: its page starts loading before the frame is busy
+    // with the rest.
+    if (!queueRunning_) openNextQueuedWindow(false);
 }
 
-void TMainForm::openNextQueuedWindow() {
+void TMainForm::openNextQueuedWindow(bool several) {
     if (pendingWindows_.isEmpty()) {
         queueRunning_ = false;
         if (queuedFront_)
@@ -96,16 +106,22 @@ void TMainForm::openNextQueuedWindow() {
         return;
     }
     queueRunning_ = true;
-    const PendingWindow next = pendingWindows_.takeFirst();
-    bool failed = true;
-    ErrorBox::guard([&] {
-        TViewWindow* window = OpenViewWindowIn(next.ie.value_or(ui.IE_item->isChecked()), next.caption, next.address);
-        if (window && next.front) queuedFront_ = window;
-        failed = false;
-    });
-    // A failure ends the queue, as it ends any command; the tab limit only skips a window.
-    if (failed) pendingWindows_.clear();
-    QTimer::singleShot(0, this, [this] { openNextQueuedWindow(); });
+    // As many windows a turn as open within a few milliseconds: the frame paints and lays
+    // out once for them all, and still answers its user between turns.
+    QElapsedTimer turn;
+    turn.start();
+    do {
+        const PendingWindow next = pendingWindows_.takeFirst();
+        bool failed = true;
+        ErrorBox::guard([&] {
+            TViewWindow* window = OpenViewWindowIn(next.ie.value_or(ui.IE_item->isChecked()), next.caption, next.address);
+            if (window && next.front) queuedFront_ = window;
+            failed = false;
+        });
+        // A failure ends the queue, as it ends any command; the tab limit only skips a window.
+        if (failed) pendingWindows_.clear();
+    } while (several && !pendingWindows_.isEmpty() && turn.elapsed() < QueueTurnMs);
+    QTimer::singleShot(0, this, [this] { openNextQueuedWindow(true); });
 }
 
 void TMainForm::OpenFromOutside(const QStringList& addresses, const QString& report, bool toFront) {
