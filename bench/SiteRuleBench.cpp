@@ -47,7 +47,7 @@ int main(int argc, char** argv) {
     };
     int found = 0;
     for (const QUrl& url : addresses) found += rules.engineFor(url).has_value();  // the first reads the file
-    if (found != 4) std::fprintf(stderr, "wrong answers: %d matched\n", found);
+    if (found != 3) std::fprintf(stderr, "wrong answers: %d matched\n", found);
 
     std::vector<double> perDecision;
     for (int round = 0; round < Rounds; ++round) {
