@@ -226,7 +226,17 @@ TEST_F(OtherEngineTest, ASiteRuleChoosesTheEngineOfEveryWindowOpenedForItsAddres
     start("[Option_Main]\r\nMozilla=0\r\n");
     form->OpenViewWindow(QStringLiteral("Internet Explorer"), QStringLiteral("http://gekko.jp/"));
     EXPECT_EQ(windows(), QStringList{"IE http://gekko.jp/"});
-    EXPECT_TRUE(errors.messages.isEmpty());
+    stop();
+
+    // A rules file that cannot be read rules nothing, and says so without a box at
+    // every page.
+    QFile::remove(dir.file("SiteEngine.txt"));
+    ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("SiteEngine.txt")));
+    start("[Option_Main]\r\nMozilla=2\r\n");
+    form->OpenViewWindow(QStringLiteral("Internet Explorer"), QStringLiteral("http://www.gekko.jp/"));
+    EXPECT_EQ(windows(), QStringList{"IE http://www.gekko.jp/"});
+    EXPECT_TRUE(form->controls().StatusBar1->text().contains(QStringLiteral("SiteEngine.txt")));
+    EXPECT_TRUE(errors.messages.isEmpty()) << errors.messages.join('\n').toStdString();
 }
 
 TEST_F(OtherEngineTest, APageLeavingForASiteOfTheOtherEngineStaysAndTheSiteOpensThere) {
