@@ -220,6 +220,10 @@ TEST_F(OtherEngineTest, ASiteRuleChoosesTheEngineOfEveryWindowOpenedForItsAddres
     EXPECT_EQ(windows(), QStringList({"IE http://ie.jp/", "Gecko http://ie.jp/", "Gecko www.gekko.jp/a",
                                       "IE file:///tmp/gekko.jp"}));
     EXPECT_EQ(form->Tabs->ViewOfTab(2)->windowTitle(), QStringLiteral("Gecko"));
+    // The window the user opened in Gecko keeps that site there.
+    DWebBrowserEvents2& chosen = FakeEngine::of(form->Tabs->ViewOfTab(1)->control())->events();
+    EXPECT_FALSE(chosen.fireBeforeNavigate2(nullptr, QStringLiteral("http://ie.jp/")));
+    EXPECT_FALSE(chosen.fireBeforeNavigate2(nullptr, QStringLiteral("http://ie.jp/next")));
     stop();
 
     // Gekko off: its rules do nothing.
