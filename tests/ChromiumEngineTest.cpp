@@ -271,13 +271,21 @@ TEST_F(ChromiumEngine, ANewPageGetsAWindowOfItsOwnAndLoadsTheAddressAnnouncedOnc
 
 TEST_F(ChromiumEngine, ANavigationThePageStartsIsAnnouncedAndCanBeCancelledBeforeItLeaves) {
     auto page = loadedPage(QStringLiteral("http://example.test/a.html"));
+    QStringList frames;
     QObject::connect(&page->events(), &DWebBrowserEvents2::BeforeNavigate2,
-                     [&](IDispatch*, const Variant& url, const Variant&, const Variant&, const Variant&, const Variant&,
-                         bool& cancel) { cancel = url.toString().contains(QStringLiteral("blocked")); });
-    for (const char* url : {"http://example.test/blocked.html", "http://example.test/fine.html"})
+                     [&](IDispatch* frame, const Variant& url, const Variant&, const Variant&, const Variant&,
+                         const Variant&, bool& cancel) {
+                         cancel = url.toString().contains(QStringLiteral("blocked"));
+                         frames << (frame == page.get() ? "page" : frame == InnerFrameDispatch() ? "inner" : "?");
+                     });
+    // The page's own document, then a frame's within it.
+    const std::pair<const char*, const char*> requests[] = {{"http://example.test/blocked.html", "T1"},
+                                                            {"http://example.test/fine.html", "T1"},
+                                                            {"http://example.test/blocked-frame.html", "F2"}};
+    for (const auto& [url, frame] : requests)
         emitEvent(QStringLiteral("Fetch.requestPaused"),
                   {{QStringLiteral("requestId"), QString::fromLatin1(url)},
-                   {QStringLiteral("frameId"), QStringLiteral("T1")},
+                   {QStringLiteral("frameId"), QString::fromLatin1(frame)},
                    {QStringLiteral("resourceType"), QStringLiteral("Document")},
                    {QStringLiteral("request"), QJsonObject{{QStringLiteral("url"), QString::fromLatin1(url)}}}},
                   QStringLiteral("S-T1"));
@@ -285,9 +293,14 @@ TEST_F(ChromiumEngine, ANavigationThePageStartsIsAnnouncedAndCanBeCancelledBefor
     for (const QJsonValue& m : received())
         if (m[QStringLiteral("method")].toString().startsWith(QLatin1String("Fetch.")) &&
             m[QStringLiteral("params")][QStringLiteral("requestId")].toString().startsWith(QLatin1String("http")))
-            answers << m[QStringLiteral("method")].toString() + u' ' + m[QStringLiteral("params")][QStringLiteral("requestId")].toString();
-    EXPECT_EQ(answers, (QStringList{QStringLiteral("Fetch.failRequest http://example.test/blocked.html"),
-                                    QStringLiteral("Fetch.continueRequest http://example.test/fine.html")}));
+            answers << (m[QStringLiteral("method")].toString() + u' ' + m[QStringLiteral("params")][QStringLiteral("requestId")].toString() +
+                        u' ' + m[QStringLiteral("params")][QStringLiteral("errorReason")].toString())
+                           .trimmed();
+    EXPECT_EQ(frames, (QStringList{"page", "page", "inner"}));
+    // A page cancelled stays as it was (no error page); a frame shows it was blocked.
+    EXPECT_EQ(answers, (QStringList{QStringLiteral("Fetch.failRequest http://example.test/blocked.html Aborted"),
+                                    QStringLiteral("Fetch.continueRequest http://example.test/fine.html"),
+                                    QStringLiteral("Fetch.failRequest http://example.test/blocked-frame.html BlockedByClient")}));
 }
 
 TEST_F(ChromiumEngine, APagesNewWindowOpensInTheFramesViewAndChromiumsOwnIsClosedUnused) {

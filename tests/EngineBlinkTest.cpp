@@ -36,9 +36,10 @@ struct Recorder {
         QObject::connect(&e, &DWebBrowserEvents2::DocumentComplete,
                          [this](IDispatch*, const Variant&) { ++documents; });
         QObject::connect(&e, &DWebBrowserEvents2::BeforeNavigate2,
-                         [this](IDispatch*, const Variant& url, const Variant&, const Variant&, const Variant&,
+                         [this](IDispatch* frame, const Variant& url, const Variant&, const Variant&, const Variant&,
                                 const Variant&, bool& cancel) {
                              navigations << url.toString();
+                             innerFrames << (frame == InnerFrameDispatch());
                              cancel = url.toString().endsWith(cancelSuffix) && !cancelSuffix.isEmpty();
                          });
     }
@@ -50,6 +51,7 @@ struct Recorder {
     std::pair<int, int> progress{-1, -1};
     int documents = 0;
     QStringList navigations;
+    QList<bool> innerFrames;  // per navigation: a frame inside the page, not the page
     QString cancelSuffix;
 };
 
@@ -61,6 +63,7 @@ protected:
         server.setPage("/", "<html><head><title>テスト ページ</title></head>"
                             "<body><a id=l href='/second'>次へ</a></body></html>");
         server.setPage("/second", "<html><head><title>二番目</title></head><body>2</body></html>");
+        server.setPage("/framed", "<html><head><title>framed</title></head><body><iframe src='/second'></iframe></body></html>");
         server.setPage("/popup", "<html><head><title>popup</title></head>"
                                  "<body><script>window.open('/second', '_blank');</script></body></html>");
     }
@@ -147,6 +150,15 @@ TEST_F(EngineBlink, BeforeNavigate2CanCancel) {
     QTest::qWait(300);
     EXPECT_EQ(browser.LocationURL(), server.url("/"));
     EXPECT_EQ(seen.title, QStringLiteral("テスト ページ"));
+}
+
+TEST_F(EngineBlink, AFramesNavigationIsToldFromThePages) {
+    TUIWebBrowser browser;
+    Recorder seen(browser);
+    browser.Navigate(server.url("/framed"));
+    ASSERT_TRUE(waitUntil([&] { return seen.navigations.size() == 2; }, Timeout)) << seen.navigations.join(' ').toStdString();
+    EXPECT_EQ(seen.navigations, QStringList({server.url("/framed"), server.url("/second")}));
+    EXPECT_EQ(seen.innerFrames, QList<bool>({false, true}));
 }
 
 TEST_F(EngineBlink, ANewWindowLoadsInTheBrowserHandedBack) {

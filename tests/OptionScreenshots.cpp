@@ -21,12 +21,14 @@ TEST(OptionScreenshots, OnePerPage) {
     dir.write("config.ini", "[Option_Main]\r\nMozilla=1\r\nMozPath=/usr/lib/mozilla\r\n[Option_Window]\r\nBookMark=1\r\n"
                             "[Option_advertisemen]\r\nCloseURL=1\r\n[Option_Tab]\r\nfix=1\r\nMaxSize=120\r\n"
                             "ActivateChColor=clWhite\r\nActivateBGColor=clNavy\r\n");
+    dir.write("SiteEngine.txt", "example.jp\tGekko\r\n*.日本語.jp\tGekko\r\nhttps://intra.example.jp/app/\tInternet Explorer\r\n");
     auto* w = Tfrm_Option::Open(dir.path(), {});
     QTreeWidget* tree = w->TreeView1;
     const std::pair<QTreeWidgetItem*, const char*> pages[] = {{tree->topLevelItem(0), "options-general.png"},
                                                               {tree->topLevelItem(1), "options-window.png"},
                                                               {tree->topLevelItem(1)->child(0), "options-tab.png"},
-                                                              {tree->topLevelItem(2), "options-popup.png"}};
+                                                              {tree->topLevelItem(2), "options-popup.png"},
+                                                              {tree->topLevelItem(3), "options-engine.png"}};
     for (const auto& [node, name] : pages) {
         tree->setCurrentItem(node);
         QTest::qWait(400);

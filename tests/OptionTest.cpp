@@ -3,6 +3,7 @@
 // every failure leaving the files as they were.
 
 #include "TestSupport.h"
+#include "options/EngineRulesPage.h"
 #include "options/Option.h"
 #include "options/OptionControls.h"
 #include "options/SHBFFEX.h"
@@ -90,8 +91,8 @@ TEST_F(OptionTest, WindowAndControls) {
     QStringList tree;
     for (QTreeWidgetItemIterator it(w->TreeView1); *it; ++it)
         tree << ((*it)->parent() ? QStringLiteral("  ") : QString()) + (*it)->text(0);
-    EXPECT_EQ(tree, (QStringList{"全般", "ウィンドウ", "  タブ", "広告抑止"}));
-    EXPECT_EQ(w->PageCTL->count(), 4);
+    EXPECT_EQ(tree, (QStringList{"全般", "ウィンドウ", "  タブ", "広告抑止", "エンジン"}));
+    EXPECT_EQ(w->PageCTL->count(), 5);
     EXPECT_EQ(w->UpDown1->maximum(), 300);
     EXPECT_EQ(w->UpDown2->maximum(), 100);
     EXPECT_EQ(w->UpDown2->associate(), w->txtTabLen);
@@ -100,6 +101,8 @@ TEST_F(OptionTest, WindowAndControls) {
     // Every caption fits its control.
     for (QCheckBox* box : w->findChildren<QCheckBox*>())
         EXPECT_GE(box->width(), box->sizeHint().width()) << box->objectName().toStdString();
+    for (QPushButton* button : w->TabSheet5->findChildren<QPushButton*>())
+        EXPECT_GE(button->width(), button->sizeHint().width()) << button->objectName().toStdString();
     for (QLabel* panel : {w->ColorPanel1, w->ColorPanel2})
         EXPECT_LE(QFontMetrics(panel->font()).horizontalAdvance(panel->text()), panel->contentsRect().width());
     delete w;

@@ -1,4 +1,5 @@
-// Opening a page in the other engine, and the session brought back at the next start.
+// Opening a page in the other engine, the engine a site rule gives a page, and the session
+// brought back at the next start.
 
 #include "EventWait.h"
 #include "FakeEngine.h"
@@ -11,6 +12,8 @@
 #include <QAction>
 #include <QDir>
 #include <QFile>
+#include <QLabel>
+#include <QLineEdit>
 #include <QMdiArea>
 #include <QMenu>
 #include <gtest/gtest.h>
@@ -65,7 +68,8 @@ struct OtherEngineTest : ::testing::Test {
 
 TEST_F(OtherEngineTest, TheCommandsFollowTheGeckoItemAndNeedAWindow) {
     start("[Option_Main]\r\nMozilla=0\r\n");
-    ASSERT_EQ(form->Tabs->TabPopup->actions().last(), form->Tabs->popOtherEngine);
+    ASSERT_EQ(form->Tabs->TabPopup->actions().last(), form->Tabs->popSiteEngine);
+    EXPECT_EQ(form->Tabs->popSiteEngine->text(), QStringLiteral("このサイトを常にこのエンジンで開く"));
     EXPECT_EQ(form->Tabs->popOtherEngine->text(), QStringLiteral("もう一方のエンジンで開く(&O)"));
     open(true, QStringLiteral("http://a/"));
     emit form->controls().mnuTool->aboutToShow();
@@ -198,5 +202,76 @@ TEST_F(OtherEngineTest, ALongSessionComesBackWhileTheFrameAnswersAndIsKeptWhenCl
     ASSERT_EQ(form->MDIChildren().size(), count);
     EXPECT_EQ(windows().at(1), QStringLiteral("Gecko http://p1/"));
     EXPECT_EQ(active(), form->Tabs->ViewOfTab(40));
+    EXPECT_TRUE(errors.messages.isEmpty());
+}
+
+TEST_F(OtherEngineTest, ASiteRuleChoosesTheEngineOfEveryWindowOpenedForItsAddress) {
+    dir.write("SiteEngine.txt", "*.gekko.jp\tGekko\r\nie.jp\tInternet Explorer\r\n");
+    start("[Option_Main]\r\nMozilla=2\r\n[Option_Window]\r\nAddressBar=1\r\n");
+    form->Moz_ItemClick();  // the engine menu on Gekko
+    form->OpenViewWindow(QStringLiteral("Gecko"), QStringLiteral("http://ie.jp/"));
+    FakeEngine::of(form->Tabs->ViewOfTab(0)->control())->locationURL = QStringLiteral("http://ie.jp/");
+    form->Tabs->PopupTab = 0;
+    form->Tabs->popOtherEngine->trigger();  // the user's own choice is kept for that site
+    form->IE_ItemClick();
+    form->controls().txtAddress->setText(QStringLiteral("www.gekko.jp/a"));
+    form->btnMoveClick();
+    form->OpenViewWindow(QStringLiteral("Internet Explorer"), QStringLiteral("file:///tmp/gekko.jp"));
+    EXPECT_EQ(windows(), QStringList({"IE http://ie.jp/", "Gecko http://ie.jp/", "Gecko www.gekko.jp/a",
+                                      "IE file:///tmp/gekko.jp"}));
+    EXPECT_EQ(form->Tabs->ViewOfTab(2)->windowTitle(), QStringLiteral("Gecko"));
+    // The window the user opened in Gecko keeps that site there.
+    DWebBrowserEvents2& chosen = FakeEngine::of(form->Tabs->ViewOfTab(1)->control())->events();
+    EXPECT_FALSE(chosen.fireBeforeNavigate2(nullptr, QStringLiteral("http://ie.jp/")));
+    EXPECT_FALSE(chosen.fireBeforeNavigate2(nullptr, QStringLiteral("http://ie.jp/next")));
+    stop();
+
+    // Gekko off: its rules do nothing.
+    start("[Option_Main]\r\nMozilla=0\r\n");
+    form->OpenViewWindow(QStringLiteral("Internet Explorer"), QStringLiteral("http://gekko.jp/"));
+    EXPECT_EQ(windows(), QStringList{"IE http://gekko.jp/"});
+    stop();
+
+    // A rules file that cannot be read rules nothing, and says so without a box at
+    // every page.
+    QFile::remove(dir.file("SiteEngine.txt"));
+    ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("SiteEngine.txt")));
+    start("[Option_Main]\r\nMozilla=2\r\n");
+    form->OpenViewWindow(QStringLiteral("Internet Explorer"), QStringLiteral("http://www.gekko.jp/"));
+    EXPECT_EQ(windows(), QStringList{"IE http://www.gekko.jp/"});
+    EXPECT_TRUE(form->controls().StatusBar1->text().contains(QStringLiteral("SiteEngine.txt")));
+    EXPECT_TRUE(errors.messages.isEmpty()) << errors.messages.join('\n').toStdString();
+}
+
+TEST_F(OtherEngineTest, APageLeavingForASiteOfTheOtherEngineStaysAndTheSiteOpensThere) {
+    dir.write("SiteEngine.txt", "gekko.jp\tGekko\r\n");
+    start("[Option_Main]\r\nMozilla=2\r\n");
+    TViewWindow* page = open(true, QStringLiteral("http://a.jp/"));
+    DWebBrowserEvents2& events = FakeEngine::of(page->control())->events();
+    // A frame inside the page goes where it likes; the top frame is sent on.
+    EXPECT_FALSE(events.fireBeforeNavigate2(InnerFrameDispatch(), QStringLiteral("http://gekko.jp/frame")));
+    EXPECT_FALSE(events.fireBeforeNavigate2(nullptr, QStringLiteral("http://b.jp/")));
+    EXPECT_TRUE(events.fireBeforeNavigate2(&page->control()->ControlInterface(), QStringLiteral("http://gekko.jp/x")));
+    EXPECT_TRUE(form->controls().StatusBar1->text().contains(QStringLiteral("gekko.jp")));
+    ASSERT_TRUE(waitUntil([&] { return form->MDIChildren().size() == 2; }));
+    EXPECT_EQ(windows(), QStringList({"IE http://a.jp/", "Gecko http://gekko.jp/x"}));
+    // The new window's own first navigation is its engine's: it is not sent back.
+    TViewWindow* gecko = form->Tabs->ViewOfTab(1);
+    EXPECT_FALSE(FakeEngine::of(gecko->control())->events().fireBeforeNavigate2(nullptr, QStringLiteral("http://gekko.jp/x")));
+    EXPECT_TRUE(errors.messages.isEmpty());
+}
+
+TEST_F(OtherEngineTest, TheTabMenuRulesTheTabsSiteForItsEngine) {
+    start("[Option_Main]\r\nMozilla=2\r\n");
+    open(false, QStringLiteral("https://WWW.Example.jp:8443/page"));
+    open(true, QStringLiteral("about:blank"));
+    BeepCounter beeps;
+    form->Tabs->PopupTab = 1;
+    form->Tabs->popSiteEngine->trigger();  // no site to rule
+    EXPECT_EQ(beeps.count, 1);
+    EXPECT_FALSE(QFile::exists(dir.file("SiteEngine.txt")));
+    form->Tabs->PopupTab = 0;
+    form->Tabs->popSiteEngine->trigger();
+    EXPECT_EQ(dir.read("SiteEngine.txt"), "www.example.jp\tGekko\r\n");
     EXPECT_TRUE(errors.messages.isEmpty());
 }

@@ -130,6 +130,8 @@ void TMainForm::connectHandlers() {
             }));
     connect(Tabs, &TTabStrip::OpenInOtherEngineRequested, this,
             guarded([this](TViewWindow* view) { OpenInOtherEngine(view); }));
+    connect(Tabs, &TTabStrip::SiteEngineRequested, this,
+            guarded([this](TViewWindow* view) { AlwaysOpenSiteInEngine(view); }));
     connect(ui.Moz_Item, &QAction::changed, this, [this] { UpdateOtherEngineItems(); });
     connect(ui.mnuTool, &QMenu::aboutToShow, this, [this] { UpdateOtherEngineItems(); });
     connect(Tabs->TabPopup, &QMenu::aboutToShow, this, [this] { UpdateOtherEngineItems(); });

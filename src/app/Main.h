@@ -15,6 +15,7 @@
 #include <QPointer>
 #include <QStringList>
 #include <cstdint>
+#include <map>
 #include <memory>
 #include <optional>
 
@@ -32,6 +33,7 @@ class QProgressBar;
 class QPushButton;
 class QToolBar;
 class QToolButton;
+class QUrl;
 class QTreeWidget;
 class BookmarkModel;
 class Settings;
@@ -169,9 +171,28 @@ public:
 
     // --- opening view windows and page commands -----------------------------------
     void OpenViewWindow(const QString& caption, const QString& address);
-    // The same in the engine given, whatever the engine menu says; returns the new
-    // window, or none when the tab limit refused it.
-    TViewWindow* OpenViewWindowIn(bool ie, const QString& caption, const QString& address);
+    // Whether a site rule may choose the engine of a window opened for an address.
+    enum class SiteRuleUse {
+        Follow,  // the rule's engine in place of the one asked for
+        Waive,   // the engine asked for; the window keeps it for pages of that host
+    };
+    // The same in the engine given (true: Internet Explorer) unless a site rule gives
+    // the address another; returns the new window, or none when the tab limit refused it.
+    TViewWindow* OpenViewWindowIn(bool ie, const QString& caption, const QString& address,
+                                  SiteRuleUse rules = SiteRuleUse::Follow);
+
+    // --- site rules (MainRules.cpp) ----------------------------------------------------
+    // The engine a site rule gives the address (true: Internet Explorer); none when no
+    // rule applies: none matches, it is no web address, or the rule names Gekko while
+    // Gekko is off. A rules file that cannot be read rules nothing and says so in the
+    // status text.
+    std::optional<bool> RuledEngine(const QUrl& url);
+    // A page's top frame is about to go to a site ruled for the other engine: the
+    // navigation is cancelled and the address opens in a new window of that engine.
+    void ViewTopFrameNavigate(TViewWindow* view, const QString& url, bool& cancel);
+    // The tab menu's "このサイトを常にこのエンジンで開く": the host of the window's page is
+    // ruled for the window's engine, in the rules file at once.
+    void AlwaysOpenSiteInEngine(TViewWindow* view);
 
     // Addresses handed in from outside (the command line, a later start): each in a
     // new view window as New opens one, after any windows already waiting; the refused
@@ -335,6 +356,9 @@ private:
     QList<PendingWindow> pendingWindows_;
     bool queueRunning_ = false;
     QPointer<TViewWindow> queuedFront_;
+    // Windows opened against a site rule by the user's own choice, with the host whose
+    // pages they keep in their engine.
+    std::map<const TViewWindow*, QString> siteRuleWaived_;
 
     // What pages ask of the user (MainPrompts.cpp); the answers last until the program ends.
     void connectPrompts(TViewWindow* view);

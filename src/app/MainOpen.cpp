@@ -1,11 +1,13 @@
 // Opening view windows and the commands that act on the page in front.
 
 #include "app/Main.h"
+#include "engines/Address.h"
 #include "engines/EngineControls.h"
 #include "platform/Beep.h"
 #include "platform/ErrorBox.h"
 #include "platform/Errors.h"
 #include "settings/Settings.h"
+#include "settings/SiteRules.h"
 #include "views/TabControl.h"
 #include "views/untTab.h"
 #include "views/childIE.h"
@@ -55,7 +57,21 @@ void TMainForm::OpenViewWindow(const QString& caption, const QString& address) {
     OpenViewWindowIn(ui.IE_item->isChecked(), caption, address);
 }
 
-TViewWindow* TMainForm::OpenViewWindowIn(bool ie, const QString& caption, const QString& address) {
+TViewWindow* TMainForm::OpenViewWindowIn(bool ie, const QString& caption, const QString& address,
+                                         SiteRuleUse rules) {
+    QString shownCaption = caption;
+    QString waivedHost;
+    const QUrl url = addressToUrl(address);
+    if (const std::optional<bool> ruled = RuledEngine(url); ruled && *ruled != ie) {
+        if (rules == SiteRuleUse::Follow) {
+            ie = *ruled;
+            // The caption that names the engine names the one the window gets.
+            if (caption == QStringLiteral("Internet Explorer") || caption == QStringLiteral("Gecko"))
+                shownCaption = ie ? QStringLiteral("Internet Explorer") : QStringLiteral("Gecko");
+        } else {
+            waivedHost = SiteRules::ruleHost(url);
+        }
+    }
     const Settings ini(configPath());
     const QString mozPath = ini.Read(Keys::MozPath);
     const int mozilla = ini.ReadByte(Keys::Mozilla);
@@ -70,8 +86,9 @@ TViewWindow* TMainForm::OpenViewWindowIn(bool ie, const QString& caption, const 
 
     const int remembered = Tabs->TabControl1->currentIndex();
     ++NextWindowID;
-    TViewWindow* window =
-        ie ? createViewWindow<Tfrm_IE>(caption, NextWindowID) : createViewWindow<Tfrm_MZ>(caption, NextWindowID);
+    TViewWindow* window = ie ? createViewWindow<Tfrm_IE>(shownCaption, NextWindowID)
+                             : createViewWindow<Tfrm_MZ>(shownCaption, NextWindowID);
+    if (!waivedHost.isEmpty()) siteRuleWaived_[window] = waivedHost;
     window->control()->Navigate(address);
 
     if (ini.Read(Keys::NewWindowActive)) {
@@ -160,7 +177,15 @@ void TMainForm::btnMoveClick() {
     const QString target = ui.txtAddress->text();
     // Taken: from now on the box follows the pages again.
     ui.txtAddress->setModified(false);
-    if (addressBar == 1) FileNew1Execute();
+    if (addressBar == 1) {
+        // A site with an engine of its own opens straight in it, with no empty window of
+        // the other engine left behind; with the tab limit reached the window in front
+        // goes there instead, as with any address.
+        if (const std::optional<bool> ruled = RuledEngine(addressToUrl(target)))
+            if (OpenViewWindowIn(*ruled, *ruled ? QStringLiteral("Internet Explorer") : QStringLiteral("Gecko"), target))
+                return;
+        FileNew1Execute();
+    }
     const EngineTarget engine = DispatchRule(ActiveMDIChild());
     if (!engine) return;
     if (engine.form() == EngineForm::IE || !target.isEmpty()) engine.Navigate(target);

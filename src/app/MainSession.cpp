@@ -32,7 +32,7 @@ void TMainForm::OpenInOtherEngine(TViewWindow* view) {
     if (address == QStringLiteral("about:blank")) address.clear();
     if (!toIE && address.isEmpty()) address = QStringLiteral("about:blank");
     TViewWindow* window =
-        OpenViewWindowIn(toIE, toIE ? SessionFile::IECaption : SessionFile::GeckoCaption, address);
+        OpenViewWindowIn(toIE, toIE ? SessionFile::IECaption : SessionFile::GeckoCaption, address, SiteRuleUse::Waive);
     if (!window) return;
     if (const auto position = TabPositionOf(window->Tag)) ShowTab(*position);
 }

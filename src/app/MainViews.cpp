@@ -27,6 +27,9 @@ void TMainForm::connectView(TViewWindow* view) {
             guarded([this, view](int progress, int progressMax) { ViewProgressChange(view, progress, progressMax); }));
     connect(view, &TViewWindow::CommandStateChange, this,
             guarded([this, view](int command, bool enable) { ViewCommandStateChange(view, command, enable); }));
+    connect(view, &TViewWindow::TopFrameNavigate, this, guarded([this, view](const QString& url, bool& cancel) {
+                ViewTopFrameNavigate(view, url, cancel);
+            }));
     connect(view, &TViewWindow::NewWindow2, this, guarded([this](Variant& ppDisp, bool&) { ViewNewWindow2(ppDisp); }));
     connect(view, &TViewWindow::WindowStateChange, this, [this](TWindowState state) { ViewWindowState = state; });
     connect(view, &TViewWindow::Closing, this, guarded([this, view] { ViewClose(view); }));
@@ -116,6 +119,7 @@ void TMainForm::ViewClose(TViewWindow* view) {
     ui.mnuShow_Size->menuAction()->setEnabled(false);
     ui.txtAddress->clear();
     if (addressOwner_ == view) addressOwner_ = nullptr;
+    siteRuleWaived_.erase(view);
 }
 
 void TMainForm::SubChange(bool flag) {

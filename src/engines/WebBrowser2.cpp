@@ -124,6 +124,11 @@ void DWebBrowserEvents2::firePropertyChange(const QString& property) {
     ErrorBox::guard([&] { emit PropertyChange(property); });
 }
 
+IDispatch* InnerFrameDispatch() {
+    static IDispatch frame;
+    return &frame;
+}
+
 bool DWebBrowserEvents2::fireBeforeNavigate2(IDispatch* pDisp, const QString& url, const Variant& flags,
                                              const Variant& targetFrameName, const Variant& postData,
                                              const Variant& headers) {

@@ -232,6 +232,10 @@ private:
     DWebBrowserEvents2 events_;
 };
 
+// BeforeNavigate2's pDisp for a navigation of a frame inside the page. The page's own
+// browser stands for its top frame; this one object stands for every frame within it.
+IDispatch* InnerFrameDispatch();
+
 // A page's request for a new window, for an engine that cannot hand its own window over:
 // NewWindow2 asks the frame for one, and the window it gives is sent to the address. Its
 // first navigation is the request itself, so its own filter judges it. A cancelled

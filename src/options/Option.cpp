@@ -5,6 +5,7 @@
 #include "platform/ErrorBox.h"
 #include "resources/Fonts.h"
 #include "resources/ImageList.h"
+#include "options/EngineRulesPage.h"
 #include "options/OptionControls.h"
 #include "options/SHBFFEX.h"
 
@@ -131,7 +132,8 @@ void Tfrm_Option::createControls() {
     auto* window = new QTreeWidgetItem(QStringList{QStringLiteral("ウィンドウ")});
     window->addChild(new QTreeWidgetItem(QStringList{QStringLiteral("タブ")}));
     auto* popups = new QTreeWidgetItem(QStringList{QStringLiteral("広告抑止")});
-    TreeView1->addTopLevelItems({general, window, popups});
+    auto* engines = new QTreeWidgetItem(QStringList{QStringLiteral("エンジン")});
+    TreeView1->addTopLevelItems({general, window, popups, engines});
 
     Button1 = new QPushButton(QStringLiteral("OK"), this);
     Button1->setObjectName(QStringLiteral("Button1"));
@@ -159,6 +161,8 @@ void Tfrm_Option::createControls() {
     TabSheet2 = sheet("TabSheet2");
     TabSheet3 = sheet("TabSheet3");
     TabSheet4 = sheet("TabSheet4");
+    TabSheet5 = new TEngineRulesPage;
+    PageCTL->addWidget(TabSheet5);
     createGeneralPage();
     createWindowPage();
     createPopupPage();

@@ -1,6 +1,6 @@
 #pragma once
-// Tfrm_Option: the options window. Shows the option sections of config.ini and the popup
-// filter list on four pages chosen from a tree; OK saves them. Non-modal; every Options
+// Tfrm_Option: the options window. Shows the option sections of config.ini, the popup
+// filter list and the site rules on five pages chosen from a tree; OK saves them. Non-modal; every Options
 // command opens a new one, each with the values read when it was created, and a closed
 // window is freed.
 //
@@ -30,6 +30,7 @@ class QToolButton;
 class QTreeWidget;
 class QTreeWidgetItem;
 class TColourSwatch;
+class TEngineRulesPage;
 class TSHBrowseForFolderEx;
 class TUpDown;
 
@@ -57,6 +58,8 @@ public:
     QWidget* TabSheet2 = nullptr;
     QWidget* TabSheet3 = nullptr;
     QWidget* TabSheet4 = nullptr;
+    // The page "エンジン": the site rules.
+    TEngineRulesPage* TabSheet5 = nullptr;
 
     QCheckBox* chkMoz = nullptr;
     QLineEdit* txtMozPath = nullptr;

@@ -8,6 +8,7 @@
 #include "platform/AtomicFile.h"
 #include "platform/Errors.h"
 #include "settings/CloseUrlList.h"
+#include "options/EngineRulesPage.h"
 #include "options/OptionControls.h"
 #include "options/SHBFFEX.h"
 #include "settings/Settings.h"
@@ -99,6 +100,7 @@ void Tfrm_Option::FormCreate() {
     popListLoaded_ = true;
     TreeView1->setCurrentItem(TreeView1->topLevelItem(0));
     TreeView1->topLevelItem(1)->setExpanded(true);
+    TabSheet5->load(appPath_);
 }
 
 void Tfrm_Option::ReadIni() {
@@ -155,6 +157,7 @@ void Tfrm_Option::TreeView1Change(QTreeWidgetItem* node) {
     else if (text == QStringLiteral("ウィンドウ")) PageCTL->setCurrentWidget(TabSheet2);
     else if (text == QStringLiteral("広告抑止")) PageCTL->setCurrentWidget(TabSheet3);
     else if (text == QStringLiteral("タブ")) PageCTL->setCurrentWidget(TabSheet4);
+    else if (text == QStringLiteral("エンジン")) PageCTL->setCurrentWidget(TabSheet5);
 }
 
 void Tfrm_Option::setBoxEnabled(QLineEdit* box, bool enabled) {
@@ -262,6 +265,7 @@ void Tfrm_Option::Button1Click() {
             throw TavixError(QStringLiteral("ファイル %1 を作成できません").arg(list.path()));
         }
     }
+    TabSheet5->save();
     close();
 }
 

@@ -2,6 +2,7 @@
 
 #include "platform/AtomicFile.h"
 #include "platform/CodePage.h"
+#include "platform/FileIdentity.h"
 #include "platform/FileNames.h"
 #include "platform/TextLines.h"
 
@@ -92,21 +93,8 @@ private:
     std::vector<std::size_t> slots_;  // line index + 1; 0 is an empty slot
 };
 
-// One parsed copy per list file, trusted while the file keeps its device, inode, size
-// and modification time (to the nanosecond): any replacement or edit is seen at the
-// next check.
-struct Identity {
-    dev_t dev;
-    ino_t ino;
-    off_t size;
-    struct timespec mtime;
-
-    explicit Identity(const struct stat& st) : dev(st.st_dev), ino(st.st_ino), size(st.st_size), mtime(st.st_mtim) {}
-    bool operator==(const Identity& o) const {
-        return dev == o.dev && ino == o.ino && size == o.size && mtime.tv_sec == o.mtime.tv_sec &&
-               mtime.tv_nsec == o.mtime.tv_nsec;
-    }
-};
+// One parsed copy per list file, trusted while the file keeps its identity.
+using Identity = FileIdentity;
 
 struct Parsed {
     Identity identity;

@@ -45,6 +45,11 @@ void TViewWindow::embed(TEngineControl* c) {
                 setWindowTitle(title);
                 emit TitleChange(title);
             }));
+    connect(events, &DWebBrowserEvents2::BeforeNavigate2, this,
+            guarded([this](IDispatch* frame, const Variant& url, const Variant&, const Variant&, const Variant&,
+                           const Variant&, bool& cancel) {
+                if (frame != InnerFrameDispatch()) emit TopFrameNavigate(url.toString(), cancel);
+            }));
     connect(events, &DWebBrowserEvents2::NewWindow2, this,
             guarded([this](Variant& ppDisp, bool& cancel) { emit NewWindow2(ppDisp, cancel); }));
     connect(events, &DWebBrowserEvents2::ActivateRequest, this, guarded([this] { emit ActivateRequest(); }));

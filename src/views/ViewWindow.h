@@ -84,6 +84,9 @@ signals:
     void StatusTextChange(const QString& text);
     void ProgressChange(int progress, int progressMax);
     void CommandStateChange(int command, bool enable);
+    // The page's top frame is about to go to this address (nothing has been fetched yet);
+    // a handler may cancel it. Frames inside the page are not reported.
+    void TopFrameNavigate(const QString& url, bool& cancel);
     // The page asks for a new window: a handler hands the engine the browser it opens in.
     void NewWindow2(Variant& ppDisp, bool& cancel);
     // The window state new view windows should take from now on.

@@ -30,6 +30,7 @@ TTabStrip::TTabStrip(const QString& appPath, QMdiArea* area, QWidget* parent)
     popTabClose = TabPopup->addAction(QStringLiteral("閉じる(&C)"));
     TabPopup->addSeparator();
     popOtherEngine = TabPopup->addAction(QStringLiteral("もう一方のエンジンで開く(&O)"));
+    popSiteEngine = TabPopup->addAction(QStringLiteral("このサイトを常にこのエンジンで開く"));
 
     using ErrorBox::guarded;
     // Every tab of one paint shares the colours, read once per paint (at every paint, so
@@ -49,6 +50,10 @@ TTabStrip::TTabStrip(const QString& appPath, QMdiArea* area, QWidget* parent)
     connect(popOtherEngine, &QAction::triggered, this, [this](bool) {
         if (!PopupTab) return;
         if (TViewWindow* view = ViewOfTab(*PopupTab)) emit OpenInOtherEngineRequested(view);
+    });
+    connect(popSiteEngine, &QAction::triggered, this, [this](bool) {
+        if (!PopupTab) return;
+        if (TViewWindow* view = ViewOfTab(*PopupTab)) emit SiteEngineRequested(view);
     });
 }
 

@@ -37,6 +37,7 @@ public:
     QAction* popAddBookMark = nullptr;
     QAction* popTabClose = nullptr;
     QAction* popOtherEngine = nullptr;
+    QAction* popSiteEngine = nullptr;
 
     // The tab the context menu was opened on; none when it opened beside the tabs.
     std::optional<int> PopupTab = 0;
@@ -75,6 +76,8 @@ signals:
     void AddBookmarkRequested();
     // "もう一方のエンジンで開く(&O)" was chosen on this tab's window.
     void OpenInOtherEngineRequested(TViewWindow* view);
+    // "このサイトを常にこのエンジンで開く" was chosen on this tab's window.
+    void SiteEngineRequested(TViewWindow* view);
 
 private:
     // The window is closing or gone: its tab goes, the selection stays on the tab it was on.

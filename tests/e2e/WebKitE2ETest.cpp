@@ -3,6 +3,7 @@
 // user makes them. Run by webkit_e2e.sh on a virtual display with a window manager.
 
 #include "IeEngines.h"
+#include "PageServer.h"
 #include "TestSupport.h"
 #include "app/Main.h"
 #include "views/untTab.h"
@@ -323,6 +324,57 @@ TEST_F(WebKitE2E, PopupsPassThroughTheFilter) {
     QTest::qWait(2000);
     EXPECT_EQ(windowTitled(QStringLiteral("遮断された広告")), nullptr);
     EXPECT_EQ(form->MDIChildren().size(), 2);
+}
+
+// A site ruled for Gekko: a start page in the Internet Explorer slot whose link (the
+// whole page) leads there, and the site's page, on a server that counts what is fetched.
+struct GekkoSite {
+    PageServer server;
+    GekkoSite(const ProgramFolder& dir) {
+        server.setPage("/start.html", "<html><head><title>start</title></head><body style='margin:0'>"
+                                      "<a href='" + server.url(QStringLiteral("/gekko/page.html")).toUtf8() +
+                                      "' style='display:block;position:fixed;inset:0'>gekko</a></body></html>");
+        server.setPage("/gekko/page.html", "<html><head><title>ゲッコーのページ</title></head><body>WebKit</body></html>");
+        // The server's own port: the same host on another port is no part of the site.
+        dir.write("SiteEngine.txt", ("# e2e\r\n" + server.url(QStringLiteral("/gekko/")) + "\tGekko\r\n").toStdString());
+    }
+    int fetched() const { return server.requests().count("/gekko/page.html"); }
+};
+
+TEST_F(WebKitE2E, ATypedAddressOfAGekkoSiteOpensInWebKitWhateverTheEngineMenuSays) {
+    GekkoSite site(dir);
+    useEngine(true);
+    form->controls().txtAddress->setText(site.server.url(QStringLiteral("/gekko/page.html")));
+    ErrorBox::guard([&] { form->btnMoveClick(); });
+    ASSERT_EQ(form->MDIChildren().size(), 1);
+    auto* view = qobject_cast<TViewWindow*>(form->MDIChildren().front());
+    EXPECT_TRUE(webkitOf(view));
+    ASSERT_TRUE(waitFor([&] { return view->windowTitle() == QStringLiteral("ゲッコーのページ"); }));
+    QTest::qWait(1000);
+    EXPECT_EQ(site.fetched(), 1) << site.server.requests().join(' ').toStdString();
+    EXPECT_TRUE(errors.messages.isEmpty()) << errors.messages.join('\n').toStdString();
+}
+
+TEST_P(WebKitBesideIe, ALinkToAGekkoSiteOpensInWebKitFetchedOnceAndThePageStays) {
+    GekkoSite site(dir);
+    useEngine(true);
+    ErrorBox::guard([&] { form->OpenViewWindow(QStringLiteral("cap"), site.server.url(QStringLiteral("/start.html"))); });
+    ASSERT_EQ(form->MDIChildren().size(), 1);
+    auto* start = qobject_cast<TViewWindow*>(form->MDIChildren().front());
+    ASSERT_FALSE(webkitOf(start));
+    ASSERT_TRUE(waitFor([&] { return start->windowTitle() == QStringLiteral("start"); }));
+    QTest::qWait(500);   // the page's window takes clicks once it is shown
+    clickAt(start->control(), start->control()->rect().center());
+    ASSERT_TRUE(waitFor([&] { return windowTitled(QStringLiteral("ゲッコーのページ")) != nullptr; }))
+        << "requests: " << site.server.requests().join(' ').toStdString();
+    TViewWindow* gekko = windowTitled(QStringLiteral("ゲッコーのページ"));
+    EXPECT_TRUE(webkitOf(gekko));
+    QTest::qWait(2000);   // whatever else would fetch it has had its time
+    EXPECT_EQ(site.fetched(), 1) << site.server.requests().join(' ').toStdString();
+    EXPECT_EQ(form->MDIChildren().size(), 2);
+    EXPECT_EQ(start->windowTitle(), QStringLiteral("start"));
+    EXPECT_EQ(start->LocationURL(), site.server.url(QStringLiteral("/start.html")));
+    EXPECT_TRUE(errors.messages.isEmpty()) << errors.messages.join('\n').toStdString();
 }
 
 TEST_P(WebKitBesideIe, KillingTheHostLeavesTheRestAndTheNextUseStartsANewOne) {

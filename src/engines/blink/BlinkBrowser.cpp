@@ -214,7 +214,8 @@ void BlinkBrowser::reportHistory(bool always) {
 }
 
 bool BlinkBrowser::beforeNavigate(const QUrl& url, int navigationType, bool isMainFrame) {
-    if (events().fireBeforeNavigate2(this, urlText(url))) return false;
+    if (events().fireBeforeNavigate2(isMainFrame ? static_cast<IDispatch*>(this) : InnerFrameDispatch(), urlText(url)))
+        return false;
     if (!site_ || !isMainFrame) return true;
     // A page that reloads or moves itself (a meta refresh) is what the page being left
     // may not do when its host forbids client pull.

@@ -49,9 +49,10 @@ void forwardEvents(DWebBrowserEvents2& from, DWebBrowserEvents2& to, IDispatch* 
     QObject::connect(&from, &DWebBrowserEvents2::DownloadComplete, context, [&to] { to.fireDownloadComplete(); });
     QObject::connect(&from, &DWebBrowserEvents2::TitleChange, context, [&to](const QString& t) { to.fireTitleChange(t); });
     QObject::connect(&from, &DWebBrowserEvents2::BeforeNavigate2, context,
-                     [&to, self](IDispatch*, const Variant& url, const Variant& flags, const Variant& target,
+                     [&to, self](IDispatch* frame, const Variant& url, const Variant& flags, const Variant& target,
                                  const Variant& postData, const Variant& headers, bool& cancel) {
-                         cancel = to.fireBeforeNavigate2(self, url.toString(), flags, target, postData, headers) || cancel;
+                         IDispatch* as = frame == InnerFrameDispatch() ? frame : self;
+                         cancel = to.fireBeforeNavigate2(as, url.toString(), flags, target, postData, headers) || cancel;
                      });
     QObject::connect(&from, &DWebBrowserEvents2::NewWindow2, &to, &DWebBrowserEvents2::NewWindow2);
     QObject::connect(&from, &DWebBrowserEvents2::NavigateComplete2, context,
@@ -444,19 +445,22 @@ void ChromiumBrowser::requestPaused(const QJsonObject& params) {
     const QString type = params.value(QStringLiteral("resourceType")).toString();
     const bool document = type == QLatin1String("Document");
     const bool topDocument = document && params.value(QStringLiteral("frameId")).toString() == targetId_;
-    const auto fail = [&] {
+    const auto failWith = [&](const QString& reason) {
         send(QStringLiteral("Fetch.failRequest"),
-             {{QStringLiteral("requestId"), requestId}, {QStringLiteral("errorReason"), QStringLiteral("BlockedByClient")}});
+             {{QStringLiteral("requestId"), requestId}, {QStringLiteral("errorReason"), reason}});
     };
+    const auto fail = [&] { failWith(QStringLiteral("BlockedByClient")); };
+    const auto abort = [&] { failWith(QStringLiteral("Aborted")); };
     QString address = url;
     if (document) {
         bool cancel = false;
         if (topDocument && !announcedUrl_.isEmpty() && url == announcedUrl_) {
             announcedUrl_.clear();   // Navigate has raised BeforeNavigate2 for it already
         } else {
-            cancel = events().fireBeforeNavigate2(this, url);
+            cancel = events().fireBeforeNavigate2(topDocument ? static_cast<IDispatch*>(this) : InnerFrameDispatch(), url);
         }
-        if (cancel) return fail();
+        // A cancelled page stays as it was: an aborted navigation shows no error page.
+        if (cancel) return topDocument ? abort() : fail();
         if (topDocument) {
             // A page that reloads or moves itself (a refresh) is what the page being left
             // may not do when its host forbids client pull.
