@@ -20,7 +20,9 @@ TAVIX_SANITIZER_HOOK __asan_default_options() {
            // would show no caller, and a leak of theirs could be told from one of ours
            // only by naming all of GLib. The WebKit host unwinds fully instead (it
            // allocates little itself), so that the suppressions below can name the
-           // functions that leak.
+           // functions that leak. So does the WebKit end-to-end test: QtWebEngine's GL
+           // set-up leaves a block with Mesa's software driver, which is unloaded at exit,
+           // and only a full stack shows the block came through QtWebEngine.
            "fast_unwind_on_malloc=0:"
 #endif
            // The suppressed leaks are not listed at exit: a run's reports are its

@@ -78,9 +78,12 @@ private:
         thread_.setObjectName(QStringLiteral("X questions"));
         moveToThread(&thread_);
         thread_.start();
-        QObject::connect(qApp, &QCoreApplication::aboutToQuit, qApp, [this] {
-            thread_.quit();
-            thread_.wait(2000);
+        // Ended with the application, before Qt closes the connection it asks on: a thread
+        // still running at the program's end would be cut off in the middle of a question.
+        qAddPostRoutine([] {
+            Asker& asker = instance();
+            asker.thread_.quit();
+            asker.thread_.wait(2000);
         });
     }
 
