@@ -347,9 +347,10 @@ TEST_F(ChromiumEngine, TheSlotFallsBackToTheBuiltInEngineWhenChromiumCannotServe
     EXPECT_FALSE(Chromium::serves());
     EXPECT_FALSE(dynamic_cast<ChromiumBrowser*>(EngineRegistry::createInstance(CLASS_WebBrowser).get()));
 
-    // Older than the built-in engine, or silent past the start's time: the pages waiting
-    // for it are served by the built-in engine inside their own views, and say so.
-    for (const char* mode : {"old", "silent"}) {
+    // Older than the built-in engine, silent past the start's time, or ending on every
+    // start before it has made a window: the pages waiting for it are served by the
+    // built-in engine inside their own views, and say so.
+    for (const char* mode : {"old", "silent", "dies-opening"}) {
         SCOPED_TRACE(mode);
         Chromium::setProgram(QStringLiteral(TAVIX_FAKE_CHROMIUM));
         Chromium::setStartTimeout(500);

@@ -5,10 +5,12 @@ the way Chromium 156 does, with the events Chromium sends, and knows three comma
 its own for the tests: Fake.emit (sends the event in its params), Fake.log (answers with
 every command received so far) and Fake.exit (ends at once, as a crash would).
 
-FAKE_CHROMIUM_MODE: "normal", "silent" (reads and never answers) or "old" (version 90).
+FAKE_CHROMIUM_MODE: "normal", "silent" (reads and never answers), "old" (version 90) or
+"dies-opening" (ends on a signal as it is asked for its first page window).
 """
 import json
 import os
+import signal
 import sys
 
 mode = os.environ.get("FAKE_CHROMIUM_MODE", "normal")
@@ -99,6 +101,8 @@ def handle(message):
         attach("FACTORY", factory_url)
     elif method == "Runtime.evaluate" and session == "S-FACTORY" and "window.open" not in params["expression"]:
         reply(message, {"result": {"type": "boolean", "value": True}})
+    elif method == "Runtime.evaluate" and session == "S-FACTORY" and mode == "dies-opening":
+        os.kill(os.getpid(), signal.SIGTRAP)
     elif method == "Runtime.evaluate" and session == "S-FACTORY":
         reply(message, {"result": {"type": "boolean", "value": True}})
         next_page[0] += 1

@@ -25,6 +25,10 @@ const QString FactoryMarker = QStringLiteral("tavix-window-factory");
 constexpr int SpareRefillDelayMs = 300;
 // How long the user's keyboard and mouse have been still before a spare window is made.
 constexpr qint64 SpareQuietMs = 500;
+// Chromium 156 now and then ends on an assertion of its own as it opens its first window,
+// and may do so again on every start while the machine stays busy: after this many runs
+// in a row without a window, the views waiting take the built-in engine instead.
+constexpr int MostEndsBeforeAWindow = 3;
 // The browser's smallest window (it makes smaller ones this size).
 constexpr int SmallestWindow = 100;
 // How long a window Chromium would have opened of its own lives, waiting for its first
@@ -112,6 +116,7 @@ bool ChromiumProcess::start() {
     connect(pipe_, &DevToolsPipe::ended, this, &ChromiumProcess::onEnded);
     ready_ = false;
     opening_ = false;
+    windowMade_ = false;
     factoryLoaded_ = false;
     factoryShown_ = false;
     factoryTarget_.clear();
@@ -178,6 +183,12 @@ void ChromiumProcess::onEnded() {
     spareSearch_.stop();
     doomed_.clear();
     const auto pages = std::exchange(pages_, {});
+    endsBeforeAWindow_ = windowMade_ ? 0 : endsBeforeAWindow_ + 1;
+    if (!failed_ && !factoryTarget_.isEmpty() && !pending_.isEmpty() && endsBeforeAWindow_ >= MostEndsBeforeAWindow) {
+        endDownloads();
+        fail(Chromium::startFailedMessage(QStringLiteral("ウィンドウを開く前に終了しました")));
+        return;
+    }
     if (!failed_ && !factoryTarget_.isEmpty()) {
         for (const Page& page : pages)
             if (page.view) page.view->processEnded();
@@ -468,6 +479,7 @@ void ChromiumProcess::openNextWindow() {
 
 void ChromiumProcess::windowAttached(const QString& targetId, const QString& session) {
     opening_ = false;
+    windowMade_ = true;
     Pending request;
     while (!pending_.isEmpty() && !request.view) request = pending_.takeFirst();
     if (!request.view) {
@@ -475,6 +487,9 @@ void ChromiumProcess::windowAttached(const QString& targetId, const QString& ses
         return;
     }
     pages_.insert(session, {targetId, session, request.view});
+    // A window opened as the spare goes to a view that came meanwhile: the view knows
+    // its window by the title it was opened with.
+    request.view->setWindowMarker(openingMarker_);
     request.view->pageReady(session, targetId);
     // Set up before it runs, so that its first document has the page script.
     pipe_->call(QStringLiteral("Runtime.runIfWaitingForDebugger"), {}, session);

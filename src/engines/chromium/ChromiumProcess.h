@@ -90,6 +90,8 @@ private:
     bool factoryLoaded_ = false;   // the hidden window's page has loaded
     bool factoryShown_ = false;    // ... and its window has shown (and been hidden)
     bool opening_ = false;   // a window asked of the factory and not yet attached
+    bool windowMade_ = false;   // this run of the browser has made a page window
+    int endsBeforeAWindow_ = 0;   // runs in a row that ended before they made one
     QString openingMarker_;
     // A page window made ahead of need, hidden, for the next view: a new view then takes
     // a window at once instead of waiting for one to be made and found.
