@@ -259,24 +259,34 @@ TEST_F(ShownTabStrip, TheSelectedTabIsScrolledIntoViewAndTheButtonsAndWheelScrol
     EXPECT_EQ(strip.tabRect(0).left(), 0);
 }
 
+// In both reading directions: right to left the row runs mirrored, scrolled the same.
 TEST_F(ShownTabStrip, TabAtFindsTheTabRightToItsEdges) {
     show({700, 28});
     for (int i = 0; i < 30; ++i) strip.addTab(QStringLiteral("ページ %1 %2").arg(i).arg(QString(i % 5, QChar(u'長'))));
-    strip.setCurrentIndex(20);
-    ASSERT_LT(strip.tabRect(0).left(), 0) << "scrolled";
-    for (int i = 0; i < strip.count(); ++i) {
-        const QRect r = strip.tabRect(i);
-        EXPECT_EQ(strip.tabAt(r.topLeft()), i);
-        EXPECT_EQ(strip.tabAt(r.bottomRight()), i);
-        EXPECT_EQ(strip.tabAt(QPoint(r.right() + 1, r.top())), i + 1 < strip.count() ? i + 1 : -1);
-        EXPECT_EQ(strip.tabAt(QPoint(r.left(), r.bottom() + 1)), -1) << "below the tabs";
-        EXPECT_EQ(strip.tabAt(QPoint(r.left(), -1)), -1);
-        // The search over an area agrees at the same edges.
-        EXPECT_EQ(strip.tabsWithin(QRect(r.right(), 0, 2, 5)),
-                  std::make_pair(i, i + 1 < strip.count() ? i + 1 : i));
+    for (const Qt::LayoutDirection direction : {Qt::LeftToRight, Qt::RightToLeft}) {
+        strip.setLayoutDirection(direction);
+        strip.setCurrentIndex(0);
+        strip.setCurrentIndex(20);
+        const bool rtl = direction == Qt::RightToLeft;
+        ASSERT_TRUE(rtl ? strip.tabRect(0).right() >= strip.width() : strip.tabRect(0).left() < 0) << "scrolled";
+        ASSERT_TRUE(strip.rect().contains(strip.tabRect(20)));
+        for (int i = 0; i < strip.count(); ++i) {
+            const QRect r = strip.tabRect(i);
+            // The tab just right of this one's right edge.
+            const int right = rtl ? i - 1 : (i + 1 < strip.count() ? i + 1 : -1);
+            EXPECT_EQ(strip.tabAt(r.topLeft()), i);
+            EXPECT_EQ(strip.tabAt(r.bottomRight()), i);
+            EXPECT_EQ(strip.tabAt(QPoint(r.right() + 1, r.top())), right);
+            EXPECT_EQ(strip.tabAt(QPoint(r.left(), r.bottom() + 1)), -1) << "below the tabs";
+            EXPECT_EQ(strip.tabAt(QPoint(r.left(), -1)), -1);
+            // The search over an area agrees at the same edges.
+            const int other = right < 0 ? i : right;
+            EXPECT_EQ(strip.tabsWithin(QRect(r.right(), 0, 2, 5)), std::make_pair(std::min(i, other), std::max(i, other)));
+        }
+        strip.setCurrentIndex(0);
+        const QRect first = strip.tabRect(0);
+        EXPECT_EQ(strip.tabAt(QPoint(rtl ? first.right() + 1 : first.left() - 1, 5)), -1) << "before the first tab";
     }
-    strip.setCurrentIndex(0);
-    EXPECT_EQ(strip.tabAt(QPoint(strip.tabRect(0).left() - 1, 5)), -1);
 }
 
 TEST_F(ShownTabStrip, PressingATabSelectsItAndTheSignalTellsOfEveryChange) {
