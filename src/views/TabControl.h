@@ -43,7 +43,9 @@ public:
     // none does.
     std::pair<int, int> tabsWithin(const QRect& area) const;
 
-    // 0: every tab as wide as its text; otherwise the fixed width in pixels.
+    // 0: every tab as wide as its text; otherwise the fixed width in pixels. Tabs that do
+    // not fit scroll; they are never shrunk to fit, which would resize every tab at each
+    // tab added or retitled.
     void setTabWidth(int width);
     int tabWidth() const { return tabWidth_; }
 
@@ -51,6 +53,7 @@ public:
     // draws tabs along the bottom edge.
     void setButtonStyle(bool buttons);
     bool buttonStyle() const { return buttons_; }
+    // What the platform style is told it draws and measures.
     QTabBar::Shape shape() const { return buttons_ ? QTabBar::RoundedNorth : QTabBar::RoundedSouth; }
 
     using DrawTab = std::function<void(QPainter&, int index, const QRect& rect, bool selected)>;
