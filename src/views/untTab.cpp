@@ -39,7 +39,7 @@ TTabStrip::TTabStrip(const QString& appPath, QMdiArea* area, QWidget* parent)
     TabControl1->setDrawTab([this](QPainter& painter, int index, const QRect& rect, bool selected) {
         drawTabFace(painter, index, rect, selected, paintColours_);
     });
-    connect(TabControl1, &QTabBar::currentChanged, this, guarded([this](int) { TabControl1Change(); }));
+    connect(TabControl1, &TTabControl::currentChanged, this, guarded([this](int) { TabControl1Change(); }));
     connect(TabControl1, &QWidget::customContextMenuRequested, this, guarded([this](const QPoint& pos) {
                 HitTestPopupTab(TabControl1->mapToGlobal(pos));
                 TabPopup->popup(TabControl1->mapToGlobal(pos));
