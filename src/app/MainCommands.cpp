@@ -15,7 +15,9 @@
 #include <QMenu>
 #include <QStyle>
 
-QMdiSubWindow* TMainForm::ActiveMDIChild() const { return ui.MDIClient->activeSubWindow(); }
+// The child in front stays the active child while the frame itself is in the background
+// (another program, or a page engine's own window, has the keyboard for a moment).
+QMdiSubWindow* TMainForm::ActiveMDIChild() const { return ui.MDIClient->currentSubWindow(); }
 
 QList<QMdiSubWindow*> TMainForm::MDIChildren() const {
     return ui.MDIClient->subWindowList(QMdiArea::CreationOrder);

@@ -236,10 +236,12 @@ TEST_P(WebKitBesideIe, CaptionAndTabFollowPagesWithoutATitleInBothEngines) {
         EXPECT_EQ(form->controls().txtAddress->text(), address);
         // And back to a title.
         form->controls().txtAddress->setText(http->url(QStringLiteral("second.html")));
+        QMdiSubWindow* const asked = form->ActiveMDIChild();
         ErrorBox::guard([&] { form->btnMoveClick(); });
         ASSERT_TRUE(waitFor([&] { return w->windowTitle() == QStringLiteral("二番目のページ"); }))
-            << w->windowTitle().toStdString() << " (in front: " << (form->ActiveMDIChild() == w ? "this" : "another")
-            << " window)";
+            << w->windowTitle().toStdString() << " (in front when asked: "
+            << (asked == w ? std::string("this window") : "\"" + (asked ? asked->windowTitle().toStdString() : "none") + "\"")
+            << ", now: " << (form->ActiveMDIChild() == w ? "this" : "another") << " window)";
         EXPECT_EQ(tabOf(w), QStringLiteral("二番目のページ"));
     }
     EXPECT_TRUE(errors.messages.isEmpty()) << errors.messages.join('\n').toStdString();
@@ -314,6 +316,35 @@ TEST_F(WebKitE2E, ClicksActivateTheViewAndKeysReachTheFieldAndTheFrame) {
     xdotool({QStringLiteral("type"), QStringLiteral("--delay"), QStringLiteral("50"), QStringLiteral("d")});
     ASSERT_TRUE(waitFor([&] { return webkit->windowTitle() == QStringLiteral("入力:abcd"); }))
         << webkit->windowTitle().toStdString();
+}
+
+TEST_F(WebKitE2E, TheAddressGoesToTheWindowInFrontWhileTheFrameIsInTheBackground) {
+    TViewWindow* w = open(QStringLiteral("index.html"));
+    ASSERT_TRUE(w);
+    ASSERT_TRUE(waitFor([&] { return w->windowTitle() == QStringLiteral("日本語のページ"); }));
+    // Another program's window has the keyboard for a moment, as a page engine's new
+    // window does.
+    QProcess other;
+    other.start(QStringLiteral("xmessage"), {QStringLiteral("-geometry"), QStringLiteral("+900+600"), QStringLiteral("-title"),
+                                              QStringLiteral("tavix-other-program"), QStringLiteral("other")});
+    ASSERT_TRUE(other.waitForStarted());
+    QString found;
+    ASSERT_TRUE(waitFor([&] {
+        QProcess search;
+        search.start(QStringLiteral("xdotool"), {QStringLiteral("search"), QStringLiteral("--onlyvisible"), QStringLiteral("--name"),
+                                                  QStringLiteral("tavix-other-program")});
+        search.waitForFinished();
+        found = QString::fromLatin1(search.readAllStandardOutput()).section(u'\n', 0, 0).trimmed();
+        return !found.isEmpty();
+    }));
+    xdotool({QStringLiteral("windowactivate"), found});
+    ASSERT_TRUE(waitFor([&] { return QGuiApplication::focusWindow() == nullptr; }));
+    EXPECT_EQ(form->ActiveMDIChild(), w);
+    form->controls().txtAddress->setText(http->url(QStringLiteral("second.html")));
+    ErrorBox::guard([&] { form->btnMoveClick(); });
+    EXPECT_TRUE(waitFor([&] { return w->windowTitle() == QStringLiteral("二番目のページ"); })) << w->windowTitle().toStdString();
+    other.kill();
+    other.waitForFinished();
 }
 
 TEST_F(WebKitE2E, PopupsPassThroughTheFilter) {
