@@ -66,12 +66,13 @@ QString TTabControl::tabText(int index) const { return valid(index) ? tabs_[inde
 void TTabControl::setTabText(int index, const QString& text) {
     if (!valid(index) || tabs_[index].text == text) return;
     tabs_[index].text = text;
-    if (fixedWidth() || row_.width(index) == measure(text)) {
+    const int width = fixedWidth() ? tabWidth_ : measure(text);
+    if (fixedWidth() || row_.width(index) == width) {
         updateTabs(index, index);
         return;
     }
     const bool follow = currentInView();
-    row_.setWidth(index, measure(text));
+    row_.setWidth(index, width);
     rowChanged(index, follow);
 }
 

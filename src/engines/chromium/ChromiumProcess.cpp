@@ -184,17 +184,15 @@ void ChromiumProcess::onEnded() {
     doomed_.clear();
     const auto pages = std::exchange(pages_, {});
     endsBeforeAWindow_ = windowMade_ ? 0 : endsBeforeAWindow_ + 1;
-    if (!failed_ && !factoryTarget_.isEmpty() && !pending_.isEmpty() && endsBeforeAWindow_ >= MostEndsBeforeAWindow) {
-        endDownloads();
-        fail(Chromium::startFailedMessage(QStringLiteral("ウィンドウを開く前に終了しました")));
-        return;
-    }
-    if (!failed_ && !factoryTarget_.isEmpty()) {
+    const bool started = !factoryTarget_.isEmpty();
+    const bool givenUp = started && !pending_.isEmpty() && endsBeforeAWindow_ >= MostEndsBeforeAWindow;
+    if (!failed_ && started && !givenUp) {
         for (const Page& page : pages)
             if (page.view) page.view->processEnded();
     } else if (!failed_) {
         endDownloads();
-        fail(Chromium::startFailedMessage(QStringLiteral("終了しました")));
+        fail(Chromium::startFailedMessage(givenUp ? QStringLiteral("ウィンドウを開く前に終了しました")
+                                                  : QStringLiteral("終了しました")));
         return;
     }
     // After the pages: what the status bar says last is what became of the downloads.
