@@ -7,11 +7,17 @@ every command received so far) and Fake.exit (ends at once, as a crash would).
 
 FAKE_CHROMIUM_MODE: "normal", "silent" (reads and never answers), "old" (version 90) or
 "dies-opening" (ends on a signal as it is asked for its first page window).
+
+As Chromium's, the hidden window's frame first holds the empty document every frame
+starts with (no title, already complete) and commits its own page a moment after it
+first answered a script; a window asked of the empty document ends the browser.
 """
 import json
 import os
+import re
 import signal
 import sys
+import time
 
 mode = os.environ.get("FAKE_CHROMIUM_MODE", "normal")
 factory_url = next((a[len("--app="):] for a in sys.argv if a.startswith("--app=")), "")
@@ -19,6 +25,14 @@ out = 4
 received = []
 pages = {}  # session -> {"target", "history": [urls], "index", "fetch", "pending"}
 next_page = [0]
+factory_answered = [None]  # when the hidden window's frame first answered a script
+FACTORY_TITLE = "tavix-window-factory"
+COMMIT_DELAY = 0.01
+
+
+def factory_title():
+    answered = factory_answered[0]
+    return FACTORY_TITLE if answered is not None and time.monotonic() - answered >= COMMIT_DELAY else ""
 
 
 def send(message):
@@ -100,8 +114,13 @@ def handle(message):
         reply(message)
         attach("FACTORY", factory_url)
     elif method == "Runtime.evaluate" and session == "S-FACTORY" and "window.open" not in params["expression"]:
-        reply(message, {"result": {"type": "boolean", "value": True}})
-    elif method == "Runtime.evaluate" and session == "S-FACTORY" and mode == "dies-opening":
+        # Whether the page has loaded, asked of whichever document the frame holds.
+        asked = re.search(r"document\.title === '([^']*)'", params["expression"])
+        value = asked.group(1) == factory_title() if asked else True
+        reply(message, {"result": {"type": "boolean", "value": value}})
+        if factory_answered[0] is None:
+            factory_answered[0] = time.monotonic()
+    elif method == "Runtime.evaluate" and session == "S-FACTORY" and (mode == "dies-opening" or not factory_title()):
         os.kill(os.getpid(), signal.SIGTRAP)
     elif method == "Runtime.evaluate" and session == "S-FACTORY":
         reply(message, {"result": {"type": "boolean", "value": True}})

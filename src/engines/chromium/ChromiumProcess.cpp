@@ -25,15 +25,17 @@ const QString FactoryMarker = QStringLiteral("tavix-window-factory");
 constexpr int SpareRefillDelayMs = 300;
 // How long the user's keyboard and mouse have been still before a spare window is made.
 constexpr qint64 SpareQuietMs = 500;
-// Chromium 156 now and then ends on an assertion of its own as it opens its first window,
-// and may do so again on every start while the machine stays busy: after this many runs
-// in a row without a window, the views waiting take the built-in engine instead.
+// A browser that ends on every start before it has made a window would be started
+// without end: after this many runs in a row without a window, the views waiting take
+// the built-in engine instead.
 constexpr int MostEndsBeforeAWindow = 3;
 // The browser's smallest window (it makes smaller ones this size).
 constexpr int SmallestWindow = 100;
 // How long a window Chromium would have opened of its own lives, waiting for its first
 // request to be failed, before it is closed all the same.
 constexpr int DoomedPageLifeMs = 1000;
+// How soon the factory is asked again whether its own page has loaded.
+constexpr int FactoryPageRetryMs = 20;
 
 QString factoryAddress() {
     return QStringLiteral("data:text/html,<title>%1</title>").arg(FactoryMarker);
@@ -309,16 +311,33 @@ void ChromiumProcess::closeTarget(const QString& targetId) {
 void ChromiumProcess::factoryAttached(const QString& targetId, const QString& session) {
     factoryTarget_ = targetId;
     factorySession_ = session;
-    // Windows are opened from it only once its page has loaded and its window has
-    // shown: a fresh profile's browser, asked for a window sooner, ends on an assertion
-    // of its own (Chromium 156).
+    waitForFactoryPage();
+}
+
+void ChromiumProcess::waitForFactoryPage() {
+    // Windows are opened from it only once its own page has loaded and its window has
+    // shown. Until its address commits, the frame holds the empty document every frame
+    // starts with, already "complete": a window opened from that one ends the browser
+    // on an assertion of its own (Chromium 156), so the answer must come from the
+    // factory's page, by its title.
+    const QString expression =
+        QStringLiteral("new Promise(r => { const done = () => r(document.title === '%1');"
+                       " document.readyState === 'complete' ? done() : addEventListener('load', done); })")
+            .arg(FactoryMarker);
+    const QString session = factorySession_;
     pipe_->call(QStringLiteral("Runtime.evaluate"),
-                {{QStringLiteral("expression"),
-                  QStringLiteral("new Promise(r => document.readyState === 'complete' ? r(true) : "
-                                 "addEventListener('load', () => r(true)))")},
-                 {QStringLiteral("awaitPromise"), true}},
-                session, [this](const DevTools::Reply& reply) {
-                    if (reply.ended) return;
+                {{QStringLiteral("expression"), expression}, {QStringLiteral("awaitPromise"), true},
+                 {QStringLiteral("returnByValue"), true}},
+                session, [this, session](const DevTools::Reply& reply) {
+                    if (reply.ended || session != factorySession_ || failed_) return;
+                    // The empty document answered, or went while it was asked: again, a
+                    // moment later (the start's own time limit still holds).
+                    if (!reply.ok() || !reply.result.value(QStringLiteral("result")).toObject().value(QStringLiteral("value")).toBool()) {
+                        QTimer::singleShot(FactoryPageRetryMs, this, [this, session] {
+                            if (session == factorySession_ && running() && !failed_) waitForFactoryPage();
+                        });
+                        return;
+                    }
                     factoryLoaded_ = true;
                     checkVersion();
                 });

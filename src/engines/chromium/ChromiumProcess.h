@@ -66,6 +66,7 @@ private:
     void onEnded();
     void attached(const QJsonObject& params);
     void factoryAttached(const QString& targetId, const QString& session);
+    void waitForFactoryPage();
     void checkVersion();
     void openNextWindow();
     void windowAttached(const QString& targetId, const QString& session);
