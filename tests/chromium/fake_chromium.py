@@ -8,13 +8,17 @@ every command received so far) and Fake.exit (ends at once, as a crash would).
 FAKE_CHROMIUM_MODE: "normal", "silent" (reads and never answers), "old" (version 90) or
 "dies-opening" (ends on a signal as it is asked for its first page window).
 
-As Chromium's, the hidden window's frame first holds the empty document every frame
+As Chromium's, a page window that has run answers what its renderer handles (its
+scripts, bindings, emulation) a moment later, in order, while the browser navigates at
+once: a document that commits before the page script was added gets no title of its own.
+The hidden window's frame first holds the empty document every frame
 starts with (no title, already complete) and commits its own page a moment after it
 first answered a script; a window asked of the empty document ends the browser.
 """
 import json
 import os
 import re
+import select
 import signal
 import sys
 import time
@@ -28,6 +32,13 @@ next_page = [0]
 factory_answered = [None]  # when the hidden window's frame first answered a script
 FACTORY_TITLE = "tavix-window-factory"
 COMMIT_DELAY = 0.01
+
+
+RENDERER_DELAY = 0.15
+RENDERER_METHODS = ("Page.enable", "Runtime.enable", "Runtime.addBinding", "Runtime.evaluate",
+                    "Page.addScriptToEvaluateOnNewDocument", "Page.setFontFamilies",
+                    "Page.setInterceptFileChooserDialog", "Emulation.")
+later = []  # (when, message): renderer answers still to come, in order
 
 
 def factory_title():
@@ -72,6 +83,8 @@ def load(session, url):
     event("Page.frameStartedLoading", {"frameId": target}, session)
     event("Page.frameNavigated", {"frame": {"id": target, "loaderId": "L", "url": url}, "type": "Navigation"}, session)
     title = url.rsplit("/", 1)[-1] or url
+    if not page.get("script", True):
+        title = url.split("//", 1)[-1]  # the browser's own name for a page with no title reported
     event("Target.targetInfoChanged",
           {"targetInfo": {"targetId": target, "type": "page", "title": title, "url": url, "attached": True}})
     event("Page.domContentEventFired", {"timestamp": 1.0}, session)
@@ -95,6 +108,18 @@ def navigate(session, url):
 
 def handle(message):
     received.append(message)
+    method = message.get("method", "")
+    session = message.get("sessionId")
+    page = pages.get(session)
+    if page and page.get("ran") and method.startswith(RENDERER_METHODS):
+        if method == "Page.addScriptToEvaluateOnNewDocument":
+            page["script"] = False  # until the renderer has taken it
+        later.append((time.monotonic() + RENDERER_DELAY, message))
+        return
+    answer(message)
+
+
+def answer(message):
     method = message.get("method", "")
     params = message.get("params", {})
     session = message.get("sessionId")
@@ -128,8 +153,12 @@ def handle(message):
         target = "T%d" % next_page[0]
         new_session = attach(target, "", opener="FACTORY")
         pages[new_session] = {"target": target, "history": ["about:blank"], "index": 0, "fetch": False, "pending": None}
+    elif method == "Page.addScriptToEvaluateOnNewDocument" and session in pages:
+        pages[session]["script"] = True
+        reply(message, {"identifier": "1"})
     elif method == "Runtime.runIfWaitingForDebugger" and session in pages:
         reply(message)
+        pages[session]["ran"] = True
         # A new window's empty document loads as soon as the window may run.
         target = pages[session]["target"]
         event("Page.frameNavigated", {"frame": {"id": target, "loaderId": "B", "url": "about:blank"}, "type": "Navigation"}, session)
@@ -182,6 +211,10 @@ def handle(message):
 def main():
     buffer = b""
     while True:
+        while later and later[0][0] <= time.monotonic():
+            answer(later.pop(0)[1])
+        if later and not select.select([3], [], [], max(0, later[0][0] - time.monotonic()))[0]:
+            continue
         chunk = os.read(3, 65536)
         if not chunk:
             return

@@ -9,10 +9,13 @@
 #include "engines/chromium/ChromiumBrowser.h"
 #include "engines/chromium/ChromiumEngine.h"
 #include "engines/chromium/ChromiumProcess.h"
+#include "engines/chromium/DevToolsPipe.h"
 #include "engines/webkit/WebKitEngine.h"
 
 #include <QDir>
 #include <QTemporaryDir>
+#include <algorithm>
+#include <cstdio>
 #include <gtest/gtest.h>
 #include <string>
 
@@ -43,6 +46,18 @@ inline void registerBoth() {
         void TearDown() override { Chromium::shutdown(); }
     };
     ::testing::AddGlobalTestEnvironment(new Quit);
+    // A failed test with the system's Chromium shows what went on its pipe last.
+    struct PipeOnFailure : ::testing::EmptyTestEventListener {
+        void OnTestEnd(const ::testing::TestInfo& test) override {
+            if (!test.result()->Failed() || !QString::fromUtf8(test.name()).endsWith(QLatin1String("SystemChromium"))) return;
+            const QStringList traffic = DevTools::recentTraffic();
+            std::fprintf(stderr, "--- the DevTools pipe, last %lld messages (ms since its first)\n",
+                         static_cast<long long>(std::min<qsizetype>(traffic.size(), 250)));
+            for (const QString& line : traffic.mid(std::max<qsizetype>(0, traffic.size() - 250)))
+                std::fprintf(stderr, "%s\n", qPrintable(line));
+        }
+    };
+    ::testing::UnitTest::GetInstance()->listeners().Append(new PipeOnFailure);
 }
 
 // Every engine a page of the frame may get: both of the Internet Explorer slot, and

@@ -170,6 +170,17 @@ void ChromiumBrowser::pageReady(const QString& session, const QString& targetId,
     applied_.reset();
     applyHostAnswers();
     if (textSize_ != 2) applyZoom();
+    // The renderer takes the setup in the order sent, but the browser itself navigates at
+    // once: a window made ahead of need has already run, and an address sent with its
+    // setup committed before the page script and the host's answers were in place (no
+    // title ever came). The first address waits for the renderer's answer to the last.
+    // (A page the browser does not know has nobody to wait for.)
+    setUp_ = !send(QStringLiteral("Runtime.evaluate"), {{QStringLiteral("expression"), QStringLiteral("0")}},
+                   [self = QPointer<ChromiumBrowser>(this), session](const DevTools::Reply& reply) {
+                       if (!self || reply.ended || self->session_ != session) return;
+                       self->setUp_ = true;
+                       self->navigatePending();
+                   });
     if (window) {
         windowFound();
         adopt(window);
@@ -190,7 +201,7 @@ void ChromiumBrowser::windowFound() {
 }
 
 void ChromiumBrowser::navigatePending() {
-    if (!pendingUrl_.isEmpty() && !searching_ && blankDone_) navigateNow(std::exchange(pendingUrl_, QString()));
+    if (!pendingUrl_.isEmpty() && !searching_ && blankDone_ && setUp_) navigateNow(std::exchange(pendingUrl_, QString()));
 }
 
 void ChromiumBrowser::findWindow() {
@@ -648,7 +659,7 @@ HRESULT ChromiumBrowser::Navigate(const QString& url, const Variant& flags, cons
 }
 
 HRESULT ChromiumBrowser::navigateNow(const QString& url) {
-    if (session_.isEmpty() || searching_ || !blankDone_) {
+    if (session_.isEmpty() || searching_ || !blankDone_ || !setUp_) {
         // The window is still being made (or the browser started anew): the address
         // waits for it.
         pendingUrl_ = url;

@@ -106,6 +106,7 @@ private:
     bool askingForWindow_ = false;
     bool navigated_ = false;   // the page has left the empty document it started with
     bool blankDone_ = false;   // that empty document has loaded
+    bool setUp_ = false;       // the page's renderer has taken its setup (script, binding, host's answers)
     bool attached_ = false;
     QString session_;
     QString targetId_;

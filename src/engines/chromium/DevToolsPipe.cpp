@@ -1,5 +1,6 @@
 #include "engines/chromium/DevToolsPipe.h"
 
+#include <QElapsedTimer>
 #include <QJsonDocument>
 #include <QLoggingCategory>
 #include <QProcess>
@@ -50,12 +51,42 @@ namespace {
 // QT_LOGGING_RULES="tavix.devtools.debug=true" shows every message both ways.
 Q_LOGGING_CATEGORY(devtoolsLog, "tavix.devtools", QtWarningMsg)
 
+constexpr int JournalLength = 600;
+constexpr qsizetype JournalMessageBytes = 400;
+
+struct Journal {
+    QElapsedTimer clock;
+    QList<QByteArray> lines;
+    qsizetype next = 0;
+
+    void note(const char* direction, const QByteArray& message) {
+        if (!clock.isValid()) clock.start();
+        QByteArray line = QByteArray::number(clock.elapsed()) + ' ' + direction + ' ' + message.left(JournalMessageBytes);
+        if (lines.size() < JournalLength) lines.append(std::move(line));
+        else lines[next] = std::move(line);
+        next = (next + 1) % JournalLength;
+    }
+};
+
+Journal& journal() {
+    static Journal j;
+    return j;
+}
+
 void closeFd(int& fd) {
     if (fd >= 0) ::close(fd);
     fd = -1;
 }
 
 }  // namespace
+
+QStringList DevTools::recentTraffic() {
+    const Journal& j = journal();
+    QStringList out;
+    const qsizetype first = j.lines.size() < JournalLength ? 0 : j.next;
+    for (qsizetype i = 0; i < j.lines.size(); ++i) out << QString::fromUtf8(j.lines[(first + i) % j.lines.size()]);
+    return out;
+}
 
 DevToolsPipe::DevToolsPipe(QObject* parent) : QObject(parent) {}
 
@@ -109,6 +140,7 @@ bool DevToolsPipe::start(const QString& program, const QStringList& arguments, c
         ::prctl(PR_SET_PDEATHSIG, SIGKILL);
     });
     connect(process, &QProcess::finished, this, [this](int code, QProcess::ExitStatus status) {
+        journal().note("--", QByteArray("browser ended ") + QByteArray::number(code) + (status == QProcess::CrashExit ? " on a signal" : ""));
         qCDebug(devtoolsLog) << "browser ended" << code << status;
         closePipe();
         if (!ended_) {
@@ -169,8 +201,10 @@ int DevToolsPipe::call(const QString& method, const QJsonObject& params, const Q
         return id;
     }
     if (handler) waiting_.insert(id, std::move(handler));
-    unsent_.append(DevTools::Framer::frame(message));
-    qCDebug(devtoolsLog).noquote() << "->" << QString::fromUtf8(DevTools::Framer::frame(message).chopped(1));
+    const QByteArray framed = DevTools::Framer::frame(message);
+    unsent_.append(framed);
+    journal().note("->", framed.chopped(1));
+    qCDebug(devtoolsLog).noquote() << "->" << QString::fromUtf8(framed.chopped(1));
     flush();
     return id;
 }
@@ -212,6 +246,7 @@ void DevToolsPipe::readReady() {
 }
 
 void DevToolsPipe::receive(const QByteArray& message) {
+    journal().note("<-", message);
     qCDebug(devtoolsLog).noquote() << "<-" << QString::fromUtf8(message);
     QJsonParseError parseError{};
     const QJsonObject object = QJsonDocument::fromJson(message, &parseError).object();

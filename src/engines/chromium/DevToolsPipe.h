@@ -49,6 +49,11 @@ struct Reply {
 
 using ReplyHandler = std::function<void(const Reply&)>;
 
+// The last messages that went either way on any pipe, each cut short, with the time it
+// went: what a failure seen from outside is explained by, at no cost to the pipe's pace
+// (printing every message as it goes changes the timing that made the failure).
+QStringList recentTraffic();
+
 }  // namespace DevTools
 
 class DevToolsPipe : public QObject {
