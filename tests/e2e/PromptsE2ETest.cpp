@@ -234,6 +234,14 @@ TEST_P(PromptsE2E, ThePositionIsRefusedUnlessTheUserAllowsIt) {
     EXPECT_EQ(notice(again, "PermissionPrompt"), nullptr);
 }
 
+TEST_P(PromptsE2E, MidiIsRefusedWithoutAQuestionNobodyWouldSee) {
+    // No engine has a question of the frame's for it: a bubble of the engine's own
+    // inside the page would wait for an answer that never comes.
+    TViewWindow* view = open(server->plain(QStringLiteral("/midi")));
+    EXPECT_TRUE(waitUntil([&] { return titled(view, QStringLiteral("midi refused")); }, Timeout))
+        << view->windowTitle().toStdString();
+}
+
 TEST_P(PromptsE2E, FullScreenFillsTheScreenAndEscGivesTheFrameBack) {
     if (GetParam() == PageEngine::SystemChromium)
         GTEST_SKIP() << "fault left open: an embedded Chromium window in full screen never leaves it (Esc, or "

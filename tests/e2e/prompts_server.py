@@ -6,6 +6,8 @@ certificate and key given), writes "HTTP_PORT HTTPS_PORT" to argv[1] once both l
                  "Signed in REALM"; anything else a 401 titled "Denied REALM"
 /geo             asks for the position: the title says what the page heard
 /full            goes to full screen on a click; titled "full" or "normal"
+/midi            asks for MIDI with system-exclusive messages: "midi allowed" or
+                 "midi refused" (also where the engine has no MIDI at all)
 anything else    a page titled "Secure page" (over HTTPS) or "Plain page"
 """
 import base64
@@ -39,6 +41,19 @@ class Handler(http.server.BaseHTTPRequestHandler):
                     b"navigator.geolocation.getCurrentPosition("
                     b"function () { document.title = 'geo allowed'; },"
                     b"function (e) { document.title = 'geo refused ' + e.code; });"
+                    b"</script></body></html>")
+            self.send_response(200)
+            self.send_header("Content-Type", "text/html")
+            self.send_header("Content-Length", str(len(data)))
+            self.end_headers()
+            self.wfile.write(data)
+            return
+        if self.path == "/midi":
+            data = (b"<html><head><title>midi waiting</title></head><body><script>"
+                    b"if (!navigator.requestMIDIAccess) document.title = 'midi refused';"
+                    b"else navigator.requestMIDIAccess({sysex: true}).then("
+                    b"function () { document.title = 'midi allowed'; },"
+                    b"function () { document.title = 'midi refused'; });"
                     b"</script></body></html>")
             self.send_response(200)
             self.send_header("Content-Type", "text/html")

@@ -389,11 +389,15 @@ void ChromiumProcess::hideFactoryWindow() {
 void ChromiumProcess::refusePermissions() {
     // Chromium tells its driver nothing of a page asking for these, and its own question
     // would be a bubble of Chromium's in the page: every site is refused them instead.
-    for (const char* name : {"geolocation", "notifications", "camera", "microphone", "display-capture", "midi-sysex",
-                             "pointer-lock", "keyboard-lock", "window-management", "local-fonts", "clipboard-read"})
+    for (const char* name : {"geolocation", "notifications", "camera", "microphone", "display-capture", "midi",
+                             "pointer-lock", "keyboard-lock", "window-management", "local-fonts", "clipboard-read"}) {
+        QJsonObject permission{{QStringLiteral("name"), QString::fromLatin1(name)}};
+        // MIDI's system-exclusive messages are the part that asks: the browser names it
+        // by a flag on "midi", not by a name of its own.
+        if (permission.value(QStringLiteral("name")) == QLatin1String("midi")) permission.insert(QStringLiteral("sysex"), true);
         pipe_->call(QStringLiteral("Browser.setPermission"),
-                    {{QStringLiteral("permission"), QJsonObject{{QStringLiteral("name"), QString::fromLatin1(name)}}},
-                     {QStringLiteral("setting"), QStringLiteral("denied")}});
+                    {{QStringLiteral("permission"), permission}, {QStringLiteral("setting"), QStringLiteral("denied")}});
+    }
 }
 
 void ChromiumProcess::allowDownloads() {
