@@ -29,6 +29,13 @@ class Handler(http.server.BaseHTTPRequestHandler):
         self.end_headers()
         self.wfile.write(data)
 
+    def page(self, data):
+        self.send_response(200)
+        self.send_header("Content-Type", "text/html")
+        self.send_header("Content-Length", str(len(data)))
+        self.end_headers()
+        self.wfile.write(data)
+
     def do_GET(self):
         if self.path.startswith("/auth/"):
             realm = self.path.split("/")[2]
@@ -42,12 +49,7 @@ class Handler(http.server.BaseHTTPRequestHandler):
                     b"function () { document.title = 'geo allowed'; },"
                     b"function (e) { document.title = 'geo refused ' + e.code; });"
                     b"</script></body></html>")
-            self.send_response(200)
-            self.send_header("Content-Type", "text/html")
-            self.send_header("Content-Length", str(len(data)))
-            self.end_headers()
-            self.wfile.write(data)
-            return
+            return self.page(data)
         if self.path == "/midi":
             data = (b"<html><head><title>midi waiting</title></head><body><script>"
                     b"if (!navigator.requestMIDIAccess) document.title = 'midi refused';"
@@ -55,12 +57,7 @@ class Handler(http.server.BaseHTTPRequestHandler):
                     b"function () { document.title = 'midi allowed'; },"
                     b"function () { document.title = 'midi refused'; });"
                     b"</script></body></html>")
-            self.send_response(200)
-            self.send_header("Content-Type", "text/html")
-            self.send_header("Content-Length", str(len(data)))
-            self.end_headers()
-            self.wfile.write(data)
-            return
+            return self.page(data)
         if self.path == "/full":
             data = (b"<html><head><title>normal</title></head>"
                     b"<body style='margin:0;height:100vh;background:#336'"
@@ -68,12 +65,7 @@ class Handler(http.server.BaseHTTPRequestHandler):
                     b"document.onfullscreenchange = function () {"
                     b" document.title = document.fullscreenElement ? 'full' : 'normal'; };"
                     b"</script></body></html>")
-            self.send_response(200)
-            self.send_header("Content-Type", "text/html")
-            self.send_header("Content-Length", str(len(data)))
-            self.end_headers()
-            self.wfile.write(data)
-            return
+            return self.page(data)
         self.answer(200, "Secure page" if isinstance(self.connection, ssl.SSLSocket) else "Plain page")
 
     def log_message(self, *args):

@@ -12,6 +12,7 @@
 #include <QRandomGenerator>
 #include <QStandardPaths>
 #include <QUrl>
+#include <cstring>
 #include <unistd.h>
 
 namespace {
@@ -394,7 +395,7 @@ void ChromiumProcess::refusePermissions() {
         QJsonObject permission{{QStringLiteral("name"), QString::fromLatin1(name)}};
         // MIDI's system-exclusive messages are the part that asks: the browser names it
         // by a flag on "midi", not by a name of its own.
-        if (permission.value(QStringLiteral("name")) == QLatin1String("midi")) permission.insert(QStringLiteral("sysex"), true);
+        if (std::strcmp(name, "midi") == 0) permission.insert(QStringLiteral("sysex"), true);
         pipe_->call(QStringLiteral("Browser.setPermission"),
                     {{QStringLiteral("permission"), permission}, {QStringLiteral("setting"), QStringLiteral("denied")}});
     }
