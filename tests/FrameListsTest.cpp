@@ -23,6 +23,7 @@
 #include <QMdiArea>
 #include <QMenu>
 #include <QPushButton>
+#include <QSet>
 #include <QTest>
 #include <gtest/gtest.h>
 #include <memory>
@@ -58,10 +59,22 @@ struct FrameListsTest : ::testing::Test {
                 addresses << FakeEngine::of(view->control())->callsOf("Navigate").at(0).args.at(0).toString();
         return addresses;
     }
-    // Lets the list's windows come, one per turn of the event loop.
+    // Lets the list's windows come, one per turn of the event loop, each page loading
+    // as soon as it is asked for (pages that load are what lets a list go on).
     void settle(int turns = 50) {
-        for (int i = 0; i < turns; ++i) QCoreApplication::processEvents();
+        for (int i = 0; i < turns; ++i) {
+            QCoreApplication::processEvents();
+            loadPages();
+        }
     }
+    void loadPages() {
+        for (FakeEngine* engine : fakes.created())
+            if (!loaded.contains(engine) && !engine->callsOf("Navigate").isEmpty()) {
+                loaded.insert(engine);
+                engine->events().fireDocumentComplete(engine, engine->callsOf("Navigate").at(0).args.at(0).toString());
+            }
+    }
+    QSet<FakeEngine*> loaded;
 };
 
 }  // namespace
@@ -134,6 +147,45 @@ TEST_F(FrameListsTest, AWebListOpensItsLinesInOrderOneWindowAtATime) {
     settle();
     EXPECT_EQ(navigated(), QStringList({"http://one/", "http://two/", "http://three/"}));
     for (QMdiSubWindow* w : form->MDIChildren()) EXPECT_EQ(w->windowTitle(), QStringLiteral("londing"));
+    EXPECT_TRUE(errors.messages.isEmpty());
+}
+
+TEST_F(FrameListsTest, AListsFirstPageLoadsAloneUntilItHasLoadedClosedOrHadItsMoment) {
+    QDir(dir.path()).mkdir(QStringLiteral("WebList"));
+    dir.write("WebList/three", "http://1/\r\nhttp://2/\r\nhttp://3/\r\n");
+    start();
+    const auto turns = [] {
+        for (int i = 0; i < 50; ++i) QCoreApplication::processEvents();
+    };
+    const QStringList all{"http://1/", "http://2/", "http://3/"};
+    const auto closeAll = [&] {
+        for (QMdiSubWindow* w : form->MDIChildren()) delete w;
+        loaded.clear();
+    };
+
+    form->OpenWebList(dir.file("WebList/three"));
+    turns();
+    EXPECT_EQ(navigated(), QStringList({"http://1/"}));
+    settle();
+    EXPECT_EQ(navigated(), all);
+    EXPECT_FALSE(form->OpeningQueued());
+
+    // Closed before it loaded: the rest need not wait for it.
+    closeAll();
+    form->OpenWebList(dir.file("WebList/three"));
+    turns();
+    ASSERT_EQ(form->MDIChildren().size(), 1);
+    form->MDIChildren().at(0)->close();
+    turns();
+    EXPECT_EQ(navigated(), QStringList({"http://2/", "http://3/"}));
+
+    // A first page that never loads holds the rest up for a moment only.
+    closeAll();
+    form->OpenWebList(dir.file("WebList/three"));
+    turns();
+    EXPECT_EQ(form->MDIChildren().size(), 1);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !form->OpeningQueued(); }, 5000));
+    EXPECT_EQ(navigated(), all);
     EXPECT_TRUE(errors.messages.isEmpty());
 }
 

@@ -353,8 +353,13 @@ private:
     };
     void queueWindows(const QList<PendingWindow>& windows);
     void openNextQueuedWindow(bool several);
+    void releaseQueueHead(const TViewWindow* view, int serial);
     QList<PendingWindow> pendingWindows_;
     bool queueRunning_ = false;
+    // The queue's first window, whose page loads before the rest open.
+    QPointer<TViewWindow> queueHead_;
+    bool queueHeadWaiting_ = false;
+    int queueHeadSerial_ = 0;
     QPointer<TViewWindow> queuedFront_;
     // Windows opened against a site rule by the user's own choice, with the host whose
     // pages they keep in their engine.

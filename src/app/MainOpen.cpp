@@ -104,13 +104,16 @@ namespace {
 
 // How long one turn of the event loop may spend opening queued windows.
 constexpr int QueueTurnMs = 12;
+// How long the first page of a queue may load alone. Opened together with the rest, its
+// engine sets up every other window before it shows the first page: a list of 300 showed
+// nothing for seconds, and then nearly all of it at once.
+constexpr int QueueHeadStartMs = 1000;
 
 }  // namespace
 
 void TMainForm::queueWindows(const QList<PendingWindow>& windows) {
     pendingWindows_ << windows;
-    // The first window alone, at once: its page starts loading before the frame is busy
-    // with the rest.
+    // The first window alone, at once: its page loads before the frame is busy with the rest.
     if (!queueRunning_) openNextQueuedWindow(false);
 }
 
@@ -133,11 +136,27 @@ void TMainForm::openNextQueuedWindow(bool several) {
         ErrorBox::guard([&] {
             TViewWindow* window = OpenViewWindowIn(next.ie.value_or(ui.IE_item->isChecked()), next.caption, next.address);
             if (window && next.front) queuedFront_ = window;
+            if (window && !several) queueHead_ = window;
             failed = false;
         });
         // A failure ends the queue, as it ends any command; the tab limit only skips a window.
         if (failed) pendingWindows_.clear();
     } while (several && !pendingWindows_.isEmpty() && turn.elapsed() < QueueTurnMs);
+    if (queueHead_ && !pendingWindows_.isEmpty()) {
+        // The rest wait until the head has loaded, has closed, or has had its time.
+        queueHeadWaiting_ = true;
+        const int serial = ++queueHeadSerial_;
+        QTimer::singleShot(QueueHeadStartMs, this, [this, serial] { releaseQueueHead(nullptr, serial); });
+        return;
+    }
+    queueHead_.clear();
+    QTimer::singleShot(0, this, [this] { openNextQueuedWindow(true); });
+}
+
+void TMainForm::releaseQueueHead(const TViewWindow* view, int serial) {
+    if (!queueHeadWaiting_ || serial != queueHeadSerial_ || (view && view != queueHead_)) return;
+    queueHeadWaiting_ = false;
+    queueHead_.clear();
     QTimer::singleShot(0, this, [this] { openNextQueuedWindow(true); });
 }
 

@@ -25,6 +25,8 @@ void TMainForm::connectView(TViewWindow* view) {
             guarded([this, view](const QString& text) { ViewStatusTextChange(view, text); }));
     connect(view, &TViewWindow::ProgressChange, this,
             guarded([this, view](int progress, int progressMax) { ViewProgressChange(view, progress, progressMax); }));
+    connect(view, &TViewWindow::DocumentComplete, this,
+            [this, view] { releaseQueueHead(view, queueHeadSerial_); });
     connect(view, &TViewWindow::CommandStateChange, this,
             guarded([this, view](int command, bool enable) { ViewCommandStateChange(view, command, enable); }));
     connect(view, &TViewWindow::TopFrameNavigate, this, guarded([this, view](const QString& url, bool& cancel) {
@@ -119,6 +121,7 @@ void TMainForm::ViewClose(TViewWindow* view) {
     ui.mnuShow_Size->menuAction()->setEnabled(false);
     ui.txtAddress->clear();
     if (addressOwner_ == view) addressOwner_ = nullptr;
+    releaseQueueHead(view, queueHeadSerial_);
     siteRuleWaived_.erase(view);
 }
 

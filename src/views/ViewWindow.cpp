@@ -36,6 +36,8 @@ void TViewWindow::embed(TEngineControl* c) {
             guarded([this](const QString& text) { emit StatusTextChange(shownPageText(text)); }));
     connect(events, &DWebBrowserEvents2::ProgressChange, this,
             guarded([this](int progress, int progressMax) { emit ProgressChange(progress, progressMax); }));
+    connect(events, &DWebBrowserEvents2::DocumentComplete, this,
+            guarded([this](IDispatch*, const Variant&) { emit DocumentComplete(); }));
     connect(events, &DWebBrowserEvents2::CommandStateChange, this,
             guarded([this](int command, bool enable) { emit CommandStateChange(command, enable); }));
     connect(events, &DWebBrowserEvents2::TitleChange, this, guarded([this](const QString& text) {

@@ -83,6 +83,8 @@ signals:
     void TitleChange(const QString& text);
     void StatusTextChange(const QString& text);
     void ProgressChange(int progress, int progressMax);
+    // The page has loaded, whether or not it could be shown.
+    void DocumentComplete();
     void CommandStateChange(int command, bool enable);
     // The page's top frame is about to go to this address (nothing has been fetched yet);
     // a handler may cancel it. Frames inside the page are not reported.
