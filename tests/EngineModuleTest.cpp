@@ -10,7 +10,9 @@
 #include "platform/Com.h"
 #include "platform/Errors.h"
 
+#include <QCoreApplication>
 #include <QRegularExpression>
+#include <QTest>
 #include <gtest/gtest.h>
 
 namespace {
@@ -59,6 +61,51 @@ TEST(EngineModules, LibrariesThatCannotServeAreReportedAndTriedAgain) {
     // Loading again is a no-op; a class never deferred counts as loaded.
     EXPECT_NO_THROW(EngineModule::load(Silent));
     EXPECT_TRUE(EngineModule::isLoaded(QStringLiteral("{00000000-0000-0000-0000-00000000A0FF}")));
+}
+
+// An engine brought up before its first window, a step per turn of the loop: the frame
+// answers between the steps, the window comes after the last, and a library that fails
+// is left for the window to report rather than tried without end.
+TEST(EngineModules, StartingInStepsLeavesTheLoopTurnsBetweenAndAlwaysEnds) {
+    const QString Stepped = QStringLiteral("{00000000-0000-0000-0000-00000000A004}");
+    Unregister cleanup({Stepped, Missing});
+    // Harmless libc functions stand for the two entries.
+    EngineModule::registerOnFirstUse(Stepped, QStringLiteral("libc.so.6"), "getpid", "getppid");
+    EXPECT_FALSE(EngineModule::isStarted(Stepped));
+    int ready = 0, turns = 0;
+    EngineModule::startInSteps(Stepped, qApp, [&] { ++ready; });
+    // Nothing within the caller's turn.
+    EXPECT_EQ(ready, 0);
+    EXPECT_FALSE(EngineModule::isLoaded(Stepped));
+    while (!ready && turns < 50) {
+        QCoreApplication::sendPostedEvents();
+        QCoreApplication::processEvents();
+        ++turns;
+    }
+    EXPECT_EQ(ready, 1);
+    EXPECT_TRUE(EngineModule::isLoaded(Stepped));
+    EXPECT_TRUE(EngineModule::isStarted(Stepped));
+    // Started: at once.
+    EngineModule::startInSteps(Stepped, qApp, [&] { ++ready; });
+    EXPECT_EQ(ready, 2);
+
+    EngineModule::registerOnFirstUse(Missing, QStringLiteral("libtavix-no-such-engine.so"), "entry", "start");
+    ready = 0;
+    EngineModule::startInSteps(Missing, qApp, [&] { ++ready; });
+    EXPECT_TRUE(QTest::qWaitFor([&] { return ready == 1; }, 2000));
+    EXPECT_FALSE(EngineModule::isLoaded(Missing));
+    EXPECT_THROW(EngineRegistry::createInstance(Missing), EFOpenError);
+
+    // A window that has gone by then is not opened.
+    const QString Late = QStringLiteral("{00000000-0000-0000-0000-00000000A005}");
+    Unregister lateCleanup({Late});
+    EngineModule::registerOnFirstUse(Late, QStringLiteral("libc.so.6"), "getpid", "getppid");
+    auto* context = new QObject;
+    bool called = false;
+    EngineModule::startInSteps(Late, context, [&] { called = true; });
+    delete context;
+    QTest::qWait(50);
+    EXPECT_FALSE(called);
 }
 
 // The version box names each engine by what its registration recorded: the WebKitGTK

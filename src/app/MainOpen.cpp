@@ -3,6 +3,9 @@
 #include "app/Main.h"
 #include "engines/Address.h"
 #include "engines/EngineControls.h"
+#include "engines/EngineModule.h"
+#include "engines/EngineRegistry.h"
+#include "engines/chromium/ChromiumEngine.h"
 #include "platform/Beep.h"
 #include "platform/ErrorBox.h"
 #include "platform/Errors.h"
@@ -126,6 +129,13 @@ void TMainForm::openNextQueuedWindow(bool several) {
         return;
     }
     queueRunning_ = true;
+    // An engine still to start comes up over a few turns first: started with its window,
+    // all in one turn, the built-in engine held the frame for up to half a second.
+    const bool ie = pendingWindows_.first().ie.value_or(ui.IE_item->isChecked());
+    if (ie && !Chromium::serves() && !EngineModule::isStarted(CLASS_BuiltInWebBrowser)) {
+        EngineModule::startInSteps(CLASS_BuiltInWebBrowser, this, [this, several] { openNextQueuedWindow(several); });
+        return;
+    }
     // As many windows a turn as open within a few milliseconds: the frame paints and lays
     // out once for them all, and still answers its user between turns.
     QElapsedTimer turn;

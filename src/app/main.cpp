@@ -99,7 +99,8 @@ int main(int argc, char** argv) {
     Translations::install(app);
     // The title lives in the application name only: a display name would be appended
     // to every window caption by the X11 platform.
-    EngineModule::registerOnFirstUse(CLASS_BuiltInWebBrowser, QStringLiteral("libtavix-blink.so"), "tavix_blink_register");
+    EngineModule::registerOnFirstUse(CLASS_BuiltInWebBrowser, QStringLiteral("libtavix-blink.so"), "tavix_blink_register",
+                                     "tavix_blink_start");
     WebKit::registerEngine();
 
     QString filesFolder;

@@ -10,6 +10,9 @@
 #include <QHash>
 #include <QOpenGLContext>
 #include <QSurfaceFormat>
+#include <QPointer>
+#include <QTimer>
+#include <cstdio>
 #include <dlfcn.h>
 
 // QtGui's own record of the context every other one shares with (exported, not in its
@@ -25,7 +28,10 @@ namespace {
 struct Module {
     QString fileName;
     QByteArray entry;
+    QByteArray startEntry;  // empty: the engine starts with its first page
     bool loaded = false;
+    bool started = false;
+    void* handle = nullptr;
 };
 
 QHash<QString, Module>& modules() {
@@ -73,13 +79,21 @@ void loadModule(Module& module) {
     if (!entry) throw EFOpenError(module.fileName, QString::fromLocal8Bit(::dlerror()));
     // The library stays loaded for the life of the program: its engines' objects do.
     module.loaded = true;
+    module.handle = handle;
     entry();
+}
+
+void startModule(Module& module) {
+    if (!module.loaded || module.started) return;
+    module.started = true;
+    if (module.startEntry.isEmpty()) return;
+    if (auto* start = reinterpret_cast<void (*)()>(::dlsym(module.handle, module.startEntry.constData()))) start();
 }
 
 }  // namespace
 
-void registerOnFirstUse(const QString& classId, const QString& fileName, const char* entry) {
-    modules().insert(key(classId), Module{fileName, entry, false});
+void registerOnFirstUse(const QString& classId, const QString& fileName, const char* entry, const char* startEntry) {
+    modules().insert(key(classId), Module{fileName, entry, startEntry ? QByteArray(startEntry) : QByteArray()});
     EngineRegistry::registerClass(classId, [classId]() -> std::unique_ptr<WebBrowser2> {
         // A library whose entry left this factory in place would bring us back here:
         // that is an engine that could not be made, not an endless loop.
@@ -104,6 +118,40 @@ void load(const QString& classId) {
 bool isLoaded(const QString& classId) {
     const auto it = modules().constFind(key(classId));
     return it == modules().constEnd() || it->loaded;
+}
+
+bool isStarted(const QString& classId) {
+    const auto it = modules().constFind(key(classId));
+    return it == modules().constEnd() || it->started;
+}
+
+void startInSteps(const QString& classId, QObject* context, std::function<void()> ready) {
+    if (isStarted(classId)) return ready();
+    const QPointer<QObject> guard(context);
+    // Looked up again at every step: the table may change between turns.
+    const auto step = [classId](void (*work)(Module&)) {
+        const auto it = modules().find(key(classId));
+        if (it == modules().end()) return;
+        try {
+            work(it.value());
+        } catch (const TavixError& e) {
+            // The first page asks again and reports it where the user sees it.
+            std::fprintf(stderr, "%s\n", qPrintable(e.message()));
+        }
+    };
+    QTimer::singleShot(0, context, [step, guard, ready = std::move(ready)] {
+        provideShareContext();
+        QTimer::singleShot(0, guard, [step, guard, ready] {
+            step(&loadModule);
+            QTimer::singleShot(0, guard, [step, guard, ready] {
+                step(&startModule);
+                // Tried once is enough: a library that failed is tried again, and reported,
+                // by the first page.
+                step([](Module& module) { module.started = true; });
+                QTimer::singleShot(0, guard, ready);
+            });
+        });
+    });
 }
 
 }  // namespace EngineModule
