@@ -30,7 +30,7 @@ wait_for_window '^オプション$' >/dev/null || fail "the first start opened n
   fail "something was written beside the program"
 # An error box would be a second window titled after the program.
 sleep 1
-[ "$(xdotool search --onlyvisible --name '^Tavix$' 2>/dev/null | wc -l)" = 1 ] || fail "an error box appeared"
+[ "$(visible_windows '^Tavix$' | wc -l)" = 1 ] || fail "an error box appeared"
 kill "$APP_PID"
 wait "$APP_PID" 2>/dev/null
 APP_PID=""

@@ -19,7 +19,7 @@ make_program_folder "$folder" "$tavix" "[General]
 LastEngine=IE"
 url="http://127.0.0.1:$PAGE_PORT"
 
-frames() { xdotool search --onlyvisible --name '^Tavix' 2>/dev/null | wc -l; }
+frames() { visible_windows '^Tavix' | wc -l; }
 
 "$folder/tavix" "$url/first" >"$folder/log.txt" 2>&1 &
 APP_PID=$!

@@ -23,8 +23,8 @@ opt=$(wait_for_window '^オプション$') || { echo "the first start opened no 
 sleep 1
 import -window root "$folder/first-start.png"
 xdotool mousemove --window "$opt" 444 237 click 1
-for _ in $(seq 50); do xdotool search --onlyvisible --name '^オプション$' >/dev/null 2>&1 || break; sleep 0.1; done
-if xdotool search --onlyvisible --name '^オプション$' >/dev/null 2>&1; then echo "Cancel left the options window open"; exit 1; fi
+for _ in $(seq 50); do [ -n "$(visible_windows '^オプション$')" ] || break; sleep 0.1; done
+if [ -n "$(visible_windows '^オプション$')" ]; then echo "Cancel left the options window open"; exit 1; fi
 [ ! -e "$folder/config.ini" ] || { echo "Cancel wrote config.ini"; exit 1; }
 sleep 0.5
 xdotool windowactivate --sync "$win" 2>/dev/null || true

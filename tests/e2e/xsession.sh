@@ -39,6 +39,20 @@ stop_xsession() {
   return 0
 }
 
+# The ids of the visible windows whose name matches $1, one a line. xdotool ends on an
+# X error when a window goes away while it walks the tree (the engines' windows come and
+# go): such a search is made again rather than taken for "none".
+visible_windows() {
+  local out errors
+  errors=$(mktemp)
+  for _ in $(seq 10); do
+    out=$(xdotool search --onlyvisible --name "$1" 2>"$errors")
+    grep -q 'X Error' "$errors" || break
+  done
+  rm -f "$errors"
+  [ -z "$out" ] || printf '%s\n' "$out"
+}
+
 # Waits until a visible window whose name matches $1 exists; prints its id.
 wait_for_window() {
   local id
