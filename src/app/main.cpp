@@ -69,14 +69,8 @@ void prepareIeSlotWhenIdle(bool report) {
             if (report) reportStartupStep("engine-loaded");
             return;
         }
-        EngineModule::provideShareContext();
-        QTimer::singleShot(0, [report] {
-            try {
-                EngineModule::load(CLASS_BuiltInWebBrowser);
-            } catch (const TavixError& e) {
-                // Nothing has asked for a page yet: the first page that does reports it.
-                std::fprintf(stderr, "%s\n", qPrintable(e.message()));
-            }
+        // A library that cannot be loaded waits for the first page, which reports it.
+        EngineModule::loadInSteps(CLASS_BuiltInWebBrowser, qApp, [report] {
             if (report) reportStartupStep("engine-loaded");
         });
     });

@@ -14,6 +14,8 @@
 #include <QTimer>
 #include <cstdio>
 #include <dlfcn.h>
+#include <memory>
+#include <vector>
 
 // QtGui's own record of the context every other one shares with (exported, not in its
 // public headers). QtWebEngine expects it to be set before its library initialises.
@@ -84,10 +86,34 @@ void loadModule(Module& module) {
 }
 
 void startModule(Module& module) {
-    if (!module.loaded || module.started) return;
+    // Tried once is enough: a library that failed is tried again, and reported, by the
+    // first page.
     module.started = true;
-    if (module.startEntry.isEmpty()) return;
+    if (!module.loaded || module.startEntry.isEmpty()) return;
     if (auto* start = reinterpret_cast<void (*)()>(::dlsym(module.handle, module.startEntry.constData()))) start();
+}
+
+// Does `work` on the module of `classId`, if it is still registered; a failure is left
+// to the first page, which asks again and reports it where the user sees it.
+void attempt(const QString& classId, void (*work)(Module&)) {
+    const auto it = modules().find(key(classId));
+    if (it == modules().end()) return;
+    try {
+        work(it.value());
+    } catch (const TavixError& e) {
+        std::fprintf(stderr, "%s\n", qPrintable(e.message()));
+    }
+}
+
+using Steps = std::vector<std::function<void()>>;
+
+// Runs steps[next..] one per turn of the event loop while `context` lives.
+void runInTurns(const QPointer<QObject>& context, const std::shared_ptr<const Steps>& steps, std::size_t next = 0) {
+    QTimer::singleShot(0, context, [context, steps, next] {
+        if (!context) return;
+        (*steps)[next]();
+        if (next + 1 < steps->size()) runInTurns(context, steps, next + 1);
+    });
 }
 
 }  // namespace
@@ -125,33 +151,22 @@ bool isStarted(const QString& classId) {
     return it == modules().constEnd() || it->started;
 }
 
+void loadInSteps(const QString& classId, QObject* context, std::function<void()> ready) {
+    runInTurns(context, std::make_shared<const Steps>(Steps{
+                            [] { provideShareContext(); },
+                            [classId] { attempt(classId, &loadModule); },
+                            std::move(ready),
+                        }));
+}
+
 void startInSteps(const QString& classId, QObject* context, std::function<void()> ready) {
     if (isStarted(classId)) return ready();
-    const QPointer<QObject> guard(context);
-    // Looked up again at every step: the table may change between turns.
-    const auto step = [classId](void (*work)(Module&)) {
-        const auto it = modules().find(key(classId));
-        if (it == modules().end()) return;
-        try {
-            work(it.value());
-        } catch (const TavixError& e) {
-            // The first page asks again and reports it where the user sees it.
-            std::fprintf(stderr, "%s\n", qPrintable(e.message()));
-        }
-    };
-    QTimer::singleShot(0, context, [step, guard, ready = std::move(ready)] {
-        provideShareContext();
-        QTimer::singleShot(0, guard, [step, guard, ready] {
-            step(&loadModule);
-            QTimer::singleShot(0, guard, [step, guard, ready] {
-                step(&startModule);
-                // Tried once is enough: a library that failed is tried again, and reported,
-                // by the first page.
-                step([](Module& module) { module.started = true; });
-                QTimer::singleShot(0, guard, ready);
-            });
-        });
-    });
+    runInTurns(context, std::make_shared<const Steps>(Steps{
+                            [] { provideShareContext(); },
+                            [classId] { attempt(classId, &loadModule); },
+                            [classId] { attempt(classId, &startModule); },
+                            std::move(ready),
+                        }));
 }
 
 }  // namespace EngineModule

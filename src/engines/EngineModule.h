@@ -33,6 +33,10 @@ bool isLoaded(const QString& classId);
 // deferred.
 bool isStarted(const QString& classId);
 
+// Makes the GL context and loads the library of `classId`, each in a turn of the event
+// loop of its own, then calls `ready` unless `context` has gone. Starts no engine process.
+void loadInSteps(const QString& classId, QObject* context, std::function<void()> ready);
+
 // Brings the engine of `classId` up one step per turn of the event loop (the GL context,
 // the library, the engine's own start), so that no one turn keeps the frame from its
 // user for all of them, then calls `ready` unless `context` has gone. A step that fails
