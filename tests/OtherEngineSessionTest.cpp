@@ -134,6 +134,8 @@ TEST_F(OtherEngineTest, TheSessionComesBackInOrderWithTheWindowInFront) {
     EXPECT_EQ(dir.read("session.txt"), "Internet Explorer\thttp://a/\r\nGecko\thttp://b/\t*\r\nInternet Explorer\thttp://c/\r\n");
     const std::string config = dir.read("config.ini");
 
+    // What a start foresees before the frame exists is what then comes back.
+    EXPECT_TRUE(TMainForm::RestoresGeckoPage(dir.path()));
     startRestored(config);
     EXPECT_EQ(windows(), QStringList({"IE http://a/", "Gecko http://b/", "IE http://c/"}));
     EXPECT_EQ(active(), form->Tabs->ViewOfTab(1));
@@ -144,29 +146,39 @@ TEST_F(OtherEngineTest, TheSessionComesBackInOrderWithTheWindowInFront) {
     std::string withoutGecko = config;
     withoutGecko.replace(withoutGecko.find("Mozilla=2"), 9, "Mozilla=0");
     dir.write("session.txt", "Gecko\thttp://b/\r\n");
+    dir.write("config.ini", withoutGecko);
+    EXPECT_FALSE(TMainForm::RestoresGeckoPage(dir.path()));
     startRestored(withoutGecko);
     EXPECT_EQ(windows(), QStringList{"IE http://b/"});
 }
 
 TEST_F(OtherEngineTest, WithRestoreOffTheSessionIsNeitherReadNorWritten) {
-    dir.write("session.txt", "Internet Explorer\thttp://old/\r\n");
+    dir.write("session.txt", "Gecko\thttp://old/\r\n");
+    dir.write("config.ini", "[Option_Main]\r\nMozilla=2\r\n");
+    EXPECT_FALSE(TMainForm::RestoresGeckoPage(dir.path()));
     start("[Option_Main]\r\nMozilla=2\r\n");
     EXPECT_TRUE(form->MDIChildren().isEmpty());
     open(true, QStringLiteral("http://a/"));
     stop();
-    EXPECT_EQ(dir.read("session.txt"), "Internet Explorer\thttp://old/\r\n");
+    EXPECT_EQ(dir.read("session.txt"), "Gecko\thttp://old/\r\n");
     EXPECT_EQ(dir.read("config.ini").find("Restore"), std::string::npos);
 }
 
 TEST_F(OtherEngineTest, ADamagedSessionOpensNothingQuietlyAndAnUnreadableOneIsReported) {
-    dir.write("session.txt", "Internet Explorer\thttp://a/\r\ngarbage\r\n");
-    start("[Option_Window]\r\nRestore=1\r\n");
+    dir.write("session.txt", "Gecko\thttp://a/\r\ngarbage\r\n");
+    dir.write("config.ini", "[Option_Main]\r\nMozilla=2\r\n[Option_Window]\r\nRestore=1\r\n");
+    EXPECT_FALSE(TMainForm::RestoresGeckoPage(dir.path()));
+    start("[Option_Main]\r\nMozilla=2\r\n[Option_Window]\r\nRestore=1\r\n");
     EXPECT_TRUE(form->MDIChildren().isEmpty());
     EXPECT_TRUE(errors.messages.isEmpty());
     stop();
     // A folder in the file's place cannot be read, by root either.
     QFile::remove(dir.file("session.txt"));
     ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("session.txt")));
+    // The guess ahead stays quiet: the restore is the one to report it, once.
+    dir.write("config.ini", "[Option_Main]\r\nMozilla=2\r\n[Option_Window]\r\nRestore=1\r\n");
+    EXPECT_FALSE(TMainForm::RestoresGeckoPage(dir.path()));
+    EXPECT_TRUE(errors.messages.isEmpty());
     start("[Option_Window]\r\nRestore=1\r\n");
     EXPECT_TRUE(form->MDIChildren().isEmpty());
     EXPECT_EQ(errors.messages.size(), 1);

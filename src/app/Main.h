@@ -207,6 +207,10 @@ public:
     // With [Option_Window] Restore on: the open windows to session.txt, and back.
     void SaveSession();
     void RestoreSession();
+    // Whether the session the frame on the files in appPath will bring back holds a page
+    // for the Gecko slot: its engine can then start before the frame exists. False when
+    // the files cannot be read.
+    static bool RestoresGeckoPage(const QString& appPath);
     void FileNew1Execute();
     void ToolButton1Click();
     void FileOpen1Execute();

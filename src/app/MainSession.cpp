@@ -16,6 +16,11 @@ namespace {
 
 bool isIE(const TViewWindow* view) { return qobject_cast<const Tfrm_IE*>(view) != nullptr; }
 
+// Without Gekko a Gecko page comes back in the other engine.
+bool comesBackInGecko(const SessionEntry& entry, bool geckoOn) {
+    return geckoOn && entry.caption != SessionFile::IECaption;
+}
+
 }  // namespace
 
 void TMainForm::UpdateOtherEngineItems() {
@@ -60,9 +65,24 @@ void TMainForm::RestoreSession() {
     if (!Settings(configPath()).Read(Keys::Restore)) return;
     QList<PendingWindow> windows;
     for (const SessionEntry& entry : SessionFile(AppPath).read()) {
-        // Without Gekko a Gecko page comes back in the other engine.
-        const bool ie = entry.caption == SessionFile::IECaption || !ui.Moz_Item->isEnabled();
+        const bool ie = !comesBackInGecko(entry, ui.Moz_Item->isEnabled());
         windows.append({ie, ie ? SessionFile::IECaption : SessionFile::GeckoCaption, entry.address, entry.active, true});
     }
     queueWindows(windows);
+}
+
+bool TMainForm::RestoresGeckoPage(const QString& appPath) {
+    QString folder = appPath;
+    if (!folder.endsWith(u'/')) folder += u'/';
+    try {
+        const Settings ini(folder + QStringLiteral("config.ini"));
+        if (!ini.Read(Keys::Restore)) return false;
+        const bool geckoOn = ini.Read(Keys::Mozilla) != 0;
+        const std::vector<SessionEntry> entries = SessionFile(folder).read();
+        return std::any_of(entries.begin(), entries.end(),
+                           [geckoOn](const SessionEntry& entry) { return comesBackInGecko(entry, geckoOn); });
+    } catch (...) {
+        // Only a guess ahead of the frame: the restore itself reports what cannot be read.
+        return false;
+    }
 }

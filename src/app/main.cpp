@@ -51,17 +51,23 @@ void reportStartupStep(const char* step) {
 }
 
 // A moment after the start-up, so that the first input after the paint is answered at
-// once: the "Internet Explorer" slot's engine is then ready by the time the user has
-// typed an address.
-// The built-in engine's library loads in two turns of the loop, so that input waits for
-// neither whole.
+// once: the engine of the user's next page is then ready by the time the user has typed
+// an address. The built-in engine's library loads in turns of the loop, so that input
+// waits for none of it whole.
 constexpr int EngineLoadDelayMs = 300;
 
 // How long a start waits for the running frame to take its addresses.
 constexpr int HandOverMs = 3000;
 
-void prepareIeSlotWhenIdle(bool report) {
-    QTimer::singleShot(EngineLoadDelayMs, [report] {
+// The engine of the menu's choice, where the user's next page goes; not the other one.
+void prepareEngineWhenIdle(const TMainForm* frame, bool report) {
+    QTimer::singleShot(EngineLoadDelayMs, frame, [frame, report] {
+        if (!frame->controls().IE_item->isChecked()) {
+            // A host that cannot start waits for the first page, which reports it.
+            WebKit::startHost();
+            if (report) reportStartupStep("engine-loaded");
+            return;
+        }
         // The system's Chromium starts with its first page: started ahead, its hidden
         // window would take the keyboard from the user's typing for a moment when it
         // appears.
@@ -117,6 +123,9 @@ int main(int argc, char** argv) {
     // did not answer) keeps the socket; this one then only opens its own windows.
     InstanceChannel channel;
     channel.listen(socketName);
+    // The host of a Gecko page the session brings back starts now, in its own process
+    // beside the frame's start, rather than after the frame's first paint.
+    if (TMainForm::RestoresGeckoPage(filesFolder)) WebKit::startHost();
 
     const bool reportStartup = qEnvironmentVariableIsSet("TAVIX_REPORT_STARTUP");
     TMainForm* mainForm = nullptr;
@@ -160,7 +169,7 @@ int main(int argc, char** argv) {
         for (const CommandLine::Outcome& outcome : std::exchange(handedOver, {}))
             ErrorBox::guard([&] { mainForm->OpenFromOutside(outcome.addresses, outcome.report, true); });
         if (reportStartup) reportStartupStep("startup-finished");
-        prepareIeSlotWhenIdle(reportStartup);
+        prepareEngineWhenIdle(mainForm, reportStartup);
     }, Qt::SingleShotConnection);
 
     const int rc = app.exec();

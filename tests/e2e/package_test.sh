@@ -58,9 +58,12 @@ appstreamcli validate --no-net "$root/usr/share/metainfo/org.tavix.Tavix.metainf
   { cat "$work/as.txt"; fail "metainfo invalid"; }
 
 # The unpacked program (its own folder is writable here, so it keeps its files there)
-# with WebKit for new pages and the built-in engine chosen for the other slot, whose
-# library then loads after the first paint. Nothing may come from the build folder.
-printf '[General]\r\nLastEngine=Gecko\r\n[Option_Main]\r\nMozilla=2\r\nIEEngine=1\r\n' >"$root/usr/bin/config.ini"
+# with the built-in engine for new pages, whose library then loads after the first
+# paint, and a Gecko page to bring back, whose host starts with the program. Nothing may
+# come from the build folder.
+printf '[General]\r\nLastEngine=IE\r\n[Option_Main]\r\nMozilla=2\r\nIEEngine=1\r\n[Option_Window]\r\nRestore=1\r\n' \
+  >"$root/usr/bin/config.ini"
+printf 'Gecko\tabout:blank\t*\r\n' >"$root/usr/bin/session.txt"
 : >"$root/usr/bin/CloseURL.txt"
 start_xsession
 trap 'stop_xsession; rm -rf "$work"' EXIT
@@ -77,7 +80,13 @@ grep -qF "$root/usr/lib/tavix/libtavix-blink.so" "/proc/$APP_PID/maps" ||
   { cat "$work/log.txt"; fail "the engine library was not loaded from the package"; }
 if grep -F "$build" "/proc/$APP_PID/maps"; then fail "the program loaded something from the build folder"; fi
 
-host=$(open_webkit_page "$win" "$APP_PID") || { cat "$work/log.txt"; fail "a new WebKit page started no host"; }
+host=""
+for _ in $(seq 150); do
+  host=$(pgrep -P "$APP_PID" -x tavix-webkit-ho || true)
+  [ -n "$host" ] && pgrep -P "$host" >/dev/null && break
+  sleep 0.2
+done
+[ -n "$host" ] && pgrep -P "$host" >/dev/null || { cat "$work/log.txt"; fail "the Gecko page brought back started no host"; }
 [ "$(readlink "/proc/$host/exe")" = "$root/usr/libexec/tavix/tavix-webkit-host" ] ||
   fail "the host came from $(readlink "/proc/$host/exe")"
 kill "$APP_PID"

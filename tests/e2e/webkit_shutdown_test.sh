@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # The real program with "Gekko" checked: its WebKit host answers malformed input with
-# errors and goes on, and File > Exit leaves no host or WebKit process running.
+# errors and goes on, starts with the frame rather than with the first page, and File >
+# Exit leaves no host or WebKit process running.
 set -euo pipefail
 tavix="$1"
 host="$2"
@@ -26,6 +27,12 @@ echo "$out" | grep -q '^window 1 [0-9]' || { echo "no window after the bad lines
 "$folder/tavix" >"$folder/log.txt" 2>&1 &
 APP_PID=$!
 win=$(wait_for_window '^Tavix') || { echo "the main window never appeared"; cat "$folder/log.txt"; exit 1; }
+# The engine of the menu's choice starts a moment after the frame, before any page; the
+# other slot's engine stays unloaded.
+for _ in $(seq 100); do pgrep -P "$APP_PID" -x tavix-webkit-ho >/dev/null && break; sleep 0.1; done
+pgrep -P "$APP_PID" -x tavix-webkit-ho >/dev/null || { echo "no host started ahead of the first page"; exit 1; }
+sleep 1
+if grep -q libtavix-blink.so "/proc/$APP_PID/maps"; then echo "the other slot's engine was loaded"; exit 1; fi
 hostpid=$(open_webkit_page "$win" "$APP_PID") ||
   { echo "New with Gekko checked started no host"; cat "$folder/log.txt"; exit 1; }
 webkit=$(pgrep -P "$hostpid" || true)

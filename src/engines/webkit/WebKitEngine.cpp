@@ -50,6 +50,8 @@ QString hostProgramFor(const QString& programFolder) {
 
 void setHostProgram(const QString& path) { hostProgramOverride = path; }
 
+bool startHost() { return WebKitHost::instance().start(); }
+
 void shutdownHost() { WebKitHost::instance().shutdown(); }
 
 qint64 hostProcessId() { return WebKitHost::instance().processId(); }

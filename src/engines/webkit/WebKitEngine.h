@@ -22,6 +22,10 @@ void setHostProgram(const QString& path);
 // where an installation puts it, relative to that folder.
 QString hostProgramFor(const QString& programFolder);
 
+// Starts the host ahead of its first view, when a page for it will come soon: its start
+// then runs beside the shell's own. False when the program cannot be started.
+bool startHost();
+
 // Quits the host and waits for it. The shell calls this before Qt destroys the native
 // windows the host's windows live in; every open view then shows the host as ended.
 void shutdownHost();

@@ -18,6 +18,9 @@ class WebKitHost : public QObject {
 public:
     static WebKitHost& instance();
 
+    // Starts the host when none runs; false when it cannot be started.
+    bool start();
+
     // Gives the browser a view id and asks the host (started when none runs) for its
     // window; 0 when the host cannot be started.
     std::int64_t attach(WebKitBrowser* browser, int width, int height);
@@ -36,7 +39,6 @@ public:
 
 private:
     WebKitHost() = default;
-    bool start();
     void readEvents();
     void ended();
     void downloadEvent(const HostProtocol::Message& message);
