@@ -26,9 +26,12 @@
 #include <QTcpServer>
 #include <QTest>
 #include <QTimer>
+#include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <functional>
+#include <utility>
 
 namespace {
 
@@ -49,7 +52,25 @@ struct Figures {
     double allTitlesMs = -1, maxBlockMs = -1, mibPerWindow = -1;
     // The first page's title in its tab, and the longest wait between two titles after it.
     double firstTitleMs = -1, longestTitleWaitMs = -1;
+    // How the titles spread over the opening: when a tenth, half and nine tenths had come.
+    double tenthTitlesMs = -1, halfTitlesMs = -1, nineTenthsTitlesMs = -1;
+
+    // The longest a user looks at the tabs without a new title, the wait for the first
+    // one included: a program that shows nothing for long and then all at once is not
+    // steady either.
+    double longestWaitFromClickMs = -1;
+
+    void finish() {
+        if (firstTitleMs >= 0 && longestTitleWaitMs >= 0) longestWaitFromClickMs = std::max(firstTitleMs, longestTitleWaitMs);
+    }
 };
+
+// When the given part of the titles (arrival times, in order) had come.
+double timeOfShare(const QList<double>& arrivals, double part) {
+    if (arrivals.isEmpty()) return -1;
+    const auto at = static_cast<qsizetype>(std::ceil(part * arrivals.size())) - 1;
+    return arrivals[std::clamp<qsizetype>(at, 0, arrivals.size() - 1)];
+}
 
 // Runs a command without waiting for it: the frame's loop must go on meanwhile.
 void xdotool(const QStringList& args) { QProcess::startDetached(QStringLiteral("xdotool"), args); }
@@ -148,6 +169,10 @@ Figures runTavix(const QString& folder, const QString& listName, int count, int 
         f.longestTitleWaitMs = 0;
         for (qsizetype i = 1; i < arrivals.size(); ++i)
             f.longestTitleWaitMs = std::max(f.longestTitleWaitMs, arrivals[i] - arrivals[i - 1]);
+        f.tenthTitlesMs = timeOfShare(arrivals, 0.1);
+        f.halfTitlesMs = timeOfShare(arrivals, 0.5);
+        f.nineTenthsTitlesMs = timeOfShare(arrivals, 0.9);
+        f.finish();
         QTest::qWait(2000);   // let the renderers settle
         f.mibPerWindow = (Bench::memoryOfTree({serverPid}).totalKiB - afterFirstKiB) / 1024.0 / (count - 1);
     }
@@ -172,7 +197,11 @@ Figures runRef(const QString& addresses) {
         if (kv[0] == "mib-per-added-view") f.mibPerWindow = kv[1].toDouble();
         if (kv[0] == "first-title-ms") f.firstTitleMs = kv[1].toDouble();
         if (kv[0] == "longest-title-wait-ms") f.longestTitleWaitMs = kv[1].toDouble();
+        if (kv[0] == "tenth-titles-ms") f.tenthTitlesMs = kv[1].toDouble();
+        if (kv[0] == "half-titles-ms") f.halfTitlesMs = kv[1].toDouble();
+        if (kv[0] == "nine-tenths-titles-ms") f.nineTenthsTitlesMs = kv[1].toDouble();
     }
+    f.finish();
     return f;
 }
 
@@ -246,11 +275,11 @@ int main(int argc, char** argv) {
             refs << runRef(program.path() + QStringLiteral("ref%1.txt").arg(count));
             tavixes << runTavix(program.path(), QStringLiteral("list%1").arg(count), count,
                                 static_cast<int>(server.processId()));
-            std::printf("web list of %d, round %d: Tavix %.0f ms, first title %.0f ms, block %.0f ms, %.2f MiB/window; "
-                        "ref %.0f ms, first title %.0f ms, block %.0f ms, %.2f MiB/view\n",
-                        count, r + 1, tavixes.last().allTitlesMs, tavixes.last().firstTitleMs, tavixes.last().maxBlockMs,
-                        tavixes.last().mibPerWindow, refs.last().allTitlesMs, refs.last().firstTitleMs,
-                        refs.last().maxBlockMs, refs.last().mibPerWindow);
+            for (const auto& [name, f] : {std::pair{"Tavix", tavixes.last()}, std::pair{"ref", refs.last()}})
+                std::printf("web list of %d, round %d, %s: all titles %.0f ms, first title %.0f ms, a tenth / half / "
+                            "nine tenths at %.0f / %.0f / %.0f ms, longest wait %.0f ms, block %.0f ms, %.2f MiB/window\n",
+                            count, r + 1, name, f.allTitlesMs, f.firstTitleMs, f.tenthTitlesMs, f.halfTitlesMs,
+                            f.nineTenthsTitlesMs, f.longestTitleWaitMs, f.maxBlockMs, f.mibPerWindow);
             std::fflush(stdout);
         }
         const QString how = QStringLiteral("xdotool on Xvfb+openbox, window %1x%2, pages from one local server; "
@@ -289,6 +318,18 @@ int main(int argc, char** argv) {
             tavixes);
         put(QStringLiteral("web list %1: longest wait between two titles, ref").arg(n), &Figures::longestTitleWaitMs, 1e-3,
             "s", QStringLiteral("the same in ref"), refs);
+        put(QStringLiteral("web list %1: longest wait for a title from the click, Tavix").arg(n),
+            &Figures::longestWaitFromClickMs, 1e-3, "s",
+            QStringLiteral("the longest time the tabs show no new title, from the click to the last: the first title's "
+                           "wait and every wait between two"),
+            tavixes, QStringLiteral("<= ref"));
+        put(QStringLiteral("web list %1: longest wait for a title from the click, ref").arg(n),
+            &Figures::longestWaitFromClickMs, 1e-3, "s", QStringLiteral("the same in ref"), refs);
+        put(QStringLiteral("web list %1: half the titles, Tavix").arg(n), &Figures::halfTitlesMs, 1e-3, "s",
+            QStringLiteral("click to the moment half the pages had their titles in their tabs"), tavixes,
+            QStringLiteral("<= ref"));
+        put(QStringLiteral("web list %1: half the titles, ref").arg(n), &Figures::halfTitlesMs, 1e-3, "s",
+            QStringLiteral("the same in ref"), refs);
         put(QStringLiteral("web list %1: longest event-loop block, Tavix").arg(n), &Figures::maxBlockMs, 1, "ms",
             QStringLiteral("largest gap between ticks of a 5 ms timer in the frame's loop, click to done"), tavixes);
         put(QStringLiteral("web list %1: longest event-loop block, ref").arg(n), &Figures::maxBlockMs, 1, "ms",

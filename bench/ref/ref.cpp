@@ -24,6 +24,7 @@
 #include <QMdiSubWindow>
 #include <QTimer>
 #include <QWebEngineView>
+#include <cmath>
 #include <cstdio>
 #include <ctime>
 #include <unistd.h>
@@ -148,6 +149,13 @@ int main(int argc, char** argv) {
         double longestWait = 0;
         for (qsizetype i = 1; i < arrivals.size(); ++i) longestWait = std::max(longestWait, arrivals[i] - arrivals[i - 1]);
         std::printf("first-title-ms %.1f\nlongest-title-wait-ms %.1f\n", arrivals.value(0, -1), longestWait);
+        // How the titles spread over the opening: when a tenth, half and nine tenths had come.
+        const auto share = [&](double part) {
+            const auto at = static_cast<qsizetype>(std::ceil(part * arrivals.size())) - 1;
+            return arrivals.isEmpty() ? -1.0 : arrivals[std::clamp<qsizetype>(at, 0, arrivals.size() - 1)];
+        };
+        std::printf("tenth-titles-ms %.1f\nhalf-titles-ms %.1f\nnine-tenths-titles-ms %.1f\n", share(0.1), share(0.5),
+                    share(0.9));
         QTimer::singleShot(2000, [&] {
             const long settled = pssOfTree();
             std::printf("pss-settled-kib %ld\nmib-per-added-view %.2f\n", settled,
