@@ -54,6 +54,8 @@ struct Figures {
     double firstTitleMs = -1, longestTitleWaitMs = -1;
     // How the titles spread over the opening: when a tenth, half and nine tenths had come.
     double tenthTitlesMs = -1, halfTitlesMs = -1, nineTenthsTitlesMs = -1;
+    // When the last window had opened.
+    double allOpenMs = -1;
 
     // The longest a user looks at the tabs without a new title, the wait for the first
     // one included: a program that shows nothing for long and then all at once is not
@@ -142,6 +144,7 @@ Figures runTavix(const QString& folder, const QString& listName, int count, int 
                     std::fprintf(stderr, "title %d at %.0f ms\n", i, now - watch.at);
                 }
             }
+        if (watch.at >= 0 && tabs->count() == count && f.allOpenMs < 0) f.allOpenMs = now - watch.at;
         while (loaded < count && loaded < tabs->count() && tabs->tabText(loaded) == title(loaded))
             if (++loaded == 1) afterFirstKiB = Bench::memoryOfTree({serverPid}).totalKiB;
         if (loaded == count && doneAt < 0) doneAt = now;
@@ -197,6 +200,7 @@ Figures runRef(const QString& addresses) {
         if (kv[0] == "mib-per-added-view") f.mibPerWindow = kv[1].toDouble();
         if (kv[0] == "first-title-ms") f.firstTitleMs = kv[1].toDouble();
         if (kv[0] == "longest-title-wait-ms") f.longestTitleWaitMs = kv[1].toDouble();
+        if (kv[0] == "all-open-ms") f.allOpenMs = kv[1].toDouble();
         if (kv[0] == "tenth-titles-ms") f.tenthTitlesMs = kv[1].toDouble();
         if (kv[0] == "half-titles-ms") f.halfTitlesMs = kv[1].toDouble();
         if (kv[0] == "nine-tenths-titles-ms") f.nineTenthsTitlesMs = kv[1].toDouble();
@@ -277,9 +281,10 @@ int main(int argc, char** argv) {
                                 static_cast<int>(server.processId()));
             for (const auto& [name, f] : {std::pair{"Tavix", tavixes.last()}, std::pair{"ref", refs.last()}})
                 std::printf("web list of %d, round %d, %s: all titles %.0f ms, first title %.0f ms, a tenth / half / "
-                            "nine tenths at %.0f / %.0f / %.0f ms, longest wait %.0f ms, block %.0f ms, %.2f MiB/window\n",
+                            "nine tenths at %.0f / %.0f / %.0f ms, longest wait %.0f ms, block %.0f ms, %.2f MiB/window, all open "
+                            "at %.0f ms\n",
                             count, r + 1, name, f.allTitlesMs, f.firstTitleMs, f.tenthTitlesMs, f.halfTitlesMs,
-                            f.nineTenthsTitlesMs, f.longestTitleWaitMs, f.maxBlockMs, f.mibPerWindow);
+                            f.nineTenthsTitlesMs, f.longestTitleWaitMs, f.maxBlockMs, f.mibPerWindow, f.allOpenMs);
             std::fflush(stdout);
         }
         const QString how = QStringLiteral("xdotool on Xvfb+openbox, window %1x%2, pages from one local server; "
