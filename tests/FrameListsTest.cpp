@@ -150,6 +150,31 @@ TEST_F(FrameListsTest, AWebListOpensItsLinesInOrderOneWindowAtATime) {
     EXPECT_TRUE(errors.messages.isEmpty());
 }
 
+TEST_F(FrameListsTest, AListOpensBehindTheWindowInFrontUnlessNewWindowsComeToTheFront) {
+    QDir(dir.path()).mkdir(QStringLiteral("WebList"));
+    std::string lines;
+    for (int i = 0; i < 40; ++i) lines += "http://p" + std::to_string(i) + "/\r\n";
+    dir.write("WebList/many.txt", lines);
+    for (const bool toFront : {false, true}) {
+        start(std::string("[Option_Main]\r\nMozilla=2\r\n[Option_Window]\r\nNewWindow_Active=") + (toFront ? "1" : "0") +
+              "\r\n");
+        form->show();
+        TViewWindow* front = form->OpenViewWindowIn(true, QStringLiteral("cap"), QStringLiteral("http://front/"));
+        ASSERT_NE(front, nullptr);
+        form->controls().mnuWebList->actions().at(2)->trigger();
+        settle(200);
+        ASSERT_EQ(form->MDIChildren().size(), 41);
+        // Several windows open in one turn; whichever comes to the front, the window, its
+        // tab and the address box agree on it.
+        QMdiSubWindow* expected = toFront ? form->MDIChildren().last() : front;
+        EXPECT_EQ(form->ActiveMDIChild(), expected) << toFront;
+        EXPECT_EQ(form->Tabs->ViewOfTab(form->Tabs->TabControl1->currentIndex()), expected) << toFront;
+        for (QMdiSubWindow* w : form->MDIChildren()) delete w;
+        form.reset();
+        loaded.clear();
+    }
+}
+
 TEST_F(FrameListsTest, AListsFirstPageLoadsAloneUntilItHasLoadedClosedOrHadItsMoment) {
     QDir(dir.path()).mkdir(QStringLiteral("WebList"));
     dir.write("WebList/three", "http://1/\r\nhttp://2/\r\nhttp://3/\r\n");

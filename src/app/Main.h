@@ -360,6 +360,9 @@ private:
     void releaseQueueHead(const TViewWindow* view, int serial);
     QList<PendingWindow> pendingWindows_;
     bool queueRunning_ = false;
+    // A turn of the queue is opening windows; the window in front is to be brought back
+    // at its end.
+    bool queueTurn_ = false, frontAfterTurn_ = false;
     // The queue's first window, whose page loads before the rest open.
     QPointer<TViewWindow> queueHead_;
     bool queueHeadWaiting_ = false;

@@ -27,6 +27,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <unistd.h>
+#include <utility>
 
 template <typename Window>
 TViewWindow* TMainForm::createViewWindow(const QString& caption, int id) {
@@ -98,7 +99,10 @@ TViewWindow* TMainForm::OpenViewWindowIn(bool ie, const QString& caption, const 
         SelectTab(Tabs->TabControl1->count() - 1);
     } else {
         if (remembered >= 0) SelectTab(remembered);
-        TabControl1Change();
+        // Within a turn of a queue the window in front is brought back once, at the turn's
+        // end: every activation in the MDI area redraws the caption of every window in it.
+        if (queueTurn_) frontAfterTurn_ = true;
+        else TabControl1Change();
     }
     return window;
 }
@@ -140,6 +144,7 @@ void TMainForm::openNextQueuedWindow(bool several) {
     // out once for them all, and still answers its user between turns.
     QElapsedTimer turn;
     turn.start();
+    queueTurn_ = true;
     do {
         const PendingWindow next = pendingWindows_.takeFirst();
         bool failed = true;
@@ -152,6 +157,8 @@ void TMainForm::openNextQueuedWindow(bool several) {
         // A failure ends the queue, as it ends any command; the tab limit only skips a window.
         if (failed) pendingWindows_.clear();
     } while (several && !pendingWindows_.isEmpty() && turn.elapsed() < QueueTurnMs);
+    queueTurn_ = false;
+    if (std::exchange(frontAfterTurn_, false)) ErrorBox::guard([this] { TabControl1Change(); });
     if (queueHead_ && !pendingWindows_.isEmpty()) {
         // The rest wait until the head has loaded, has closed, or has had its time.
         queueHeadWaiting_ = true;

@@ -154,7 +154,9 @@ QList<QIcon> create() {
     return icons;
 }
 
-QIcon appIcon() {
+namespace {
+
+QIcon drawAppIcon() {
     QIcon icon;
     for (int size : {16, 32, 48, 64}) {
         icon.addPixmap(draw(
@@ -172,6 +174,14 @@ QIcon appIcon() {
                            size)
                            .pixmap(size));
     }
+    return icon;
+}
+
+}  // namespace
+
+QIcon appIcon() {
+    // Drawn once: every view window shows it, and a list of hundreds opens them in a row.
+    static const QIcon icon = drawAppIcon();
     return icon;
 }
 
