@@ -76,11 +76,11 @@ bool TMainForm::RestoresGeckoPage(const QString& appPath) {
     if (!folder.endsWith(u'/')) folder += u'/';
     try {
         const Settings ini(folder + QStringLiteral("config.ini"));
-        if (!ini.Read(Keys::Restore)) return false;
         const bool geckoOn = ini.Read(Keys::Mozilla) != 0;
+        if (!ini.Read(Keys::Restore) || !geckoOn) return false;
         const std::vector<SessionEntry> entries = SessionFile(folder).read();
         return std::any_of(entries.begin(), entries.end(),
-                           [geckoOn](const SessionEntry& entry) { return comesBackInGecko(entry, geckoOn); });
+                           [](const SessionEntry& entry) { return comesBackInGecko(entry, true); });
     } catch (...) {
         // Only a guess ahead of the frame: the restore itself reports what cannot be read.
         return false;

@@ -80,13 +80,7 @@ grep -qF "$root/usr/lib/tavix/libtavix-blink.so" "/proc/$APP_PID/maps" ||
   { cat "$work/log.txt"; fail "the engine library was not loaded from the package"; }
 if grep -F "$build" "/proc/$APP_PID/maps"; then fail "the program loaded something from the build folder"; fi
 
-host=""
-for _ in $(seq 150); do
-  host=$(pgrep -P "$APP_PID" -x tavix-webkit-ho || true)
-  [ -n "$host" ] && pgrep -P "$host" >/dev/null && break
-  sleep 0.2
-done
-[ -n "$host" ] && pgrep -P "$host" >/dev/null || { cat "$work/log.txt"; fail "the Gecko page brought back started no host"; }
+host=$(webkit_host_showing_a_page "$APP_PID") || { cat "$work/log.txt"; fail "the Gecko page brought back started no host"; }
 [ "$(readlink "/proc/$host/exe")" = "$root/usr/libexec/tavix/tavix-webkit-host" ] ||
   fail "the host came from $(readlink "/proc/$host/exe")"
 kill "$APP_PID"

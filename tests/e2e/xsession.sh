@@ -95,13 +95,18 @@ copy_program() {
 # Opens a new page (Ctrl+N) in the frame window $1 of the program $2, whose engine menu is
 # on "Gekko", and prints the pid of the WebKit host showing it; fails after 30 s without one.
 open_webkit_page() {
-  local host=""
   xdotool windowactivate --sync "$1" 2>/dev/null || true
   xdotool key --window "$1" ctrl+n
-  # The host may run before any page (Gekko is the menu's choice): the page is there once
-  # WebKit has started a process of its own for it.
+  webkit_host_showing_a_page "$2"
+}
+
+# Prints the pid of the WebKit host of the program $1 once it shows a page; fails after
+# 30 s. The host may run before any page (Gekko is the menu's choice): a page is there
+# once WebKit has started a process of its own for it.
+webkit_host_showing_a_page() {
+  local host=""
   for _ in $(seq 150); do
-    host=$(pgrep -P "$2" -x tavix-webkit-ho || true)
+    host=$(pgrep -P "$1" -x tavix-webkit-ho || true)
     [ -n "$host" ] && pgrep -P "$host" >/dev/null && { echo "$host"; return 0; }
     sleep 0.2
   done
